@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QtCore/QByteArray>
+#include <QtCore/QDateTime>
+#include <QtCore/QList>
+#include <QtCore/QString>
+
+#include <optional>
+
+// The bytes of every command the clock device understands. A command is a list of pieces:
+// the command character, each comma and each field are separate pieces, written in order
+// with nothing before, between or after them.
+namespace Protocol {
+
+using Pieces = QList<QByteArray>;
+
+// Track numbers of the sixteen alarm buttons: button n plays track TrackOffset + n.
+inline constexpr int TrackOffset = 149;
+inline constexpr int FirstTrack = 150;
+inline constexpr int LastTrack = 165;
+
+// " 5", " 0", "-3": decimal, one blank before a value that is not negative.
+QByteArray blankSigned(qint64 value);
+// An entry text read as a whole number: blanks around it ignored, an optional sign, leading
+// zeros allowed. Anything else (letters, fractions, exponents, "0x", only blanks) is nothing.
+std::optional<qint64> wholeNumber(QStringView text);
+
+// "T": the device's clock set to `time` (the caller adds any lead it wants). 17 pieces.
+Pieces setTime(const QDateTime &time);
+// "A": the alarm from the three entry texts and a track number. 11 pieces, or nothing when
+// the hour or minute text is not a whole number.
+std::optional<Pieces> setAlarm(QStringView hour, QStringView minute, QStringView amPm, int track);
+// "P": play a track. 5 pieces.
+Pieces playTrack(int track);
+
+Pieces stopAlarm();                  // "S"
+Pieces disableAlarm();               // "D"
+Pieces enableAlarm();                // "E"
+Pieces test();                       // "!"
+Pieces announceHourly(bool on);      // "H" / "h"
+Pieces colourScheme(int scheme);     // "1" to "4" for schemes 1 to 4
+Pieces wakeUpScreen(int screen);     // "5" to "7" for screen numbers 5 to 7
+
+// All pieces of a command joined: the bytes it puts on the wire.
+QByteArray bytes(const Pieces &pieces);
+
+// One command read back from the wire.
+struct Command
+{
+    char code = 0;        // 'T', 'A', 'P', 'S', 'D', 'E', '!', 'H', 'h', '1' to '7'
+    QList<qint64> fields; // numeric fields in order; flag digits and literals included
+    QByteArray raw;       // the command's bytes
+
+    bool operator==(const Command &other) const
+    {
+        return code == other.code && fields == other.fields && raw == other.raw;
+    }
+};
+
+// The local time a "T" command sets, or nothing when its fields make no valid time.
+std::optional<QDateTime> clockTimeOf(const Command &command);
+
+// Turns a byte stream into commands. Bytes may arrive in any split; a command cut at the end
+// of the bytes fed so far waits for the rest. Bytes that start no valid command are reported
+// and skipped one at a time.
+class Decoder
+{
+public:
+    struct Event
+    {
+        std::optional<Command> command; // set for a command
+        QByteArray malformed;           // set for bytes that are not a command
+    };
+
+    QList<Event> feed(const QByteArray &bytes);
+    // Reports whatever is still held as malformed (the stream ended in a cut command).
+    QList<Event> finish();
+
+private:
+    QByteArray m_pending;
+};
+
+} // namespace Protocol

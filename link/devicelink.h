@@ -1,0 +1,46 @@
+#pragma once
+
+#include "commands.h"
+
+#include <QtCore/QObject>
+
+class LinkSocket;
+
+// The connection procedure and the send rule that every command follows.
+class DeviceLink : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ConnectWaitMs = 2000;
+    // Commands waiting in the socket beyond this are dropped whole, so a device that stops
+    // reading cannot make the panel's memory grow.
+    static constexpr qint64 MaxQueuedBytes = 64 * 1024;
+
+    // Lamp fill colours, blue-green-red.
+    static constexpr int LampBlack = 0;
+    static constexpr int LampRed = 255;
+    static constexpr int LampGreen = 65280;
+    static constexpr int LampYellow = 65535;
+
+    explicit DeviceLink(LinkSocket &socket, QObject *parent = nullptr);
+
+    LinkSocket &socket() const { return m_socket; }
+    int lampColour() const { return m_lamp; }
+
+    // Closes the link unless it is closed, connects, and waits up to ConnectWaitMs of
+    // elapsed time for it to come up while the event loop runs; then sets the lamp.
+    void ConnectDevice();
+
+    // Writes the command's pieces, one write each, when the link is up, and reports whether
+    // it did. A closed, failed or peer-closed link starts a connection instead and the
+    // command is dropped.
+    bool SendToDevice(const Protocol::Pieces &pieces);
+
+signals:
+    void lampColourChanged(int colour);
+
+private:
+    LinkSocket &m_socket;
+    int m_lamp = LampBlack;
+};
