@@ -19,10 +19,17 @@ inline constexpr int TrackOffset = 149;
 inline constexpr int FirstTrack = 150;
 inline constexpr int LastTrack = 165;
 
+// Widest number a field carries. Entry texts with more digits are not encodable, and the
+// decoder rejects longer digit runs, so a stream of digits cannot grow its buffer.
+inline constexpr int MaxNumberDigits = 18;
+// Longest command on the wire: "T" with three numbers of MaxNumberDigits digits.
+inline constexpr int MaxCommandBytes = 2 + 3 * 3 + 3 * (MaxNumberDigits + 2) + 2 + 1;
+
 // " 5", " 0", "-3": decimal, one blank before a value that is not negative.
 QByteArray blankSigned(qint64 value);
 // An entry text read as a whole number: blanks around it ignored, an optional sign, leading
-// zeros allowed. Anything else (letters, fractions, exponents, "0x", only blanks) is nothing.
+// zeros allowed. Anything else (letters, fractions, exponents, "0x", only blanks) is nothing,
+// and so is a number of more than MaxNumberDigits significant digits.
 std::optional<qint64> wholeNumber(QStringView text);
 
 // "T": the device's clock set to `time` (the caller adds any lead it wants). 17 pieces.
@@ -33,13 +40,13 @@ std::optional<Pieces> setAlarm(QStringView hour, QStringView minute, QStringView
 // "P": play a track. 5 pieces.
 Pieces playTrack(int track);
 
-Pieces stopAlarm();                  // "S"
-Pieces disableAlarm();               // "D"
-Pieces enableAlarm();                // "E"
-Pieces test();                       // "!"
-Pieces announceHourly(bool on);      // "H" / "h"
-Pieces colourScheme(int scheme);     // "1" to "4" for schemes 1 to 4
-Pieces wakeUpScreen(int screen);     // "5" to "7" for screen numbers 5 to 7
+Pieces stopAlarm();              // "S"
+Pieces disableAlarm();           // "D"
+Pieces enableAlarm();            // "E"
+Pieces test();                   // "!"
+Pieces announceHourly(bool on);  // "H" / "h"
+Pieces colourScheme(int scheme); // "1" to "4" for schemes 1 to 4; empty for any other
+Pieces wakeUpScreen(int screen); // "5" to "7" for screen numbers 5 to 7; empty for any other
 
 // All pieces of a command joined: the bytes it puts on the wire.
 QByteArray bytes(const Pieces &pieces);
@@ -62,7 +69,9 @@ std::optional<QDateTime> clockTimeOf(const Command &command);
 
 // Turns a byte stream into commands. Bytes may arrive in any split; a command cut at the end
 // of the bytes fed so far waits for the rest. Bytes that start no valid command are reported
-// and skipped one at a time.
+// and skipped one at a time (so a "1" to "7" among them still reads as a command);
+// neighbouring skipped bytes are reported as one event. Since
+// a valid command is never longer than MaxCommandBytes, nothing larger is ever held.
 class Decoder
 {
 public:

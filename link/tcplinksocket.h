@@ -24,10 +24,15 @@ public:
     void setRemotePort(quint16 port) override;
     quint16 remotePort() const override;
 
+    static constexpr quint16 DefaultPort = 5000;
+
 private:
+    void onErrorOccurred(QAbstractSocket::SocketError error);
+    void reportState();
+
     QTcpSocket m_socket;
-    QString m_host;
-    quint16 m_port = 5000;
+    QString m_host = QStringLiteral("127.0.0.1");
+    quint16 m_port = DefaultPort;
     int m_lastReported = -1;
     bool m_peerClosed = false;
     bool m_failed = false;

@@ -1,0 +1,115 @@
+#include "tcplinksocket.h"
+
+#include "linkstate.h"
+
+TcpLinkSocket::TcpLinkSocket(QObject *parent)
+    : LinkSocket(parent)
+{
+    m_lastReported = state();
+    connect(&m_socket, &QTcpSocket::stateChanged, this, &TcpLinkSocket::reportState);
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpLinkSocket::onErrorOccurred);
+    connect(&m_socket, &QTcpSocket::connected, this, [this] {
+        // Each command is flushed whole, so Nagle's delay would only hold it back.
+        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    });
+    // The link is write-only; whatever the module sends is dropped so nothing piles up.
+    connect(&m_socket, &QTcpSocket::readyRead, this,
+            [this] { m_socket.skip(m_socket.bytesAvailable()); });
+}
+
+int TcpLinkSocket::state() const
+{
+    if (m_peerClosed)
+        return LinkState::ClosedByPeer;
+    if (m_failed)
+        return LinkState::Error;
+    switch (m_socket.state()) {
+    case QAbstractSocket::HostLookupState:
+        return LinkState::ResolvingHost;
+    case QAbstractSocket::ConnectingState:
+        return LinkState::Connecting;
+    case QAbstractSocket::ConnectedState:
+        return LinkState::Connected;
+    case QAbstractSocket::ClosingState:
+        // We close with abort(), so only the peer leaves the socket closing.
+        return LinkState::ClosedByPeer;
+    default:
+        return LinkState::Closed;
+    }
+}
+
+void TcpLinkSocket::connectToDevice()
+{
+    m_socket.abort();
+    m_peerClosed = false;
+    m_failed = false;
+    reportState();
+    m_socket.connectToHost(m_host, m_port);
+    reportState();
+}
+
+void TcpLinkSocket::close()
+{
+    // abort() rather than disconnectFromHost(): the state must read closed at once, and a
+    // flushed command has already left Qt's buffer for the kernel's.
+    m_socket.abort();
+    m_peerClosed = false;
+    m_failed = false;
+    reportState();
+}
+
+bool TcpLinkSocket::write(const QByteArray &piece)
+{
+    if (state() != LinkState::Connected)
+        return false;
+    return m_socket.write(piece) == piece.size();
+}
+
+void TcpLinkSocket::flush()
+{
+    if (state() == LinkState::Connected)
+        m_socket.flush();
+}
+
+qint64 TcpLinkSocket::bytesToWrite() const
+{
+    return m_socket.bytesToWrite();
+}
+
+void TcpLinkSocket::setRemoteHost(const QString &host)
+{
+    m_host = host;
+}
+
+QString TcpLinkSocket::remoteHost() const
+{
+    return m_host;
+}
+
+void TcpLinkSocket::setRemotePort(quint16 port)
+{
+    m_port = port;
+}
+
+quint16 TcpLinkSocket::remotePort() const
+{
+    return m_port;
+}
+
+void TcpLinkSocket::onErrorOccurred(QAbstractSocket::SocketError error)
+{
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        m_peerClosed = true;
+    else
+        m_failed = true;
+    reportState();
+}
+
+void TcpLinkSocket::reportState()
+{
+    const int code = state();
+    if (code == m_lastReported)
+        return;
+    m_lastReported = code;
+    emit stateChanged(code);
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "link/linksocket.h"
+#include "link/linkstate.h"
+
+#include <QtCore/QByteArray>
+#include <QtCore/QList>
+#include <QtCore/QTimer>
+
+#include <stdexcept>
+
+// A socket that does no I/O: the test sets its state and reads back every piece written.
+class FakeLinkSocket : public LinkSocket
+{
+public:
+    using LinkSocket::LinkSocket;
+
+    // Every piece accepted, in order; refused writes are not recorded.
+    QList<QByteArray> written;
+    int connectCalls = 0;
+    int closeCalls = 0;
+    int flushCalls = 0;
+    // When set, a connection attempt comes up on the next turn of the event loop.
+    bool connectSucceeds = false;
+    // When set, a write raises an exception, as a broken socket layer might.
+    bool throwOnWrite = false;
+    // What bytesToWrite() reports: bytes the peer has not taken yet.
+    qint64 queuedBytes = 0;
+
+    void setState(int state)
+    {
+        if (state == m_state)
+            return;
+        m_state = state;
+        emit stateChanged(state);
+    }
+
+    // All accepted pieces joined: the bytes that would be on the wire.
+    QByteArray bytes() const
+    {
+        QByteArray all;
+        for (const QByteArray &piece : written)
+            all += piece;
+        return all;
+    }
+
+    int state() const override { return m_state; }
+
+    void connectToDevice() override
+    {
+        ++connectCalls;
+        if (connectSucceeds)
+            QTimer::singleShot(0, this, [this] { setState(LinkState::Connected); });
+    }
+
+    void close() override
+    {
+        ++closeCalls;
+        setState(LinkState::Closed);
+    }
+
+    bool write(const QByteArray &piece) override
+    {
+        if (throwOnWrite)
+            throw std::runtime_error("socket layer failure");
+        if (m_state != LinkState::Connected)
+            return false;
+        written.append(piece);
+        return true;
+    }
+
+    void flush() override { ++flushCalls; }
+    qint64 bytesToWrite() const override { return queuedBytes; }
+
+    void setRemoteHost(const QString &host) override { m_host = host; }
+    QString remoteHost() const override { return m_host; }
+    void setRemotePort(quint16 port) override { m_port = port; }
+    quint16 remotePort() const override { return m_port; }
+
+private:
+    int m_state = LinkState::Closed;
+    QString m_host = QStringLiteral("127.0.0.1");
+    quint16 m_port = 5000;
+};

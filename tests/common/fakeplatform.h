@@ -1,0 +1,43 @@
+#pragma once
+
+#include "panel/platform.h"
+
+#include <QtCore/QList>
+#include <QtCore/QPair>
+
+// A machine whose clock the test sets and whose side effects it counts.
+class FakePlatform : public Platform
+{
+public:
+    QDateTime current = QDateTime(QDate(2018, 7, 4), QTime(15, 5, 30));
+    bool otherCopyRunning = false;
+    bool urlOpens = true;
+
+    int beeps = 0;
+    int claimCalls = 0;
+    int endProcessCalls = 0;
+    QList<QPair<QString, QString>> messages; // caption, text
+    QList<QUrl> openedUrls;
+
+    QDateTime now() const override { return current; }
+
+    bool claimSingleCopy() override
+    {
+        ++claimCalls;
+        return !otherCopyRunning;
+    }
+
+    void showMessage(const QString &caption, const QString &text) override
+    {
+        messages.append({caption, text});
+    }
+
+    bool openUrl(const QUrl &url) override
+    {
+        openedUrls.append(url);
+        return urlOpens;
+    }
+
+    void beep() override { ++beeps; }
+    void endProcess() override { ++endProcessCalls; }
+};

@@ -1,0 +1,266 @@
+#include "recordingsocket.h"
+
+#include "link/devicelink.h"
+#include "link/tcplinksocket.h"
+
+#include <QtNetwork/QTcpServer>
+#include <QtTest/QtTest>
+
+using Protocol::Pieces;
+
+// The connection procedure and the send rule.
+class tst_DeviceLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lamp_data();
+    void lamp();
+    void connectWaitsOutErrors();
+    void connectClosesFirstUnlessClosed_data();
+    void connectClosesFirstUnlessClosed();
+    void sendByState_data();
+    void sendByState();
+    void overFullQueueDropsWholeCommand_data();
+    void overFullQueueDropsWholeCommand();
+    void droppedCommandStartsConnection();
+    void peerCloseThenReconnect();
+};
+
+namespace {
+
+Pieces timePieces() // 26 bytes
+{
+    return Protocol::setTime(QDateTime(QDate(2018, 7, 4), QTime(15, 5, 32)));
+}
+
+QList<QByteArray> writesOf(const Pieces &pieces)
+{
+    QList<QByteArray> calls;
+    for (const QByteArray &piece : pieces)
+        calls.append("write " + piece);
+    calls.append("flush");
+    return calls;
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+} // namespace
+
+void tst_DeviceLink::lamp_data()
+{
+    QTest::addColumn<bool>("firstAnswers");
+    QTest::addColumn<bool>("secondAnswers");
+    QTest::addColumn<QList<int>>("lamps");
+    QTest::newRow("both connect") << true << true
+                                  << QList<int>{DeviceLink::LampGreen, DeviceLink::LampYellow};
+    QTest::newRow("second fails") << true << false
+                                  << QList<int>{DeviceLink::LampGreen, DeviceLink::LampRed};
+    QTest::newRow("first fails") << false << true
+                                 << QList<int>{DeviceLink::LampRed, DeviceLink::LampGreen};
+    QTest::newRow("no device") << false << false
+                               << QList<int>{DeviceLink::LampRed, DeviceLink::LampRed};
+}
+
+void tst_DeviceLink::lamp()
+{
+    QFETCH(bool, firstAnswers);
+    QFETCH(bool, secondAnswers);
+    QFETCH(QList<int>, lamps);
+
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    const quint16 refused = freePort();
+    TcpLinkSocket socket;
+    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
+    DeviceLink link(socket);
+    QCOMPARE(link.lampColour(), DeviceLink::LampBlack);
+    QSignalSpy lampSpy(&link, &DeviceLink::lampColourChanged);
+
+    // The clock display must keep ticking while a run waits.
+    QTimer ticker;
+    int ticks = 0;
+    connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
+    ticker.start(100);
+
+    QList<int> seen;
+    for (bool answers : {firstAnswers, secondAnswers}) {
+        socket.setRemotePort(answers ? device.serverPort() : refused);
+        ticks = 0;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        link.ConnectDevice();
+        const qint64 ms = elapsed.elapsed();
+        seen.append(link.lampColour());
+        if (answers) {
+            QCOMPARE(socket.state(), LinkState::Connected);
+            QVERIFY(ms < DeviceLink::ConnectWaitMs); // the wait ends with the connection
+        } else {
+            QVERIFY2(ms >= 1900 && ms < 5000, qPrintable(QString::number(ms)));
+            QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+        }
+    }
+    QCOMPARE(seen, lamps);
+    QCOMPARE(lampSpy.size(), 2);
+    QCOMPARE(lampSpy.last().at(0).toInt(), lamps.last());
+}
+
+void tst_DeviceLink::connectWaitsOutErrors()
+{
+    // A failed attempt followed by a success inside the window still lights the lamp:
+    // the error neither ends the wait nor is taken as the verdict.
+    RecordingSocket socket;
+    DeviceLink link(socket);
+    QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Error); });
+    QTimer::singleShot(300, &socket, [&socket] { socket.setState(LinkState::Connected); });
+    link.ConnectDevice();
+    QCOMPARE(link.lampColour(), DeviceLink::LampGreen);
+
+    socket.setState(LinkState::Closed);
+    QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Error); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    link.ConnectDevice();
+    QVERIFY2(elapsed.elapsed() >= 1900, qPrintable(QString::number(elapsed.elapsed())));
+    QCOMPARE(link.lampColour(), DeviceLink::LampRed);
+}
+
+void tst_DeviceLink::connectClosesFirstUnlessClosed_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("closed") << LinkState::Closed << false;
+    QTest::newRow("connecting") << LinkState::Connecting << true;
+    QTest::newRow("connected") << LinkState::Connected << true;
+    QTest::newRow("closed by peer") << LinkState::ClosedByPeer << true;
+    QTest::newRow("error") << LinkState::Error << true;
+}
+
+void tst_DeviceLink::connectClosesFirstUnlessClosed()
+{
+    QFETCH(int, state);
+    QFETCH(bool, closes);
+    RecordingSocket socket;
+    socket.setState(state);
+    DeviceLink link(socket);
+    connect(&socket, &LinkSocket::stateChanged, this, [&socket](int code) {
+        if (code == LinkState::Connecting)
+            QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Connected); });
+    });
+    link.ConnectDevice();
+    const QList<QByteArray> expected = closes ? QList<QByteArray>{"close", "connect"}
+                                              : QList<QByteArray>{"connect"};
+    QCOMPARE(socket.calls, expected);
+    QCOMPARE(link.lampColour(), DeviceLink::LampGreen);
+}
+
+void tst_DeviceLink::sendByState_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<Pieces>("pieces");
+    QTest::addColumn<QList<QByteArray>>("calls");
+    QTest::addColumn<bool>("written");
+    const QList<QByteArray> none;
+    QTest::newRow("closed") << LinkState::Closed << timePieces() << QList<QByteArray>{"connect"}
+                            << false;
+    QTest::newRow("error") << LinkState::Error << timePieces() << QList<QByteArray>{"connect"}
+                           << false;
+    QTest::newRow("closed by peer") << LinkState::ClosedByPeer << timePieces()
+                                    << QList<QByteArray>{"close", "connect"} << false;
+    QTest::newRow("resolving") << LinkState::ResolvingHost << timePieces() << none << false;
+    QTest::newRow("resolved") << LinkState::HostResolved << timePieces() << none << false;
+    QTest::newRow("connecting") << LinkState::Connecting << timePieces() << none << false;
+    QTest::newRow("time") << LinkState::Connected << timePieces() << writesOf(timePieces()) << true;
+    const Pieces alarm = *Protocol::setAlarm(u"6", u"30", u"AM", 150);
+    QTest::newRow("alarm") << LinkState::Connected << alarm << writesOf(alarm) << true;
+    QTest::newRow("stop") << LinkState::Connected << Protocol::stopAlarm()
+                          << writesOf(Protocol::stopAlarm()) << true;
+    QTest::newRow("nothing to send") << LinkState::Connected << Pieces() << none << false;
+}
+
+void tst_DeviceLink::sendByState()
+{
+    QFETCH(int, state);
+    QFETCH(Pieces, pieces);
+    QFETCH(QList<QByteArray>, calls);
+    QFETCH(bool, written);
+    RecordingSocket socket;
+    socket.setState(state);
+    DeviceLink link(socket);
+    QSignalSpy lampSpy(&link, &DeviceLink::lampColourChanged);
+    QCOMPARE(link.SendToDevice(pieces), written);
+    QCOMPARE(socket.calls, calls);
+    QCOMPARE(lampSpy.size(), 0);
+}
+
+void tst_DeviceLink::overFullQueueDropsWholeCommand_data()
+{
+    QTest::addColumn<qint64>("queued");
+    QTest::addColumn<bool>("written");
+    const qint64 size = Protocol::bytes(timePieces()).size();
+    QTest::newRow("empty queue") << qint64(0) << true;
+    QTest::newRow("fits exactly") << DeviceLink::MaxQueuedBytes - size << true;
+    QTest::newRow("one byte over") << DeviceLink::MaxQueuedBytes - size + 1 << false;
+    QTest::newRow("full") << DeviceLink::MaxQueuedBytes << false;
+}
+
+void tst_DeviceLink::overFullQueueDropsWholeCommand()
+{
+    QFETCH(qint64, queued);
+    QFETCH(bool, written);
+    RecordingSocket socket;
+    socket.setState(LinkState::Connected);
+    socket.queued = queued;
+    DeviceLink link(socket);
+    QCOMPARE(link.SendToDevice(timePieces()), written);
+    QCOMPARE(socket.calls, written ? writesOf(timePieces()) : QList<QByteArray>());
+}
+
+void tst_DeviceLink::droppedCommandStartsConnection()
+{
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    TcpLinkSocket socket;
+    socket.setRemotePort(device.serverPort());
+    DeviceLink link(socket);
+
+    QVERIFY(!link.SendToDevice(timePieces()));
+    QVERIFY(socket.state() != LinkState::Closed);
+    QTRY_COMPARE(socket.state(), LinkState::Connected);
+    QTRY_VERIFY(device.hasPendingConnections());
+    QTcpSocket *peer = device.nextPendingConnection();
+    QCOMPARE(peer->bytesAvailable(), qint64(0)); // the first command was dropped
+
+    QVERIFY(link.SendToDevice(timePieces()));
+    QTRY_COMPARE(peer->bytesAvailable(), qint64(26));
+    QCOMPARE(peer->readAll(), QByteArray("T,07,04,18, 3, 105, 32,2,0"));
+}
+
+void tst_DeviceLink::peerCloseThenReconnect()
+{
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    TcpLinkSocket socket;
+    socket.setRemotePort(device.serverPort());
+    DeviceLink link(socket);
+    link.ConnectDevice();
+    QCOMPARE(socket.state(), LinkState::Connected);
+    QTRY_VERIFY(device.hasPendingConnections());
+    device.nextPendingConnection()->close();
+    QTRY_COMPARE(socket.state(), LinkState::ClosedByPeer);
+
+    QVERIFY(!link.SendToDevice(Protocol::stopAlarm()));
+    QTRY_COMPARE(socket.state(), LinkState::Connected);
+    QTRY_VERIFY(device.hasPendingConnections());
+    QTcpSocket *peer = device.nextPendingConnection();
+    QVERIFY(link.SendToDevice(Protocol::enableAlarm()));
+    QTRY_COMPARE(peer->bytesAvailable(), qint64(1));
+    QCOMPARE(peer->readAll(), QByteArray("E"));
+}
+
+QTEST_GUILESS_MAIN(tst_DeviceLink)
+#include "tst_devicelink.moc"

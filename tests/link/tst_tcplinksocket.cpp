@@ -1,0 +1,148 @@
+#include "link/linkstate.h"
+#include "link/tcplinksocket.h"
+
+#include <QtNetwork/QTcpServer>
+#include <QtTest/QtTest>
+
+// The socket layer against real loopback listeners.
+class tst_TcpLinkSocket : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void defaults();
+    void refusedPortReportsError();
+    void writesReachThePeer();
+    void peerCloseHoldsUntilWeClose();
+    void stateChangesAreReportedOnce();
+};
+
+namespace {
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort(); // closed again when the probe goes
+}
+
+void aimAt(TcpLinkSocket &socket, quint16 port)
+{
+    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
+    socket.setRemotePort(port);
+}
+
+} // namespace
+
+void tst_TcpLinkSocket::defaults()
+{
+    TcpLinkSocket socket;
+    QCOMPARE(socket.remoteHost(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(socket.remotePort(), quint16(5000));
+    QCOMPARE(socket.state(), LinkState::Closed);
+    QVERIFY(!socket.write("S"));
+    QCOMPARE(socket.bytesToWrite(), qint64(0));
+}
+
+void tst_TcpLinkSocket::refusedPortReportsError()
+{
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    TcpLinkSocket socket;
+    aimAt(socket, port);
+    socket.connectToDevice();
+    QTRY_COMPARE(socket.state(), LinkState::Error);
+    // The error stays until we act: events alone do not clear it.
+    QCoreApplication::processEvents();
+    QCOMPARE(socket.state(), LinkState::Error);
+    QVERIFY(!socket.write("S"));
+    QCOMPARE(socket.bytesToWrite(), qint64(0));
+    socket.close();
+    QCOMPARE(socket.state(), LinkState::Closed);
+
+    // A new attempt from the error state leaves it.
+    socket.connectToDevice();
+    QVERIFY(socket.state() != LinkState::Error);
+    QTRY_COMPARE(socket.state(), LinkState::Error);
+}
+
+void tst_TcpLinkSocket::writesReachThePeer()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    TcpLinkSocket socket;
+    aimAt(socket, server.serverPort());
+    socket.connectToDevice();
+    const int during = socket.state();
+    QVERIFY2(during >= LinkState::ResolvingHost && during <= LinkState::Connecting,
+             qPrintable(QString::number(during)));
+    QVERIFY(!socket.write("S")); // not connected yet
+    QTRY_COMPARE(socket.state(), LinkState::Connected);
+    QTRY_VERIFY(server.hasPendingConnections());
+    QTcpSocket *peer = server.nextPendingConnection();
+
+    for (const char *piece : {"P", ",", " 152", ",", " 0"})
+        QVERIFY(socket.write(piece));
+    socket.flush();
+    QTRY_COMPARE(peer->bytesAvailable(), qint64(9));
+    QCOMPARE(peer->readAll(), QByteArray("P, 152, 0"));
+
+    // What the module sends back is dropped without disturbing the link.
+    peer->write(QByteArray(4096, 'x'));
+    peer->flush();
+    QTRY_COMPARE(peer->bytesToWrite(), qint64(0));
+    QVERIFY(socket.write("S"));
+    socket.flush();
+    QTRY_COMPARE(peer->bytesAvailable(), qint64(1));
+    QCOMPARE(peer->readAll(), QByteArray("S"));
+    QCOMPARE(socket.state(), LinkState::Connected);
+}
+
+void tst_TcpLinkSocket::peerCloseHoldsUntilWeClose()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    TcpLinkSocket socket;
+    aimAt(socket, server.serverPort());
+    socket.connectToDevice();
+    QTRY_COMPARE(socket.state(), LinkState::Connected);
+    QTRY_VERIFY(server.hasPendingConnections());
+    QTcpSocket *peer = server.nextPendingConnection();
+    peer->close();
+
+    QTRY_COMPARE(socket.state(), LinkState::ClosedByPeer);
+    QCoreApplication::processEvents();
+    QCOMPARE(socket.state(), LinkState::ClosedByPeer);
+    QVERIFY(!socket.write("S"));
+
+    socket.close();
+    QCOMPARE(socket.state(), LinkState::Closed);
+    socket.connectToDevice();
+    QTRY_COMPARE(socket.state(), LinkState::Connected);
+}
+
+void tst_TcpLinkSocket::stateChangesAreReportedOnce()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    TcpLinkSocket socket;
+    aimAt(socket, server.serverPort());
+    QSignalSpy spy(&socket, &LinkSocket::stateChanged);
+    socket.connectToDevice();
+    QTRY_COMPARE(socket.state(), LinkState::Connected);
+    socket.close();
+
+    QList<int> codes;
+    for (const QList<QVariant> &arguments : spy)
+        codes.append(arguments.at(0).toInt());
+    QVERIFY(codes.size() >= 3);
+    QCOMPARE(codes.last(), LinkState::Closed);
+    QCOMPARE(codes.at(codes.size() - 2), LinkState::Connected);
+    for (int i = 1; i < codes.size(); ++i)
+        QVERIFY2(codes[i] != codes[i - 1], "a code was reported twice in a row");
+    QVERIFY(codes.first() != LinkState::Closed); // starting from closed is no change
+}
+
+QTEST_GUILESS_MAIN(tst_TcpLinkSocket)
+#include "tst_tcplinksocket.moc"

@@ -1,0 +1,125 @@
+#include "panelrig.h"
+
+using namespace LinkState;
+
+Q_DECLARE_METATYPE(SettingValue)
+
+// Showing a loaded record: what the controls show, and that loading sends nothing.
+class TestShowSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checksExactlyTheSavedBoxes_data();
+    void checksExactlyTheSavedBoxes();
+    void textsGoThroughTheirHandlers();
+    void unchangedEndpointKeepsSaveDisabled();
+};
+
+namespace {
+
+SetupData loadedRecord(const SettingValue &scheme, const SettingValue &screen,
+                       const SettingValue &announce)
+{
+    SetupData record;
+    record.AlarmHour = SettingValue::fromNumber(7);
+    record.AlarmMinute = SettingValue::fromText(QStringLiteral("05"));
+    record.AlarmAMPM = SettingValue::fromText(QStringLiteral("PM"));
+    record.LoadedAlarmTrack = SettingValue::fromNumber(151);
+    record.AlarmTrack = record.LoadedAlarmTrack;
+    record.BackGrounds = scheme;
+    record.WakeUpScreens = screen;
+    record.AnnounceHourly = announce;
+    record.RemoteHost = SettingValue::fromText(QStringLiteral("127.0.0.1"));
+    record.RemotePort = SettingValue::fromText(QStringLiteral("5000"));
+    return record;
+}
+
+} // namespace
+
+void TestShowSettings::checksExactlyTheSavedBoxes_data()
+{
+    QTest::addColumn<SettingValue>("scheme");
+    QTest::addColumn<SettingValue>("screen");
+    QTest::addColumn<SettingValue>("announce");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("checked");
+    auto text = [](const char *t) { return SettingValue::fromText(QString::fromLatin1(t)); };
+    auto number = [](double n) { return SettingValue::fromNumber(n); };
+    QTest::newRow("default file") << text("1") << text("1") << text("0") << Connected << "21";
+    QTest::newRow("scheme 3, screen 7, on")
+            << number(3) << number(7) << number(1) << Connected << "1 23 33";
+    QTest::newRow("scheme 4 as text, screen 6")
+            << text("4") << number(6) << number(0) << Connected << "24 32";
+    QTest::newRow("nothing matches") << number(0) << number(4) << number(2) << Connected << "";
+    QTest::newRow("scheme 5, screen 5") << number(5) << number(5) << number(1) << Closed << "1 31";
+    QTest::newRow("empty fields") << SettingValue() << SettingValue() << SettingValue() << Error
+                                  << "";
+}
+
+void TestShowSettings::checksExactlyTheSavedBoxes()
+{
+    QFETCH(SettingValue, scheme);
+    QFETCH(SettingValue, screen);
+    QFETCH(SettingValue, announce);
+    QFETCH(int, state);
+    QFETCH(QString, checked);
+    FakeRig rig(state);
+    rig.record = loadedRecord(scheme, screen, announce);
+    rig.c.CMDSet_DWUA->setEnabled(false);
+
+    rig.panel->showSettings();
+    QCOMPARE(rig.checkedBoxes(), checked);
+    QVERIFY(rig.socket().written.isEmpty());
+    QCOMPARE(rig.socket().connectCalls, 0);
+    // The saved choices survive: no click handler ran to record what it found.
+    QCOMPARE(rig.record.BackGrounds, scheme);
+    QCOMPARE(rig.record.WakeUpScreens, screen);
+    QCOMPARE(rig.record.AnnounceHourly, announce);
+    QVERIFY(!rig.c.CMDSet_DWUA->isEnabled());
+}
+
+void TestShowSettings::textsGoThroughTheirHandlers()
+{
+    FakeRig rig(Connected);
+    rig.record = loadedRecord(SettingValue::fromNumber(1), SettingValue::fromNumber(5),
+                              SettingValue::fromNumber(0));
+    rig.record.AlarmAMPM = SettingValue::fromText(QStringLiteral("p"));
+    rig.panel->showSettings();
+
+    QCOMPARE(rig.c.Text_SATH->text(), QStringLiteral("7"));
+    QCOMPARE(rig.c.Text_SATAMPM->text(), QStringLiteral("PM"));
+    // The change handlers stored the boxes' texts back, as texts.
+    QCOMPARE(rig.record.AlarmHour, SettingValue::fromText(QStringLiteral("7")));
+    QCOMPARE(rig.record.AlarmMinute, SettingValue::fromText(QStringLiteral("05")));
+    QCOMPARE(rig.record.AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
+    QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
+    QVERIFY(rig.c.Option1[2]->isChecked());
+    QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(151));
+    QCOMPARE(rig.c.Text5[0]->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(rig.c.Text5[1]->text(), QStringLiteral("5000"));
+    QVERIFY(rig.c.CMD_SaveExit->isEnabled());
+    QVERIFY(rig.socket().written.isEmpty());
+
+    // The shown alarm is the one Set-Up sends.
+    PanelRig::click(rig.c.CMDSet_WUA);
+    QCOMPARE(rig.socket().bytes(), QByteArray("A, 7, 5,2, 151, 0"));
+}
+
+void TestShowSettings::unchangedEndpointKeepsSaveDisabled()
+{
+    FakeRig rig;
+    rig.c.Text5[0]->setText(QStringLiteral("127.0.0.1"));
+    rig.c.Text5[1]->setText(QStringLiteral("5000"));
+    rig.c.CMD_SaveExit->setEnabled(false);
+    rig.record = loadedRecord(SettingValue(), SettingValue(), SettingValue());
+    rig.panel->showSettings();
+    QVERIFY(!rig.c.CMD_SaveExit->isEnabled());
+
+    QTest::keyClicks(rig.c.Text5[1], QStringLiteral("1"));
+    QVERIFY(rig.c.CMD_SaveExit->isEnabled());
+    QCOMPARE(rig.record.RemotePort, SettingValue::fromText(QStringLiteral("5000")));
+}
+
+QTEST_MAIN(TestShowSettings)
+#include "tst_showsettings.moc"

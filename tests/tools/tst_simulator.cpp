@@ -1,0 +1,218 @@
+#include "tools/sim/simulator.h"
+
+#include "link/devicelink.h"
+#include "link/linkstate.h"
+#include "link/tcplinksocket.h"
+
+#include <QtNetwork/QTcpSocket>
+#include <QtTest/QtTest>
+
+using namespace Protocol;
+
+// The device simulator, run in-process against the real link.
+class tst_Simulator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void describe_data();
+    void describe();
+    void decodesWhatTheLinkWrites();
+    void survivesGarbage();
+    void secondClientRefused();
+    void closeAfterMakesLinkReconnect();
+    void resetAfterBreaksLink();
+    void noReadKeepsQueueBounded();
+};
+
+namespace {
+
+// A simulator on an ephemeral loopback port, with the lines it prints.
+struct Harness
+{
+    explicit Harness(const Simulator::Options &options = {})
+        : simulator(options)
+    {
+        QObject::connect(&simulator, &Simulator::line, &simulator,
+                         [this](const QString &text) { lines.append(text); });
+        listening = simulator.listen(QHostAddress::LocalHost, 0);
+        socket.setRemotePort(simulator.serverPort());
+    }
+
+    QStringList lines; // first, so that it outlives the simulator
+    Simulator simulator;
+    bool listening = false;
+    TcpLinkSocket socket;
+    DeviceLink link{socket};
+};
+
+Decoder::Event commandEvent(const QByteArray &bytes)
+{
+    Decoder decoder;
+    const QList<Decoder::Event> events = decoder.feed(bytes);
+    return events.value(0);
+}
+
+} // namespace
+
+void tst_Simulator::describe_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("T") << bytes(setTime(QDateTime(QDate(2018, 7, 4), QTime(15, 5, 32))))
+                       << "T  clock set to 2018-07-04 15:05:32";
+    QTest::newRow("T impossible")
+            << QByteArray("T,13,01,18, 3, 105, 32,2,0")
+            << "T  clock set to an impossible time \"T,13,01,18, 3, 105, 32,2,0\"";
+    QTest::newRow("A") << bytes(*setAlarm(u"6", u"30", u"AM", 150))
+                       << "A  alarm 6:30 AM, track 150";
+    QTest::newRow("A pm") << bytes(*setAlarm(u"07", u"05", u"PM", 165))
+                          << "A  alarm 7:05 PM, track 165";
+    QTest::newRow("P") << bytes(playTrack(152)) << "P  play track 152";
+    QTest::newRow("S") << QByteArray("S") << "S  stop alarm";
+    QTest::newRow("D") << QByteArray("D") << "D  disable alarm";
+    QTest::newRow("E") << QByteArray("E") << "E  enable alarm";
+    QTest::newRow("!") << QByteArray("!") << "!  test";
+    QTest::newRow("H") << QByteArray("H") << "H  hourly announcement on";
+    QTest::newRow("h") << QByteArray("h") << "h  hourly announcement off";
+    QTest::newRow("1") << QByteArray("1") << "1  colour scheme Black/Green";
+    QTest::newRow("2") << QByteArray("2") << "2  colour scheme Black/Red";
+    QTest::newRow("3") << QByteArray("3") << "3  colour scheme Blue/Yellow";
+    QTest::newRow("4") << QByteArray("4") << "4  colour scheme Teal/Black";
+    QTest::newRow("5") << QByteArray("5") << "5  wake-up screen 1";
+    QTest::newRow("6") << QByteArray("6") << "6  wake-up screen 2";
+    QTest::newRow("7") << QByteArray("7") << "7  wake-up screen 3";
+    QTest::newRow("malformed") << QByteArray("x\"\\\x01\xff")
+                               << "?  malformed bytes: \"x\\\"\\\\\\x01\\xff\"";
+}
+
+void tst_Simulator::describe()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, line);
+    QCOMPARE(Simulator::describe(commandEvent(bytes)), line);
+}
+
+void tst_Simulator::decodesWhatTheLinkWrites()
+{
+    Harness h;
+    QVERIFY(h.listening);
+    h.link.ConnectDevice();
+    QCOMPARE(h.link.lampColour(), DeviceLink::LampGreen);
+    QTRY_COMPARE(h.lines.size(), 1);
+    QVERIFY(h.lines.first().startsWith("connected 127.0.0.1:"));
+
+    QVERIFY(h.link.SendToDevice(setTime(QDateTime(QDate(2019, 1, 1), QTime(0, 0, 0)))));
+    QVERIFY(h.link.SendToDevice(*setAlarm(u" 06", u"00", u"am", 151)));
+    QVERIFY(h.link.SendToDevice(colourScheme(3)));
+    QVERIFY(h.link.SendToDevice(announceHourly(true)));
+    const QStringList expected{"T  clock set to 2019-01-01 00:00:00", "A  alarm 6:00 AM, track 151",
+                               "3  colour scheme Blue/Yellow", "H  hourly announcement on"};
+    QTRY_COMPARE(h.lines.mid(1), expected);
+
+    h.socket.close();
+    QTRY_COMPARE(h.lines.last(), QStringLiteral("disconnected"));
+}
+
+void tst_Simulator::survivesGarbage()
+{
+    Harness h;
+    QVERIFY(h.listening);
+    QTcpSocket raw;
+    raw.connectToHost(QHostAddress::LocalHost, h.simulator.serverPort());
+    QVERIFY(raw.waitForConnected(5000));
+    QByteArray garbage;
+    for (int i = 0; i < 256; ++i)
+        garbage += char(i);
+    garbage += QByteArray(5000, '9') + "A, " + QByteArray(100, '8') + "T,12,3";
+    raw.write(garbage);
+    raw.write("E");
+    raw.flush();
+    QTRY_VERIFY(h.lines.contains("E  enable alarm"));
+    QVERIFY(h.lines.size() > 2);
+    QVERIFY(h.lines.at(1).startsWith("?  malformed bytes: \"\\x00\\x01"));
+
+    // A command cut by the end of the connection is reported, not lost.
+    raw.write("P, 15");
+    raw.flush();
+    raw.disconnectFromHost();
+    QTRY_COMPARE(h.lines.last(), QStringLiteral("disconnected"));
+    QCOMPARE(h.lines.at(h.lines.size() - 2), QStringLiteral("?  malformed bytes: \"P, 15\""));
+}
+
+void tst_Simulator::secondClientRefused()
+{
+    Harness h;
+    QVERIFY(h.listening);
+    h.link.ConnectDevice();
+    QCOMPARE(h.socket.state(), LinkState::Connected);
+
+    TcpLinkSocket second;
+    second.setRemotePort(h.simulator.serverPort());
+    second.connectToDevice();
+    QTRY_VERIFY(second.state() == LinkState::ClosedByPeer || second.state() == LinkState::Error);
+    QTRY_VERIFY(h.lines.size() >= 2);
+    QVERIFY(h.lines.at(1).startsWith("refused 127.0.0.1:"));
+
+    // The first client is untouched.
+    QVERIFY(h.link.SendToDevice(stopAlarm()));
+    QTRY_COMPARE(h.lines.last(), QStringLiteral("S  stop alarm"));
+}
+
+void tst_Simulator::closeAfterMakesLinkReconnect()
+{
+    Simulator::Options options;
+    options.closeAfter = 2;
+    Harness h(options);
+    QVERIFY(h.listening);
+    h.link.ConnectDevice();
+    QVERIFY(h.link.SendToDevice(stopAlarm()));
+    QVERIFY(h.link.SendToDevice(test()));
+    QTRY_COMPARE(h.socket.state(), LinkState::ClosedByPeer);
+    QVERIFY(h.lines.endsWith("disconnected"));
+
+    QVERIFY(!h.link.SendToDevice(enableAlarm())); // dropped, but reconnects
+    QTRY_COMPARE(h.socket.state(), LinkState::Connected);
+    QVERIFY(h.link.SendToDevice(disableAlarm()));
+    QTRY_COMPARE(h.lines.last(), QStringLiteral("D  disable alarm"));
+    QVERIFY(!h.lines.contains("E  enable alarm"));
+}
+
+void tst_Simulator::resetAfterBreaksLink()
+{
+    Simulator::Options options;
+    options.resetAfter = 1;
+    Harness h(options);
+    QVERIFY(h.listening);
+    h.link.ConnectDevice();
+    QVERIFY(h.link.SendToDevice(stopAlarm()));
+    QTRY_VERIFY(h.socket.state() == LinkState::ClosedByPeer
+                || h.socket.state() == LinkState::Error);
+    QVERIFY(!h.link.SendToDevice(test()));
+    QTRY_COMPARE(h.socket.state(), LinkState::Connected);
+}
+
+void tst_Simulator::noReadKeepsQueueBounded()
+{
+    Simulator::Options options;
+    options.noRead = true;
+    Harness h(options);
+    QVERIFY(h.listening);
+    h.link.ConnectDevice();
+    QCOMPARE(h.socket.state(), LinkState::Connected);
+
+    // Far more than the kernel buffers of both ends hold, unless commands get dropped.
+    const Pieces big{QByteArray(16 * 1024, 'S')};
+    int dropped = 0;
+    for (int i = 0; i < 8192 && dropped == 0; ++i) {
+        if (!h.link.SendToDevice(big))
+            ++dropped;
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(dropped, 1);
+    QVERIFY(h.socket.bytesToWrite() <= DeviceLink::MaxQueuedBytes);
+    QCOMPARE(h.socket.state(), LinkState::Connected);
+}
+
+QTEST_GUILESS_MAIN(tst_Simulator)
+#include "tst_simulator.moc"

@@ -1,0 +1,205 @@
+#include "simulator.h"
+
+#include <QtNetwork/QTcpSocket>
+
+#ifdef Q_OS_UNIX
+#    include <sys/socket.h>
+#endif
+
+namespace {
+
+QString escaped(const QByteArray &bytes)
+{
+    QString text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '"' || byte == '\\')
+            text += QStringLiteral("\\") + QLatin1Char(c);
+        else if (byte >= 0x20 && byte < 0x7f)
+            text += QLatin1Char(c);
+        else
+            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    }
+    return text;
+}
+
+QString amPm(qint64 flag)
+{
+    return flag == 1 ? QStringLiteral("AM") : QStringLiteral("PM");
+}
+
+QString twoDigits(qint64 value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+Simulator::Simulator(const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &Simulator::acceptClients);
+}
+
+Simulator::~Simulator()
+{
+    // The client would otherwise report its end to a half-destroyed simulator.
+    if (m_client) {
+        m_client->disconnect(this);
+        delete m_client;
+    }
+}
+
+bool Simulator::listen(const QHostAddress &address, quint16 port)
+{
+    return m_server.listen(address, port);
+}
+
+QString Simulator::describe(const Protocol::Decoder::Event &event)
+{
+    if (!event.command)
+        return QStringLiteral("?  malformed bytes: \"%1\"").arg(escaped(event.malformed));
+
+    const Protocol::Command &command = *event.command;
+    const QList<qint64> &f = command.fields;
+    QString meaning;
+    switch (command.code) {
+    case 'T':
+        if (const auto time = Protocol::clockTimeOf(command))
+            meaning = QStringLiteral("clock set to %1")
+                              .arg(time->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        else
+            meaning = QStringLiteral("clock set to an impossible time \"%1\"")
+                              .arg(escaped(command.raw));
+        break;
+    case 'A':
+        meaning = QStringLiteral("alarm %1:%2 %3, track %4")
+                          .arg(f[0])
+                          .arg(twoDigits(f[1]), amPm(f[2]))
+                          .arg(f[3]);
+        break;
+    case 'P':
+        meaning = QStringLiteral("play track %1").arg(f[0]);
+        break;
+    case 'S':
+        meaning = QStringLiteral("stop alarm");
+        break;
+    case 'D':
+        meaning = QStringLiteral("disable alarm");
+        break;
+    case 'E':
+        meaning = QStringLiteral("enable alarm");
+        break;
+    case '!':
+        meaning = QStringLiteral("test");
+        break;
+    case 'H':
+        meaning = QStringLiteral("hourly announcement on");
+        break;
+    case 'h':
+        meaning = QStringLiteral("hourly announcement off");
+        break;
+    case '1':
+    case '2':
+    case '3':
+    case '4': {
+        static const char *const schemes[]
+                = {"Black/Green", "Black/Red", "Blue/Yellow", "Teal/Black"};
+        meaning = QStringLiteral("colour scheme %1")
+                          .arg(QLatin1String(schemes[command.code - '1']));
+        break;
+    }
+    default:
+        meaning = QStringLiteral("wake-up screen %1").arg(command.code - '4');
+        break;
+    }
+    return QLatin1Char(command.code) + QStringLiteral("  ") + meaning;
+}
+
+void Simulator::acceptClients()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        const QString peer = QStringLiteral("%1:%2")
+                                     .arg(socket->peerAddress().toString())
+                                     .arg(socket->peerPort());
+        if (m_client) {
+            // Like the module, one client at a time; a second one is turned away at once.
+            emit line(QStringLiteral("refused %1 (busy)").arg(peer));
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        m_client = socket;
+        m_decoder = Protocol::Decoder();
+        m_commands = 0;
+        emit line(QStringLiteral("connected %1").arg(peer));
+        connect(socket, &QTcpSocket::disconnected, this, &Simulator::dropClient);
+        if (m_options.noRead) {
+            // Qt would otherwise keep reading into an unbounded buffer of its own.
+            socket->setReadBufferSize(1);
+        } else {
+            connect(socket, &QTcpSocket::readyRead, this, &Simulator::readClient);
+            readClient();
+        }
+    }
+}
+
+void Simulator::readClient()
+{
+    if (!m_client)
+        return;
+    const QList<Protocol::Decoder::Event> events = m_decoder.feed(m_client->readAll());
+    for (const Protocol::Decoder::Event &event : events) {
+        emit line(describe(event));
+        if (!event.command)
+            continue;
+        ++m_commands;
+        if (m_options.resetAfter > 0 && m_commands >= m_options.resetAfter) {
+            endClient(true);
+            return;
+        }
+        if (m_options.closeAfter > 0 && m_commands >= m_options.closeAfter) {
+            endClient(false);
+            return;
+        }
+    }
+}
+
+void Simulator::dropClient()
+{
+    if (!m_client)
+        return;
+    QTcpSocket *client = m_client;
+    m_client = nullptr;
+    // What a closed connection leaves unread is reported, not lost silently.
+    client->disconnect(this);
+    if (!m_options.noRead) {
+        for (const Protocol::Decoder::Event &event : m_decoder.feed(client->readAll()))
+            emit line(describe(event));
+    }
+    for (const Protocol::Decoder::Event &event : m_decoder.finish())
+        emit line(describe(event));
+    client->deleteLater();
+    emit line(QStringLiteral("disconnected"));
+}
+
+void Simulator::endClient(bool reset)
+{
+    QTcpSocket *client = m_client;
+    m_client = nullptr;
+    client->disconnect(this);
+    if (reset) {
+#ifdef Q_OS_UNIX
+        // A zero linger time makes the close send a reset instead of a polite FIN.
+        const linger noLinger{1, 0};
+        ::setsockopt(int(client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
+                     sizeof noLinger);
+#endif
+        client->abort();
+    } else {
+        client->disconnectFromHost();
+    }
+    client->deleteLater();
+    emit line(QStringLiteral("disconnected"));
+}
