@@ -18,7 +18,10 @@ inline constexpr int ItemCount = 19;
 // end of such bytes is cut and does not count.
 std::optional<QList<SettingValue>> readItems(const QByteArray &bytes, bool complete = true);
 
-// The file's bytes for the given items: one line each, ended by CR LF.
+// The file's bytes for the given items: one line each, ended by CR LF. A text goes between
+// double quotes; as the format has no escape, a double quote inside it is written as a single
+// quote, a line end as a blank and a character beyond Latin-1 as "?", so that every item
+// reads back in its place. A number is written bare with a period, an empty item as nothing.
 QByteArray writeItems(const QList<SettingValue> &items);
 
 // What the loader shows in the controls, worked out from a record.

@@ -36,7 +36,8 @@ private:
 };
 
 // Reads a text as a number the way the settings file does: blanks around it ignored, an
-// optional sign, decimal digits with an optional fraction and exponent.
+// optional sign, decimal digits with an optional fraction and exponent. A value beyond the
+// range of a double is not a number.
 std::optional<double> readNumber(QStringView text);
 
 // The settings record of the main window: the nineteen items of the file plus the track

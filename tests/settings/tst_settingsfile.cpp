@@ -1,0 +1,323 @@
+#include "defaultbytes.h"
+#include "settings/settingsfile.h"
+
+#include <QtTest/QtTest>
+
+using namespace SettingsFile;
+
+namespace {
+
+QList<QByteArray> defaultLines()
+{
+    QList<QByteArray> lines = DefaultBytes.split('\n');
+    lines.removeLast();
+    for (QByteArray &line : lines)
+        line.chop(1);
+    return lines;
+}
+
+// The default file with line `item` (1-based) replaced.
+QByteArray withItem(int item, const QByteArray &line)
+{
+    QList<QByteArray> lines = defaultLines();
+    lines[item - 1] = line;
+    return lines.join("\r\n") + "\r\n";
+}
+
+// Compact expectations: "t:abc" a text, "n:1.5" a number, "" nothing.
+QString describe(const SettingValue &value)
+{
+    switch (value.kind()) {
+    case SettingValue::Kind::Empty:
+        return QString();
+    case SettingValue::Kind::Text:
+        return QLatin1String("t:") + value.toText();
+    case SettingValue::Kind::Number:
+        return QLatin1String("n:") + value.toText();
+    }
+    return QString();
+}
+
+} // namespace
+
+// Reading, writing and the record's selection, all over bytes in memory.
+class TestSettingsFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readNumber_data();
+    void readNumber();
+    void readItems_data();
+    void readItems();
+    void selection_data();
+    void selection();
+    void unquotedCommaShiftsItems();
+    void defaultBytes();
+    void roundTrip_data();
+    void roundTrip();
+    void emptyRecordGivesNineteenEmptyLines();
+    void quoteInTextKeepsItemsInPlace();
+    void trackKeepsItsKind_data();
+    void trackKeepsItsKind();
+};
+
+void TestSettingsFile::readNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+
+    QTest::newRow("plain") << "151" << true << 151.0;
+    QTest::newRow("blanks around") << " \t12 " << true << 12.0;
+    QTest::newRow("signs") << "-3" << true << -3.0;
+    QTest::newRow("plus") << "+4" << true << 4.0;
+    QTest::newRow("leading zeros") << "007" << true << 7.0;
+    QTest::newRow("fraction") << "1.5" << true << 1.5;
+    QTest::newRow("bare fraction") << ".25" << true << 0.25;
+    QTest::newRow("trailing period") << "5." << true << 5.0;
+    QTest::newRow("exponent") << "1.5E+2" << true << 150.0;
+    QTest::newRow("empty") << "" << false << 0.0;
+    QTest::newRow("blanks only") << "   " << false << 0.0;
+    QTest::newRow("word") << "AM" << false << 0.0;
+    QTest::newRow("inner blank") << "1 2" << false << 0.0;
+    QTest::newRow("comma decimal") << "1,5" << false << 0.0;
+    QTest::newRow("hex") << "0x10" << false << 0.0;
+    QTest::newRow("lone exponent") << "1e" << false << 0.0;
+    QTest::newRow("lone period") << "." << false << 0.0;
+    QTest::newRow("double sign") << "--1" << false << 0.0;
+    QTest::newRow("infinity") << "inf" << false << 0.0;
+    QTest::newRow("overflow") << "1e999" << false << 0.0;
+}
+
+void TestSettingsFile::readNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+
+    const std::optional<double> number = ::readNumber(text);
+    QCOMPARE(number.has_value(), isNumber);
+    if (isNumber)
+        QCOMPARE(*number, value);
+}
+
+void TestSettingsFile::readItems_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<QStringList>("expected"); // leading items; empty list: reading fails
+
+    const QByteArray tail = QByteArray(18, ',') + "\r\n"; // enough empty items
+    QTest::newRow("one line, commas") << QByteArray("\"a,b\",2,x y") + tail << true
+                                      << QStringList{"t:a,b", "n:2", "t:x y", ""};
+    QTest::newRow("LF and lone CR")
+            << QByteArray("1\n2\r3\r\n4") + tail << true << QStringList{"n:1", "n:2", "n:3", "n:4"};
+    QTest::newRow("blanks skipped, unquoted trimmed") << QByteArray("  \"  q \"  ,\t 7  ,  w x  ,")
+                    + tail << true << QStringList{"t:  q ", "n:7", "t:w x", ""};
+    QTest::newRow("junk after closing quote") << QByteArray("\"a\"junk,\"b\" 9\r\nc") + tail << true
+                                              << QStringList{"t:a", "t:b", "t:c"};
+    QTest::newRow("open quote ends with its line") << QByteArray("\"open, still\r\nnext")
+                    + tail << true << QStringList{"t:open, still", "t:next"};
+    QTest::newRow("empty lines and fields")
+            << QByteArray("\r\n\r\n,,5") + tail << true << QStringList{"", "", "", "", "n:5"};
+    QTest::newRow("lines after item 19 ignored")
+            << DefaultBytes + "\"extra\"\r\nbroken\"\r\n"
+            << true
+            << QStringList{"t:Starting on line 2, every other line is a comment.  comments "
+                           "must be in quotes."};
+    QTest::newRow("trailing comma is an item") << QByteArray(18, ',') << true << QStringList{""};
+    QTest::newRow("last line without line end")
+            << QByteArray(18, '\n') + "last" << true << QStringList{""};
+    QTest::newRow("17 items") << QByteArray(17, '\n') << false << QStringList();
+    QTest::newRow("18 items") << QByteArray(18, '\n') << true << QStringList();
+    QTest::newRow("18 lines, final empty line missing")
+            << DefaultBytes.left(DefaultBytes.size() - 8) << true << QStringList();
+    QTest::newRow("head cuts item 19") << QByteArray(18, '\n') + "cut" << false << QStringList();
+    QTest::newRow("head holds item 19")
+            << QByteArray(19, '\n') + "more" << false << QStringList{""};
+    QTest::newRow("nothing") << QByteArray() << true << QStringList();
+    QTest::newRow("binary") << QByteArray("\0\xff\"\x80", 4) + QByteArray(19, '\n') << true
+                            << QStringList{QString::fromLatin1("t:\0\xff\"\x80", 6)};
+}
+
+void TestSettingsFile::readItems()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, complete);
+    QFETCH(QStringList, expected);
+
+    const std::optional<QList<SettingValue>> items = SettingsFile::readItems(bytes, complete);
+    QCOMPARE(items.has_value(), !expected.isEmpty());
+    if (!items)
+        return;
+    QCOMPARE(items->size(), ItemCount);
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(describe(items->at(i)), expected.at(i));
+}
+
+void TestSettingsFile::selection_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("loads");
+    QTest::addColumn<int>("option");
+    QTest::addColumn<int>("backGround");
+    QTest::addColumn<int>("screen");
+    QTest::addColumn<bool>("announce");
+
+    QTest::newRow("defaults") << 1 << defaultLines().first() << true << 2 << 1 << 0 << false;
+    QTest::newRow("scheme as number") << 11 << QByteArray("1") << true << 2 << 1 << 0 << false;
+    QTest::newRow("scheme 4") << 11 << QByteArray("\"4\"") << true << 2 << 4 << 0 << false;
+    QTest::newRow("scheme 2.0") << 11 << QByteArray("2.0") << true << 2 << 2 << 0 << false;
+    QTest::newRow("scheme 0") << 11 << QByteArray("0") << true << 2 << 0 << 0 << false;
+    QTest::newRow("scheme 5") << 11 << QByteArray("5") << true << 2 << 0 << 0 << false;
+    QTest::newRow("scheme empty") << 11 << QByteArray() << true << 2 << 0 << 0 << false;
+    QTest::newRow("scheme word") << 11 << QByteArray("blue") << false << 0 << 0 << 0 << false;
+    QTest::newRow("scheme quoted empty")
+            << 11 << QByteArray("\"\"") << false << 0 << 0 << 0 << false;
+    QTest::newRow("screen 5") << 13 << QByteArray("5") << true << 2 << 1 << 5 << false;
+    QTest::newRow("screen \"7\"") << 13 << QByteArray("\"7\"") << true << 2 << 1 << 7 << false;
+    QTest::newRow("screen 4") << 13 << QByteArray("4") << true << 2 << 1 << 0 << false;
+    QTest::newRow("screen word") << 13 << QByteArray("\"x\"") << false << 0 << 0 << 0 << false;
+    QTest::newRow("announce 1") << 15 << QByteArray("1") << true << 2 << 1 << 0 << true;
+    QTest::newRow("announce \"1\"") << 15 << QByteArray("\"1\"") << true << 2 << 1 << 0 << true;
+    QTest::newRow("announce 2") << 15 << QByteArray("2") << true << 2 << 1 << 0 << false;
+    QTest::newRow("announce word") << 15 << QByteArray("on") << false << 0 << 0 << 0 << false;
+    QTest::newRow("track 150") << 9 << QByteArray("150") << true << 1 << 1 << 0 << false;
+    QTest::newRow("track 165") << 9 << QByteArray("165") << true << 16 << 1 << 0 << false;
+    QTest::newRow("track \"152\"") << 9 << QByteArray("\"152\"") << true << 3 << 1 << 0 << false;
+    QTest::newRow("track 149") << 9 << QByteArray("149") << false << 0 << 0 << 0 << false;
+    QTest::newRow("track 166") << 9 << QByteArray("166") << false << 0 << 0 << 0 << false;
+    QTest::newRow("track word") << 9 << QByteArray("\"Alarm\"") << false << 0 << 0 << 0 << false;
+    QTest::newRow("track empty") << 9 << QByteArray() << false << 0 << 0 << 0 << false;
+    QTest::newRow("track 149.5 rounds to 0")
+            << 9 << QByteArray("149.5") << false << 0 << 0 << 0 << false;
+    QTest::newRow("track 150.5 rounds to 2")
+            << 9 << QByteArray("150.5") << true << 2 << 1 << 0 << false;
+    QTest::newRow("track 165.5 rounds to 16")
+            << 9 << QByteArray("165.5") << true << 16 << 1 << 0 << false;
+    QTest::newRow("track 165.6") << 9 << QByteArray("165.6") << false << 0 << 0 << 0 << false;
+    QTest::newRow("track huge") << 9 << QByteArray("1e300") << false << 0 << 0 << 0 << false;
+}
+
+void TestSettingsFile::selection()
+{
+    QFETCH(int, item);
+    QFETCH(QByteArray, line);
+    QFETCH(bool, loads);
+    QFETCH(int, option);
+    QFETCH(int, backGround);
+    QFETCH(int, screen);
+    QFETCH(bool, announce);
+
+    const std::optional<SetupData> record = parseRecord(withItem(item, line));
+    QCOMPARE(record.has_value(), loads);
+    if (!record)
+        return;
+    QCOMPARE(record->AlarmTrack, record->LoadedAlarmTrack);
+    const std::optional<Selection> selection = selectionFor(*record);
+    QVERIFY(selection);
+    QCOMPARE(selection->optionIndex, option);
+    QCOMPARE(selection->backGround, backGround);
+    QCOMPARE(selection->wakeUpScreen, screen);
+    QCOMPARE(selection->announceHourly, announce);
+}
+
+void TestSettingsFile::unquotedCommaShiftsItems()
+{
+    const auto items = SettingsFile::readItems(withItem(2, "Alarm, Hour"));
+    QVERIFY(items);
+    QCOMPARE(describe(items->at(1)), "t:Alarm");
+    QCOMPARE(describe(items->at(2)), "t:Hour");
+    QCOMPARE(describe(items->at(3)), "t:6");
+    QCOMPARE(describe(items->at(8)), "t:Alarm Track");
+    // Item 9 now holds a comment, which selects no alarm button.
+    QVERIFY(!parseRecord(withItem(2, "Alarm, Hour")));
+}
+
+void TestSettingsFile::defaultBytes()
+{
+    QCOMPARE(defaultFileBytes(), DefaultBytes);
+    QCOMPARE(parseRecord(DefaultBytes), defaultRecord());
+    QVERIFY(defaultRecord().AlarmTrack.isNumber());
+}
+
+void TestSettingsFile::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("defaults") << DefaultBytes;
+    QTest::newRow("mixed kinds") << QByteArray(
+            "header,\"c\",7,\"\",\"07\",,PM,x,\"160\",y,2.5,,-6\r\n"
+            "z,1e20,\"h\",0.1,,\"a b\",\"p\",8080\r\n");
+    QTest::newRow("unquoted texts") << QByteArray("h\r\nc\r\nsix\r\nc\r\n  thirty  \r\nc\r\npm\r\n"
+                                                  "c\r\n155\r\nc\r\n3\r\nc\r\n6\r\nc\r\n1\r\n"
+                                                  "c\r\nclock.local\r\nc\r\n5000\r\n");
+}
+
+void TestSettingsFile::roundTrip()
+{
+    QFETCH(QByteArray, bytes);
+
+    const std::optional<SetupData> record = parseRecord(bytes);
+    QVERIFY(record);
+    const QByteArray saved = serialize(*record);
+    QCOMPARE(saved.count("\r\n"), ItemCount);
+    QCOMPARE(parseRecord(saved), record);
+    QCOMPARE(serialize(*parseRecord(saved)), saved);
+}
+
+void TestSettingsFile::emptyRecordGivesNineteenEmptyLines()
+{
+    QByteArray nineteen;
+    for (int i = 0; i < ItemCount; ++i)
+        nineteen += "\r\n";
+    QCOMPARE(serialize(SetupData()), nineteen);
+}
+
+void TestSettingsFile::quoteInTextKeepsItemsInPlace()
+{
+    SetupData record = defaultRecord();
+    record.RemoteHost = SettingValue::fromText(
+            QString::fromUtf8("lo\"cal,host\r\nx\xe2\x82\xac\xf0\x9f\x94\x94\xc3\xa9"));
+    record.AlarmAMPM = SettingValue::fromText("\"");
+
+    const std::optional<SetupData> loaded = parseRecord(serialize(record));
+    QVERIFY(loaded);
+    QCOMPARE(loaded->RemoteHost.toText(), QString::fromUtf8("lo'cal,host  x??\xc3\xa9"));
+    QCOMPARE(loaded->AlarmAMPM.toText(), "'");
+
+    SetupData expected = record;
+    expected.RemoteHost = loaded->RemoteHost;
+    expected.AlarmAMPM = loaded->AlarmAMPM;
+    QCOMPARE(*loaded, expected);
+}
+
+void TestSettingsFile::trackKeepsItsKind_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("setByHandler");
+    QTest::addColumn<QByteArray>("saved");
+
+    QTest::newRow("loaded quoted, unchanged")
+            << QByteArray("\"152\"") << false << QByteArray("\"152\"");
+    QTest::newRow("loaded bare, unchanged") << QByteArray(" 152 ") << false << QByteArray("152");
+    QTest::newRow("set by the alarm handler") << QByteArray("\"152\"") << true << QByteArray("155");
+}
+
+void TestSettingsFile::trackKeepsItsKind()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, setByHandler);
+    QFETCH(QByteArray, saved);
+
+    std::optional<SetupData> record = parseRecord(withItem(9, line));
+    QVERIFY(record);
+    if (setByHandler)
+        record->AlarmTrack = SettingValue::fromNumber(149 + 6);
+    QCOMPARE(serialize(*record).split('\n').at(8), saved + '\r');
+}
+
+QTEST_APPLESS_MAIN(TestSettingsFile)
+#include "tst_settingsfile.moc"
