@@ -2,8 +2,10 @@
 
 #include <QtCore/QHash>
 #include <QtCore/QString>
+#include <QtCore/QStringList>
+#include <QtWidgets/QWidget>
 
-class QWidget;
+class QButtonGroup;
 
 // The window's controls built from the layout table, reachable by their names:
 // "CMDSET_TIME", "Text5(0)", "Option1(7)", "Shape1", ...
@@ -21,6 +23,14 @@ public:
     }
     QStringList names() const { return m_controls.keys(); }
 
+    // The exclusive group of Option1(1) to Option1(16); button ids are the indexes.
+    QButtonGroup *option1Group() const { return m_option1Group; }
+
+    // Maps "MS Sans Serif" and "Calibri" onto installed look-alikes where they are missing.
+    // The constructor calls it; calling it again does nothing.
+    static void installFontSubstitutes();
+
 private:
     QHash<QString, QWidget *> m_controls;
+    QButtonGroup *m_option1Group = nullptr;
 };

@@ -1,0 +1,73 @@
+#include "clockformat.h"
+
+namespace {
+
+const QLatin1Char quote('\'');
+const QLatin1Char zoneField('t');
+
+bool isOpeningBracket(QChar c)
+{
+    return c == QLatin1Char('(') || c == QLatin1Char('[');
+}
+
+bool isClosingBracket(QChar c)
+{
+    return c == QLatin1Char(')') || c == QLatin1Char(']');
+}
+
+void dropTrailingBlanks(QString &text)
+{
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+}
+
+} // namespace
+
+QString dateCaption(const QDate &date, const QLocale &locale)
+{
+    // dayOfWeek() numbers Monday as 1 whatever the locale's first day of the week, so the name
+    // is always that of the date itself.
+    return locale.dayName(date.dayOfWeek(), QLocale::LongFormat) + QStringLiteral(",  ")
+            + locale.toString(date, QStringLiteral("MMM dd, yyyy"));
+}
+
+QString timeCaption(const QTime &time, const QLocale &locale)
+{
+    return locale.toString(time, timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString timeFormatWithoutZone(const QString &format)
+{
+    QString result;
+    bool quoted = false;
+    bool zoneRemoved = false; // blanks right after a removed zone field are dropped too
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == quote) {
+            quoted = !quoted; // '' inside quotes toggles twice and so stays quoted
+            zoneRemoved = false;
+            result += c;
+            continue;
+        }
+        if (quoted || c != zoneField) {
+            if (zoneRemoved && c.isSpace())
+                continue;
+            if (zoneRemoved && isClosingBracket(c) && !result.isEmpty()
+                && isOpeningBracket(result.back())) {
+                result.chop(1);
+                dropTrailingBlanks(result);
+                continue;
+            }
+            if (zoneRemoved && !result.isEmpty())
+                result += QLatin1Char(' '); // the zone sat between two fields
+            zoneRemoved = false;
+            result += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format.at(i + 1) == zoneField)
+            ++i;
+        dropTrailingBlanks(result);
+        zoneRemoved = true;
+    }
+    return result;
+}

@@ -1,0 +1,197 @@
+#include "dawnbellwindow.h"
+
+#include "clockformat.h"
+#include "link/commands.h"
+#include "link/linksocket.h"
+#include "panel/platform.h"
+#include "settings/settingsfile.h"
+#include "ui/lampshape.h"
+#include "ui/picturebox.h"
+
+#include <QtGui/QCloseEvent>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// The port the settings name, when it is a whole number a TCP port can take.
+std::optional<quint16> portFrom(const SettingValue &value)
+{
+    std::optional<qint64> port;
+    if (value.isNumber()) {
+        const double number = value.toNumber().value_or(0);
+        if (std::isfinite(number) && number == std::floor(number) && std::abs(number) < 1e9)
+            port = static_cast<qint64>(number);
+    } else if (value.isText()) {
+        port = Protocol::wholeNumber(value.toText());
+    }
+    if (!port || *port < 1 || *port > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(*port);
+}
+
+} // namespace
+
+DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
+                               QWidget *parent)
+    : QWidget(parent)
+    , m_platform(platform)
+    , m_settingsPath(settingsPath)
+    , m_form(this)
+    , m_link(socket)
+    , m_panel(panelControls(m_form), m_link, m_setupData, platform)
+{
+    socket.setRemoteHost(DesignTimeHost);
+    socket.setRemotePort(DesignTimePort);
+
+    if (auto *lamp = m_form.find<LampShape>(QStringLiteral("Shape1")))
+        connect(&m_link, &DeviceLink::lampColourChanged, lamp, &LampShape::setFillColour);
+    if (auto *logo = m_form.find<PictureBox>(QStringLiteral("Image1")))
+        connect(logo, &PictureBox::clicked, this, &DawnbellWindow::Image1_Click);
+    if (auto *saveExit = m_form.find<QPushButton>(QStringLiteral("CMD_SaveExit")))
+        connect(saveExit, &QPushButton::clicked, this, &DawnbellWindow::CMD_SaveExit_Click);
+
+    connect(&m_timer, &QTimer::timeout, this, &DawnbellWindow::Timer1_Timer);
+    m_timer.start(ClockTickMs);
+}
+
+PanelControls DawnbellWindow::panelControls(const Form &form)
+{
+    PanelControls c;
+    auto button = [&form](const char *name) { return form.find<QPushButton>(QLatin1String(name)); };
+    auto box = [&form](const char *name) { return form.find<QCheckBox>(QLatin1String(name)); };
+    auto text = [&form](const char *name) { return form.find<QLineEdit>(QLatin1String(name)); };
+
+    c.CMDSET_TIME = button("CMDSET_TIME");
+    c.CMDSet_WUA = button("CMDSet_WUA");
+    c.CMDPlay_WUA = button("CMDPlay_WUA");
+    c.CMDStop_WUA = button("CMDStop_WUA");
+    c.CMDSet_EWUA = button("CMDSet_EWUA");
+    c.CMDSet_DWUA = button("CMDSet_DWUA");
+    c.CMDSet_TEST = button("CMDSet_TEST");
+    c.CMD_SaveExit = button("CMD_SaveExit");
+    c.Text_SATH = text("Text_SATH");
+    c.Text_SATM = text("Text_SATM");
+    c.Text_SATAMPM = text("Text_SATAMPM");
+    c.Text5 = {text("Text5(0)"), text("Text5(1)")};
+    for (int n = 1; n < int(c.Option1.size()); ++n)
+        c.Option1[n] = form.find<QRadioButton>(QStringLiteral("Option1(%1)").arg(n));
+    c.Check1 = box("Check1");
+    c.Check21 = box("Check21");
+    c.Check22 = box("Check22");
+    c.Check23 = box("Check23");
+    c.Check24 = box("Check24");
+    c.Check31 = box("Check31");
+    c.Check32 = box("Check32");
+    c.Check33 = box("Check33");
+    return c;
+}
+
+bool DawnbellWindow::Form_Load()
+{
+    if (!m_platform.claimSingleCopy()) {
+        m_platform.showMessage(Title, AlreadyRunningText);
+        // The record was never loaded, so the shutdown below writes nothing.
+        Form_Terminate();
+        return false;
+    }
+    try {
+        startUp();
+    } catch (...) {
+        // Start-up ends silently at its first error; the window opens as far as it got.
+    }
+    return true;
+}
+
+void DawnbellWindow::startUp()
+{
+    Timer1_Timer();
+    m_link.ConnectDevice();
+    LoadSettings();
+    m_link.socket().close();
+    applyEndpoint();
+}
+
+void DawnbellWindow::applyEndpoint()
+{
+    const std::optional<quint16> port = portFrom(m_setupData.RemotePort);
+    if (!port)
+        return; // the link stays closed on the design-time port until a command reconnects
+    m_link.socket().setRemotePort(*port);
+    // The saved host is applied too, so that the host box is more than decoration.
+    const QString host = m_setupData.RemoteHost.toText().trimmed();
+    if (!host.isEmpty())
+        m_link.socket().setRemoteHost(host);
+    m_link.socket().close();
+    m_link.ConnectDevice();
+}
+
+void DawnbellWindow::Timer1_Timer()
+{
+    const QDateTime now = m_platform.now();
+    const QLocale locale = QLocale::system();
+    if (auto *label = m_form.find<QLabel>(QStringLiteral("Label16")))
+        label->setText(dateCaption(now.date(), locale));
+    if (auto *label = m_form.find<QLabel>(QStringLiteral("Label15")))
+        label->setText(timeCaption(now.time(), locale));
+}
+
+void DawnbellWindow::LoadSettings()
+{
+    m_setupData = SettingsFile::load(m_settingsPath).record;
+    m_settingsLoaded = true;
+    m_panel.showSettings();
+}
+
+void DawnbellWindow::SaveSettings()
+{
+    // A record that was never loaded holds nothing worth keeping; writing it would wipe the
+    // user's file.
+    if (m_settingsLoaded)
+        SettingsFile::save(m_settingsPath, m_setupData);
+}
+
+void DawnbellWindow::CMD_SaveExit_Click()
+{
+    if (m_shuttingDown)
+        return;
+    const PanelControls controls = panelControls(m_form);
+    m_setupData.RemoteHost = SettingValue::fromText(controls.Text5[0]->text());
+    m_setupData.RemotePort = SettingValue::fromText(controls.Text5[1]->text());
+    Form_Terminate();
+}
+
+void DawnbellWindow::Image1_Click()
+{
+    // A browser that cannot be started changes nothing in the panel.
+    m_platform.openUrl(QUrl(MakerWebSite));
+}
+
+void DawnbellWindow::Form_Terminate()
+{
+    if (m_shuttingDown)
+        return;
+    m_shuttingDown = true;
+    m_timer.stop();
+    try {
+        SaveSettings();
+    } catch (...) {
+        // The program ends whatever happened to the file; the old one is still whole.
+    }
+    m_link.socket().close();
+    close();
+    m_platform.endProcess();
+}
+
+void DawnbellWindow::closeEvent(QCloseEvent *event)
+{
+    // Form_Unload: closing the window always ends the program, saving the loaded endpoint.
+    event->accept();
+    Form_Terminate();
+}

@@ -1,0 +1,280 @@
+#include "app/dawnbellwindow.h"
+#include "link/linkstate.h"
+#include "settings/settingsfile.h"
+#include "tests/common/fakelinksocket.h"
+#include "tests/common/fakeplatform.h"
+#include "ui/lampshape.h"
+#include "ui/picturebox.h"
+
+#include <QtCore/QDir>
+#include <QtCore/QFile>
+#include <QtCore/QTemporaryDir>
+#include <QtTest/QtTest>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+
+// The window's start-up and shutdown, driven in-process with a stand-in socket and machine.
+class tst_Lifecycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startUpConnectsTwiceOnTheSavedEndpoint();
+    void startUpWithoutDeviceLeavesLampRed();
+    void portThatIsNoPortStopsBeforeSecondConnection_data();
+    void portThatIsNoPortStopsBeforeSecondConnection();
+    void missingFileIsReplacedByDefaults();
+    void saveAndExitStoresEditedEndpoint();
+    void closingWindowSavesLoadedEndpoint();
+    void shutdownRunsOnce();
+    void secondCopyIsRefusedAndWritesNothing();
+    void unwritableSettingsStillEndTheProgram();
+    void logoOpensWebSiteAndChangesNothing();
+    void clockLabelsFollowThePlatformClock();
+
+private:
+    void writeSettings(const QByteArray &port, const QByteArray &host = "\"127.0.0.1\"");
+    QByteArray settingsBytes() const;
+    QString settingsPath() const { return m_dir->filePath(QStringLiteral("setupdata.ini")); }
+    template<class T>
+    T *control(const char *name) const
+    {
+        return m_window->form().find<T>(QLatin1String(name));
+    }
+    void makeWindow();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeLinkSocket> m_socket;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<DawnbellWindow> m_window;
+};
+
+void tst_Lifecycle::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_socket = std::make_unique<FakeLinkSocket>();
+    m_socket->connectSucceeds = true; // the device answers unless a test says otherwise
+    m_platform = std::make_unique<FakePlatform>();
+}
+
+void tst_Lifecycle::cleanup()
+{
+    m_window.reset();
+    m_socket.reset();
+    m_platform.reset();
+    m_dir.reset();
+}
+
+void tst_Lifecycle::makeWindow()
+{
+    m_window = std::make_unique<DawnbellWindow>(*m_socket, *m_platform, settingsPath());
+}
+
+void tst_Lifecycle::writeSettings(const QByteArray &port, const QByteArray &host)
+{
+    QByteArray bytes = SettingsFile::defaultFileBytes();
+    QList<QByteArray> lines = bytes.split('\n');
+    lines[16] = host + '\r';
+    lines[18] = port + '\r';
+    QFile file(settingsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lines.join('\n'));
+}
+
+QByteArray tst_Lifecycle::settingsBytes() const
+{
+    QFile file(settingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
+{
+    writeSettings("\"6001\"", "\"127.0.0.2\"");
+    makeWindow();
+
+    QVERIFY(m_window->Form_Load());
+
+    QCOMPARE(m_socket->connectCalls, 2);
+    QCOMPARE(m_socket->remotePort(), quint16(6001));
+    QCOMPARE(m_socket->remoteHost(), QStringLiteral("127.0.0.2"));
+    QCOMPARE(m_socket->state(), LinkState::Connected);
+    QCOMPARE(control<LampShape>("Shape1")->fillColour(), DeviceLink::LampYellow);
+    QCOMPARE(control<QLineEdit>("Text5(1)")->text(), QStringLiteral("6001"));
+    QVERIFY(!control<QLabel>("Label16")->text().isEmpty());
+    QVERIFY(m_socket->written.isEmpty()); // loading never talks to the device
+}
+
+void tst_Lifecycle::startUpWithoutDeviceLeavesLampRed()
+{
+    writeSettings("\"5000\"");
+    m_socket->connectSucceeds = false;
+    makeWindow();
+    QElapsedTimer elapsed;
+    elapsed.start();
+
+    QVERIFY(m_window->Form_Load());
+
+    QVERIFY(elapsed.elapsed() >= 2 * DeviceLink::ConnectWaitMs - 100);
+    QCOMPARE(m_socket->connectCalls, 2);
+    QCOMPARE(control<LampShape>("Shape1")->fillColour(), DeviceLink::LampRed);
+}
+
+void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection_data()
+{
+    QTest::addColumn<QByteArray>("port");
+    QTest::newRow("letters") << QByteArray("\"abc\"");
+    QTest::newRow("zero") << QByteArray("0");
+    QTest::newRow("too large") << QByteArray("65536");
+    QTest::newRow("fraction") << QByteArray("5000.5");
+    QTest::newRow("empty") << QByteArray("");
+}
+
+void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection()
+{
+    QFETCH(QByteArray, port);
+    writeSettings(port);
+    makeWindow();
+
+    QVERIFY(m_window->Form_Load());
+
+    QCOMPARE(m_socket->connectCalls, 1);
+    QCOMPARE(m_socket->state(), LinkState::Closed);
+    QCOMPARE(m_socket->remotePort(), DawnbellWindow::DesignTimePort);
+    QCOMPARE(control<LampShape>("Shape1")->fillColour(), DeviceLink::LampGreen);
+}
+
+void tst_Lifecycle::missingFileIsReplacedByDefaults()
+{
+    makeWindow();
+    QVERIFY(m_window->Form_Load());
+
+    QCOMPARE(settingsBytes(), SettingsFile::defaultFileBytes());
+    QCOMPARE(control<QLineEdit>("Text_SATH")->text(), QStringLiteral("6"));
+    QCOMPARE(control<QLineEdit>("Text_SATM")->text(), QStringLiteral("30"));
+    QCOMPARE(control<QLineEdit>("Text_SATAMPM")->text(), QStringLiteral("AM"));
+    QVERIFY(control<QRadioButton>("Option1(2)")->isChecked());
+    QVERIFY(control<QCheckBox>("Check21")->isChecked());
+    QVERIFY(!control<QCheckBox>("Check31")->isChecked());
+    QVERIFY(!control<QCheckBox>("Check1")->isChecked());
+}
+
+void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
+{
+    writeSettings("\"5000\"");
+    makeWindow();
+    QVERIFY(m_window->Form_Load());
+    auto *saveExit = control<QPushButton>("CMD_SaveExit");
+    QVERIFY(!saveExit->isEnabled());
+
+    control<QLineEdit>("Text5(1)")->setText(QStringLiteral("6001"));
+    QVERIFY(saveExit->isEnabled());
+    saveExit->click();
+
+    QCOMPARE(m_platform->endProcessCalls, 1);
+    const QList<QByteArray> lines = settingsBytes().split('\n');
+    QCOMPARE(lines.value(18), QByteArray("\"6001\"\r"));
+    QCOMPARE(lines.value(16), QByteArray("\"127.0.0.1\"\r"));
+    QVERIFY(!m_window->isVisible());
+}
+
+void tst_Lifecycle::closingWindowSavesLoadedEndpoint()
+{
+    writeSettings("\"5000\"");
+    makeWindow();
+    QVERIFY(m_window->Form_Load());
+    m_window->show();
+
+    control<QLineEdit>("Text5(0)")->setText(QStringLiteral("127.0.0.9"));
+    control<QLineEdit>("Text5(1)")->setText(QStringLiteral("6001"));
+    m_window->close();
+
+    QCOMPARE(m_platform->endProcessCalls, 1);
+    QCOMPARE(m_socket->state(), LinkState::Closed);
+    const QList<QByteArray> lines = settingsBytes().split('\n');
+    QCOMPARE(lines.value(16), QByteArray("\"127.0.0.1\"\r"));
+    QCOMPARE(lines.value(18), QByteArray("\"5000\"\r"));
+}
+
+void tst_Lifecycle::shutdownRunsOnce()
+{
+    writeSettings("\"5000\"");
+    makeWindow();
+    QVERIFY(m_window->Form_Load());
+    m_window->show();
+
+    control<QLineEdit>("Text5(1)")->setText(QStringLiteral("6001"));
+    control<QPushButton>("CMD_SaveExit")->click(); // closes the window, which must not save again
+    m_window->Form_Terminate();
+
+    QCOMPARE(m_platform->endProcessCalls, 1);
+    QCOMPARE(settingsBytes().split('\n').value(18), QByteArray("\"6001\"\r"));
+}
+
+void tst_Lifecycle::secondCopyIsRefusedAndWritesNothing()
+{
+    writeSettings("\"6001\"");
+    const QByteArray before = settingsBytes();
+    m_platform->otherCopyRunning = true;
+    makeWindow();
+
+    QVERIFY(!m_window->Form_Load());
+
+    QCOMPARE(m_platform->messages.size(), 1);
+    QCOMPARE(m_platform->messages.first().first, QStringLiteral("Dawnbell"));
+    QCOMPARE(m_platform->messages.first().second,
+             QStringLiteral("Dawnbell App already running....."));
+    QCOMPARE(m_platform->endProcessCalls, 1);
+    QCOMPARE(m_socket->connectCalls, 0);
+    QCOMPARE(settingsBytes(), before);
+}
+
+void tst_Lifecycle::unwritableSettingsStillEndTheProgram()
+{
+    makeWindow();
+    QVERIFY(m_window->Form_Load());
+    // Where the file was, a folder now stands: the save fails, the program still ends.
+    QVERIFY(QFile::remove(settingsPath()));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("setupdata.ini")));
+
+    m_window->close();
+
+    QCOMPARE(m_platform->endProcessCalls, 1);
+    QVERIFY(QFileInfo(settingsPath()).isDir());
+}
+
+void tst_Lifecycle::logoOpensWebSiteAndChangesNothing()
+{
+    writeSettings("\"5000\"");
+    makeWindow();
+    QVERIFY(m_window->Form_Load());
+    m_platform->urlOpens = false;
+
+    emit control<PictureBox>("Image1")->clicked();
+
+    QCOMPARE(m_platform->openedUrls, QList<QUrl>{QUrl(DawnbellWindow::MakerWebSite)});
+    QCOMPARE(m_platform->endProcessCalls, 0);
+    QVERIFY(m_socket->written.isEmpty());
+}
+
+void tst_Lifecycle::clockLabelsFollowThePlatformClock()
+{
+    m_platform->current = QDateTime(QDate(2018, 1, 1), QTime(23, 59, 59));
+    makeWindow();
+    m_window->Timer1_Timer();
+    QCOMPARE(control<QLabel>("Label16")->text(), QStringLiteral("Monday,  Jan 01, 2018"));
+
+    // The next tick after midnight shows the new day.
+    m_platform->current = QDateTime(QDate(2018, 1, 2), QTime(0, 0, 0));
+    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>("Label16")->text(),
+                              QStringLiteral("Tuesday,  Jan 02, 2018"), 3000);
+}
+
+QTEST_MAIN(tst_Lifecycle)
+#include "tst_lifecycle.moc"

@@ -1,0 +1,483 @@
+#include "ui/colours.h"
+#include "ui/form.h"
+#include "ui/lampshape.h"
+#include "ui/layout.h"
+#include "ui/picturebox.h"
+
+#include <QtGui/QFontDatabase>
+#include <QtTest/QtTest>
+#include <QtWidgets/QButtonGroup>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QGroupBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+
+#include <memory>
+
+// The window built from the layout table: geometry, containers, tab order, initial states,
+// fonts, colours and the typed-length limit of the alarm time boxes.
+class tst_Form : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void window();
+    void geometry_data();
+    void geometry();
+    void everyControlInsideItsContainer();
+    void option1Array();
+    void tabOrder();
+    void initialStates_data();
+    void initialStates();
+    void typedLengthLimit_data();
+    void typedLengthLimit();
+    void fonts_data();
+    void fonts();
+    void bgrConversion_data();
+    void bgrConversion();
+    void paintedColours_data();
+    void paintedColours();
+    void bannerLeavesLampVisible();
+    void lampFollowsFillColour();
+    void pictures();
+    void logoClick();
+
+private:
+    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<Form> m_form;
+};
+
+void tst_Form::init()
+{
+    m_window = std::make_unique<QWidget>();
+    m_form = std::make_unique<Form>(m_window.get());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void tst_Form::cleanup()
+{
+    m_form.reset();
+    m_window.reset();
+}
+
+void tst_Form::window()
+{
+    QCOMPARE(m_window->size(), QSize(693, 468));
+    QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Dawnbell"));
+    const Qt::WindowFlags flags = m_window->windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!m_window->windowIcon().isNull());
+    QCOMPARE(QFontInfo(m_window->font()).pointSizeF(), 8.25);
+}
+
+void tst_Form::geometry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("className");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QRect>("rect");
+
+    QTest::newRow("banner") << "Label5" << QByteArray("QLabel") << "Dawnbell"
+                            << QRect(16, 0, 649, 33);
+    QTest::newRow("lamp") << "Shape1" << QByteArray("LampShape") << "Dawnbell"
+                          << QRect(200, 28, 14, 12);
+    QTest::newRow("logo") << "Image1" << QByteArray("PictureBox") << "Dawnbell"
+                          << QRect(496, 32, 183, 42);
+    QTest::newRow("alarm frame") << "Frame1" << QByteArray("QGroupBox") << "Dawnbell"
+                                 << QRect(240, 80, 249, 385);
+    QTest::newRow("announce") << "Check1" << QByteArray("QCheckBox") << "Frame2"
+                              << QRect(16, 96, 113, 17);
+    QTest::newRow("host") << "Text5(0)" << QByteArray("QLineEdit") << "Frame4"
+                          << QRect(96, 24, 117, 21);
+    QTest::newRow("save and exit")
+            << "CMD_SaveExit" << QByteArray("QPushButton") << "Frame4" << QRect(64, 80, 89, 24);
+    QTest::newRow("alarm 16") << "Option1(16)" << QByteArray("QRadioButton") << "Frame1"
+                              << QRect(160, 264, 73, 25);
+    QTest::newRow("enable, 400 twips high")
+            << "CMDSet_EWUA" << QByteArray("QPushButton") << "Frame1" << QRect(8, 312, 153, 27);
+    QTest::newRow("test") << "CMDSet_TEST" << QByteArray("QPushButton") << "Frame1"
+                          << QRect(168, 320, 73, 41);
+    QTest::newRow("screen 2 picture")
+            << "Image3" << QByteArray("PictureBox") << "Frame5" << QRect(40, 160, 109, 94);
+    QTest::newRow("screen 3 label")
+            << "Label6" << QByteArray("QLabel") << "Frame5" << QRect(40, 280, 109, 94);
+}
+
+void tst_Form::geometry()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, className);
+    QFETCH(QString, container);
+    QFETCH(QRect, rect);
+
+    QWidget *widget = m_form->control(name);
+    QVERIFY2(widget, qPrintable(name));
+    QCOMPARE(QByteArray(widget->metaObject()->className()), className);
+    QCOMPARE(widget->parentWidget()->objectName(), container);
+    QCOMPARE(widget->geometry(), rect);
+}
+
+void tst_Form::everyControlInsideItsContainer()
+{
+    int built = 0;
+    for (const ControlSpec &spec : dawnbellLayout()) {
+        QWidget *widget = m_form->control(QString::fromLatin1(spec.name));
+        QVERIFY2(widget, spec.name);
+        ++built;
+        const QString expectedParent = *spec.container ? QString::fromLatin1(spec.container)
+                                                       : QStringLiteral("Dawnbell");
+        QCOMPARE(widget->parentWidget()->objectName(), expectedParent);
+        QVERIFY2(widget->parentWidget()->rect().contains(widget->geometry()), spec.name);
+        QVERIFY2(widget->isVisible(), spec.name);
+    }
+    QCOMPARE(m_form->names().size(), built);
+    QVERIFY(!m_form->control(QStringLiteral("Timer1")));
+    QVERIFY(!m_form->control(QStringLiteral("Winsock1")));
+}
+
+void tst_Form::option1Array()
+{
+    QVERIFY(!m_form->control(QStringLiteral("Option1(0)")));
+    QVERIFY(!m_form->control(QStringLiteral("Option1(17)")));
+    QCOMPARE(m_form->option1Group()->buttons().size(), 16);
+    QVERIFY(m_form->option1Group()->exclusive());
+
+    for (int n = 1; n <= 16; ++n) {
+        auto *option = m_form->find<QRadioButton>(QStringLiteral("Option1(%1)").arg(n));
+        QVERIFY(option);
+        QCOMPARE(option->text(), QStringLiteral("Alarm #%1").arg(n));
+        QCOMPARE(m_form->option1Group()->id(option), n);
+        QCOMPARE(option->x(), pixelsFromTwips(n <= 8 ? 1320 : 2400));
+        QCOMPARE(option->y(), pixelsFromTwips(1440 + 360 * ((n - 1) % 8)));
+        QCOMPARE(option->height(), pixelsFromTwips(375));
+        QCOMPARE(findControlSpec(option->objectName().toLatin1().constData())->tabIndex, 18 - n);
+    }
+
+    QCOMPARE(m_form->option1Group()->checkedId(), 1);
+    QTest::mouseClick(m_form->control(QStringLiteral("Option1(12)")), Qt::LeftButton);
+    QCOMPARE(m_form->option1Group()->checkedId(), 12);
+    QVERIFY(!m_form->find<QRadioButton>(QStringLiteral("Option1(1)"))->isChecked());
+}
+
+void tst_Form::tabOrder()
+{
+    QList<int> expected;
+    for (const ControlSpec &spec : dawnbellLayout()) {
+        QWidget *widget = m_form->control(QString::fromLatin1(spec.name));
+        switch (spec.kind) {
+        case ControlKind::Label:
+        case ControlKind::GroupBox:
+        case ControlKind::ImageBox:
+        case ControlKind::Lamp:
+        case ControlKind::Line:
+            QVERIFY2(widget->focusPolicy() == Qt::NoFocus, spec.name);
+            break;
+        default:
+            QVERIFY2(widget->focusPolicy() & Qt::TabFocus, spec.name);
+            expected << spec.tabIndex;
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+
+    // Walk the chain once round from the first control in tab order.
+    QWidget *first = nullptr;
+    for (const ControlSpec &spec : dawnbellLayout()) {
+        if (spec.tabIndex == expected.first())
+            first = m_form->control(QString::fromLatin1(spec.name));
+    }
+    QVERIFY(first);
+    QList<int> walked;
+    QWidget *widget = first;
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus) {
+            const ControlSpec *spec = findControlSpec(widget->objectName().toLatin1().constData());
+            QVERIFY2(spec, qPrintable(widget->objectName()));
+            walked << spec->tabIndex;
+        }
+        widget = widget->nextInFocusChain();
+    } while (widget != first && walked.size() <= expected.size());
+    QCOMPARE(walked, expected);
+    QCOMPARE(m_window->focusWidget(), first);
+}
+
+void tst_Form::initialStates_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("announce") << "Check1" << false << true << "Announce Hourly";
+    QTest::newRow("scheme 1") << "Check21" << true << true << "Black/Green";
+    QTest::newRow("scheme 4") << "Check24" << false << true << "Teal/Black";
+    QTest::newRow("screen 1") << "Check31" << true << true << "Screen 1";
+    QTest::newRow("screen 3") << "Check33" << false << true << "Screen 3";
+    QTest::newRow("alarm 1") << "Option1(1)" << true << true << "Alarm #1";
+    QTest::newRow("save and exit") << "CMD_SaveExit" << false << false << "Save and Exit";
+    QTest::newRow("enable alarm") << "CMDSet_EWUA" << false << true << "Enable WakeUp Alarm";
+    QTest::newRow("host") << "Text5(0)" << false << true << "127.0.0.1";
+    QTest::newRow("port") << "Text5(1)" << false << true << "5000";
+    QTest::newRow("alarm hour") << "Text_SATH" << false << true << "";
+    QTest::newRow("date") << "Label16" << false << true << "";
+    QTest::newRow("banner, two blanks after the colon")
+            << "Label5" << false << true
+            << "powered by:  WIZnet - Serial to Ethernet, StablE (WIZ750SR)";
+}
+
+void tst_Form::initialStates()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, checked);
+    QFETCH(bool, enabled);
+    QFETCH(QString, text);
+
+    QWidget *widget = m_form->control(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->isEnabled(), enabled);
+    QVERIFY(!widget->accessibleName().isEmpty());
+    if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+        QCOMPARE(button->isChecked(), checked);
+        QCOMPARE(button->text().replace(QLatin1Char('\n'), QLatin1Char(' ')), text);
+    } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+        QCOMPARE(edit->text(), text);
+    } else if (auto *label = qobject_cast<QLabel *>(widget)) {
+        QCOMPARE(label->text(), text);
+    } else {
+        QFAIL("unexpected kind");
+    }
+}
+
+void tst_Form::typedLengthLimit_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("preset"); // put in by code
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("backspaces");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("hour, two typed") << "Text_SATH"
+                                     << ""
+                                     << "07" << 0 << "07";
+    QTest::newRow("hour, third refused") << "Text_SATH"
+                                         << ""
+                                         << "123" << 0 << "12";
+    QTest::newRow("am/pm, third refused") << "Text_SATAMPM"
+                                          << ""
+                                          << "PMX" << 0 << "PM";
+    QTest::newRow("long text from code kept") << "Text_SATH"
+                                              << "1234"
+                                              << "" << 0 << "1234";
+    QTest::newRow("long text cannot grow") << "Text_SATM"
+                                           << "1234"
+                                           << "5" << 0 << "1234";
+    QTest::newRow("long text can shrink") << "Text_SATAMPM"
+                                          << "AMPM"
+                                          << "" << 1 << "AMP";
+    QTest::newRow("host is not limited") << "Text5(0)"
+                                         << ""
+                                         << "127.0.0.2" << 0 << "127.0.0.2";
+}
+
+void tst_Form::typedLengthLimit()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, preset);
+    QFETCH(QString, typed);
+    QFETCH(int, backspaces);
+    QFETCH(QString, expected);
+
+    auto *edit = m_form->find<QLineEdit>(name);
+    QVERIFY(edit);
+    edit->setText(preset);
+    QCOMPARE(edit->text(), preset);
+    edit->setFocus();
+    edit->end(false);
+    for (int i = 0; i < backspaces; ++i)
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), expected);
+}
+
+void tst_Form::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("pointSize");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("underline");
+
+    QTest::newRow("banner") << "Label5"
+                            << "Calibri" << 14.25 << true << true;
+    QTest::newRow("frame title") << "Frame2"
+                                 << "MS Sans Serif" << 8.25 << true << false;
+    QTest::newRow("box in a bold frame stays regular") << "Check1"
+                                                       << "MS Sans Serif" << 8.25 << false << false;
+    QTest::newRow("button in a bold frame stays regular")
+            << "CMDSET_TIME"
+            << "MS Sans Serif" << 8.25 << false << false;
+    QTest::newRow("time label") << "Label15"
+                                << "MS Sans Serif" << 12.0 << true << false;
+    QTest::newRow("date label") << "Label16"
+                                << "MS Sans Serif" << 9.75 << true << false;
+    QTest::newRow("host caption") << "Label46"
+                                  << "MS Sans Serif" << 9.75 << false << false;
+    QTest::newRow("alarm hour") << "Text_SATH"
+                                << "MS Sans Serif" << 9.75 << true << false;
+    QTest::newRow("wake up") << "Label6"
+                             << "MS Sans Serif" << 24.0 << true << false;
+}
+
+void tst_Form::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, family);
+    QFETCH(double, pointSize);
+    QFETCH(bool, bold);
+    QFETCH(bool, underline);
+
+    QWidget *widget = m_form->control(name);
+    QVERIFY(widget);
+    const QFont font = widget->font();
+    QCOMPARE(font.family(), family);
+    QCOMPARE(font.pointSizeF(), pointSize);
+    QCOMPARE(font.bold(), bold);
+    QCOMPARE(font.underline(), underline);
+
+    // The family drawn is the requested one if installed, else its first installed substitute.
+    QString drawn;
+    for (const QString &candidate : QStringList{family} + QFont::substitutes(family)) {
+        if (QFontDatabase::hasFamily(candidate)) {
+            drawn = candidate;
+            break;
+        }
+    }
+    if (drawn.isEmpty())
+        QSKIP("neither the family nor any of its substitutes is installed");
+    QVERIFY2(QFontInfo(font).family().compare(drawn, Qt::CaseInsensitive) == 0,
+             qPrintable(QFontInfo(font).family() + QStringLiteral(" drawn for ") + drawn));
+}
+
+void tst_Form::bgrConversion_data()
+{
+    QTest::addColumn<int>("bgr");
+    QTest::addColumn<QColor>("colour");
+
+    QTest::newRow("black") << 0 << QColor(0, 0, 0);
+    QTest::newRow("red") << 255 << QColor(255, 0, 0);
+    QTest::newRow("green") << 0xFF00 << QColor(0, 255, 0);
+    QTest::newRow("yellow") << 0xFFFF << QColor(255, 255, 0);
+    QTest::newRow("dark blue") << 0x400000 << QColor(0, 0, 64);
+    QTest::newRow("white") << 0xFFFFFF << QColor(255, 255, 255);
+    QTest::newRow("mixed") << 0x123456 << QColor(0x56, 0x34, 0x12);
+}
+
+void tst_Form::bgrConversion()
+{
+    QFETCH(int, bgr);
+    QFETCH(QColor, colour);
+    QCOMPARE(colourFromBgr(bgr), colour);
+    QCOMPARE(bgrFromColour(colour), bgr);
+}
+
+void tst_Form::paintedColours_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QPoint>("at"); // a pixel of the control's background
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<QColor>("text"); // QColor() where not checked
+
+    QTest::newRow("wake up label")
+            << "Label6" << QPoint(2, 2) << QColor(255, 0, 0) << QColor(255, 255, 255);
+    QTest::newRow("save and exit face")
+            << "CMD_SaveExit" << QPoint(44, 3) << QColor(255, 255, 255) << QColor();
+    QTest::newRow("host box") << "Text5(0)" << QPoint(4, 4) << QColor(255, 255, 255)
+                              << QColor(0, 0, 0);
+    QTest::newRow("alarm hour") << "Text_SATH" << QPoint(4, 4) << QColor() << QColor(255, 0, 0);
+    QTest::newRow("alarm track") << "Option1(4)" << QPoint() << QColor() << QColor(0, 0, 64);
+    QTest::newRow("banner") << "Label5" << QPoint() << QColor() << QColor(255, 0, 0);
+}
+
+void tst_Form::paintedColours()
+{
+    QFETCH(QString, name);
+    QFETCH(QPoint, at);
+    QFETCH(QColor, background);
+    QFETCH(QColor, text);
+
+    QWidget *widget = m_form->control(name);
+    QVERIFY(widget);
+    if (background.isValid()) {
+        const QImage image = widget->grab().toImage();
+        QCOMPARE(image.pixelColor(at * image.devicePixelRatio()).toRgb(), background);
+    }
+    if (text.isValid())
+        QCOMPARE(widget->palette().color(widget->foregroundRole()), text);
+}
+
+void tst_Form::bannerLeavesLampVisible()
+{
+    auto *lamp = m_form->find<LampShape>(QStringLiteral("Shape1"));
+    QWidget *banner = m_form->control(QStringLiteral("Label5"));
+    QVERIFY(lamp && banner);
+    QVERIFY(banner->geometry().intersects(lamp->geometry()));
+    lamp->setFillColour(0xFF00);
+    // The lamp's top rows lie under the banner; they must still show green.
+    const QPoint underBanner(lamp->geometry().center().x(), banner->geometry().bottom());
+    const QImage image = m_window->grab().toImage();
+    QCOMPARE(image.pixelColor(underBanner * image.devicePixelRatio()).toRgb(), QColor(0, 255, 0));
+    QCOMPARE(m_window->childAt(underBanner), lamp);
+}
+
+void tst_Form::lampFollowsFillColour()
+{
+    auto *lamp = m_form->find<LampShape>(QStringLiteral("Shape1"));
+    QVERIFY(lamp);
+    QCOMPARE(lamp->fillColour(), 0);
+    const QPoint centre = lamp->rect().center();
+    QImage image = lamp->grab().toImage();
+    QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(0, 0, 0));
+
+    lamp->setFillColour(255);
+    QCOMPARE(lamp->fillColour(), 255);
+    image = lamp->grab().toImage();
+    QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(255, 0, 0));
+}
+
+void tst_Form::pictures()
+{
+    const struct
+    {
+        const char *name;
+        QSize size;
+    } images[] = {{"Image1", {220, 79}}, {"Image4", {245, 206}}, {"Image3", {286, 176}}};
+    for (const auto &image : images) {
+        auto *box = m_form->find<PictureBox>(QString::fromLatin1(image.name));
+        QVERIFY(box);
+        QVERIFY(box->hasScaledContents());
+        QCOMPARE(box->pixmap().size(), image.size);
+    }
+    for (const char *name : {"Check31", "Check32", "Check33"})
+        QVERIFY(m_form->find<QCheckBox>(QString::fromLatin1(name))->icon().isNull());
+}
+
+void tst_Form::logoClick()
+{
+    auto *logo = m_form->find<PictureBox>(QStringLiteral("Image1"));
+    QVERIFY(logo);
+    QSignalSpy clicked(logo, &PictureBox::clicked);
+    QTest::mouseClick(logo, Qt::LeftButton);
+    QCOMPARE(clicked.count(), 1);
+    QTest::mouseClick(logo, Qt::RightButton);
+    QCOMPARE(clicked.count(), 1);
+}
+
+QTEST_MAIN(tst_Form)
+#include "tst_form.moc"

@@ -1,0 +1,320 @@
+#include "ui/form.h"
+
+#include "ui/colours.h"
+#include "ui/lampshape.h"
+#include "ui/layout.h"
+#include "ui/picturebox.h"
+#include "ui/typedlengthvalidator.h"
+
+#include <QtGui/QFontMetrics>
+#include <QtGui/QIcon>
+#include <QtGui/QPixmap>
+#include <QtWidgets/QButtonGroup>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QFrame>
+#include <QtWidgets/QGroupBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+#include <QtWidgets/QStyle>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int maxTypedTimeCharacters = 2;
+const char iconPath[] = ":/pictures/dawnbell.ico";
+const char optionArrayPrefix[] = "Option1(";
+
+QFont fontFrom(const FontSpec &requested)
+{
+    const FontSpec spec = requested.family ? requested : windowFontSpec();
+    // Every attribute is set explicitly: a control must not inherit the bold of its group box.
+    QFont font(QString::fromLatin1(spec.family));
+    font.setPointSizeF(spec.pointSize);
+    font.setBold(spec.bold);
+    font.setUnderline(spec.underline);
+    font.setItalic(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+QColor resolveColour(const ColourSpec &colour, SystemColour kindDefault, const QPalette &palette)
+{
+    switch (colour.source) {
+    case ColourSpec::Bgr:
+        return colourFromBgr(colour.value);
+    case ColourSpec::System:
+        return systemColour(SystemColour(colour.value), palette);
+    case ColourSpec::Default:
+        break;
+    }
+    return systemColour(kindDefault, palette);
+}
+
+bool takesFocus(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::CommandButton:
+    case ControlKind::TextBox:
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Push buttons do not wrap their captions; break a caption that does not fit at its blanks.
+QString wrappedCaption(const QString &caption, const QFontMetrics &metrics, int width)
+{
+    if (metrics.horizontalAdvance(caption) <= width)
+        return caption;
+    QStringList lines;
+    QString line;
+    for (const QString &word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(candidate) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = candidate;
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines.join(QLatin1Char('\n'));
+}
+
+Qt::Alignment alignmentOf(unsigned style)
+{
+    if (style & Centred)
+        return Qt::AlignCenter;
+    if (style & RightAligned)
+        return Qt::AlignRight | Qt::AlignVCenter;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QWidget *createWidget(const ControlSpec &spec, QWidget *parent)
+{
+    const QString caption = QString::fromLatin1(spec.caption);
+    switch (spec.kind) {
+    case ControlKind::Label: {
+        auto *label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setText(caption);
+        label->setAlignment(alignmentOf(spec.style));
+        label->setWordWrap(spec.style & WordWrap);
+        if (spec.style & Border)
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        return label;
+    }
+    case ControlKind::CommandButton:
+        return new QPushButton(caption, parent);
+    case ControlKind::TextBox: {
+        auto *edit = new QLineEdit(caption, parent);
+        edit->setAlignment(alignmentOf(spec.style));
+        if (spec.style & TwoTypedCharacters)
+            edit->setValidator(new TypedLengthValidator(maxTypedTimeCharacters, edit));
+        return edit;
+    }
+    case ControlKind::CheckBox:
+        return new QCheckBox(caption, parent);
+    case ControlKind::OptionButton:
+        return new QRadioButton(caption, parent);
+    case ControlKind::GroupBox:
+        return new QGroupBox(caption, parent);
+    case ControlKind::ImageBox: {
+        auto *picture = new PictureBox(parent);
+        if (spec.picture)
+            picture->setPixmap(QPixmap(QString::fromLatin1(spec.picture)));
+        return picture;
+    }
+    case ControlKind::Lamp: {
+        auto *lamp = new LampShape(parent);
+        if (spec.backColour.source == ColourSpec::Bgr)
+            lamp->setFillColour(spec.backColour.value);
+        return lamp;
+    }
+    case ControlKind::Line: {
+        auto *line = new QFrame(parent);
+        line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+        return line;
+    }
+    }
+    return nullptr;
+}
+
+// Returns the background the control shows, which its own controls paint over.
+QColor applyColours(const ControlSpec &spec, QWidget *widget, const QColor &containerBackground)
+{
+    const bool isTextBox = spec.kind == ControlKind::TextBox;
+    const SystemColour defaultFore = isTextBox ? SystemColour::WindowText
+                                               : SystemColour::ButtonText;
+    const SystemColour defaultBack = isTextBox ? SystemColour::WindowBackground
+                                               : SystemColour::ButtonFace;
+
+    QPalette palette = widget->palette();
+    const QColor fore = resolveColour(spec.foreColour, defaultFore, palette);
+    const QColor back = (spec.style & Transparent)
+            ? containerBackground
+            : resolveColour(spec.backColour, defaultBack, palette);
+
+    if (spec.kind == ControlKind::CommandButton) {
+        // Most native styles ignore a button palette, so a face of its own needs a style sheet.
+        if (spec.backColour.source != ColourSpec::Default) {
+            widget->setStyleSheet(
+                    QStringLiteral("QPushButton { background-color: %1; border: 1px solid "
+                                   "palette(shadow); border-radius: 2px; padding: 2px; }"
+                                   "QPushButton:pressed { background-color: palette(midlight); }")
+                            .arg(back.name()));
+        }
+        if (spec.foreColour.source == ColourSpec::Default)
+            return back;
+    }
+
+    // Disabled controls keep the style's greyed text, as the classic toolkit does.
+    palette.setColor(QPalette::Active, widget->foregroundRole(), fore);
+    palette.setColor(QPalette::Inactive, widget->foregroundRole(), fore);
+    if (spec.kind != ControlKind::CommandButton)
+        palette.setColor(widget->backgroundRole(), back);
+    widget->setPalette(palette);
+
+    switch (spec.kind) {
+    case ControlKind::Label:
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+    case ControlKind::GroupBox:
+        // Painting a background equal to the container's would only hide the style's own
+        // shading of group boxes behind a flat rectangle.
+        widget->setAutoFillBackground(back != containerBackground);
+        break;
+    default:
+        break;
+    }
+    return back;
+}
+
+void applyGeometry(const ControlSpec &spec, QWidget *widget)
+{
+    const int left = pixelsFromTwips(spec.left);
+    const int top = pixelsFromTwips(spec.top);
+    const int width = pixelsFromTwips(spec.width);
+    int height = pixelsFromTwips(spec.height);
+    if (spec.kind == ControlKind::Line)
+        height = 2; // a sunken line is a dark and a light pixel row
+    widget->setGeometry(left, top, width, height);
+
+    if (spec.style & AutoSize)
+        widget->resize(widget->sizeHint().width(), height);
+
+    if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        // Leave room for the bevel and two pixels of air on both sides.
+        const int frame
+                = widget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
+        const int room = width - 2 * (frame + 2);
+        button->setText(
+                wrappedCaption(QString::fromLatin1(spec.caption), button->fontMetrics(), room));
+    }
+}
+
+int optionArrayIndex(const char *name)
+{
+    const QString text = QString::fromLatin1(name);
+    const QString prefix = QString::fromLatin1(optionArrayPrefix);
+    if (!text.startsWith(prefix) || !text.endsWith(QLatin1Char(')')))
+        return -1;
+    bool ok = false;
+    const int index = text.mid(prefix.size(), text.size() - prefix.size() - 1).toInt(&ok);
+    return ok ? index : -1;
+}
+
+} // namespace
+
+void Form::installFontSubstitutes()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    // Liberation Sans keeps Arial's metrics, which is what the classic dialog font grew into.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Microsoft Sans Serif"),
+                                QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans")});
+    // Carlito is drawn to Calibri's metrics.
+    QFont::insertSubstitutions(QStringLiteral("Calibri"), {QStringLiteral("Carlito")});
+}
+
+Form::Form(QWidget *window)
+{
+    installFontSubstitutes();
+
+    window->setObjectName(QStringLiteral("Dawnbell"));
+    window->setWindowTitle(QStringLiteral("Dawnbell"));
+    window->setWindowIcon(QIcon(QString::fromLatin1(iconPath)));
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                           | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint
+                           | Qt::MSWindowsFixedSizeDialogHint);
+    window->setFixedSize(pixelsFromTwips(windowWidthTwips), pixelsFromTwips(windowHeightTwips));
+    window->setFont(fontFrom(windowFontSpec()));
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, systemColour(SystemColour::MenuBackground, palette));
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+
+    m_option1Group = new QButtonGroup(window);
+    m_option1Group->setExclusive(true);
+
+    QHash<QString, QColor> backgrounds; // of the window ("") and of each group box
+    backgrounds.insert(QString(), palette.color(QPalette::Window));
+    std::vector<std::pair<int, QWidget *>> tabOrder;
+    for (const ControlSpec &spec : dawnbellLayout()) {
+        QWidget *parent = *spec.container ? control(QString::fromLatin1(spec.container)) : window;
+        if (!parent)
+            parent = window;
+        QWidget *widget = createWidget(spec, parent);
+        if (!widget)
+            continue;
+        const QString name = QString::fromLatin1(spec.name);
+        widget->setObjectName(name);
+        widget->setFont(fontFrom(spec.font));
+        const QString container = QString::fromLatin1(spec.container);
+        const QColor background
+                = applyColours(spec, widget, backgrounds.value(container, backgrounds.value({})));
+        if (spec.kind == ControlKind::GroupBox)
+            backgrounds.insert(name, background);
+        applyGeometry(spec, widget);
+        widget->setAccessibleName(
+                QString::fromLatin1(spec.accessibleName ? spec.accessibleName : spec.caption));
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            button->setChecked(spec.state == InitialState::Checked);
+        widget->setEnabled(spec.state != InitialState::Disabled);
+
+        if (takesFocus(spec.kind))
+            tabOrder.emplace_back(spec.tabIndex, widget);
+        else
+            widget->setFocusPolicy(Qt::NoFocus);
+
+        if (auto *option = qobject_cast<QRadioButton *>(widget))
+            m_option1Group->addButton(option, optionArrayIndex(spec.name));
+
+        m_controls.insert(name, widget);
+    }
+
+    // The banner only decorates; clicks and hovers belong to what lies beneath it.
+    if (QWidget *banner = control(QStringLiteral("Label5")))
+        banner->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    std::stable_sort(tabOrder.begin(), tabOrder.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    // The window opens with the focus on the first control in tab order, not on whichever
+    // happens to follow the window in the focus chain.
+    if (!tabOrder.empty())
+        tabOrder.front().second->setFocus();
+}

@@ -1,0 +1,122 @@
+#include "ui/layout.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char *window = "";
+constexpr const char *sans = "MS Sans Serif";
+
+constexpr FontSpec standardFont{};
+constexpr FontSpec frameFont{sans, 8.25, true, false};
+constexpr FontSpec boxFont{sans, 9.75, true, false};
+constexpr FontSpec captionFont{sans, 9.75, false, false};
+constexpr FontSpec largeFont{sans, 12, true, false};
+constexpr FontSpec bannerFont{"Calibri", 14.25, true, true};
+constexpr FontSpec wakeUpFont{sans, 24, true, false};
+
+constexpr ColourSpec standard = ColourSpec::standard();
+constexpr ColourSpec menuBackground = ColourSpec::system(SystemColour::MenuBackground);
+constexpr ColourSpec red = ColourSpec::bgr(0x0000FF);
+constexpr ColourSpec white = ColourSpec::bgr(0xFFFFFF);
+constexpr ColourSpec black = ColourSpec::bgr(0x000000);
+constexpr ColourSpec darkBlue = ColourSpec::bgr(0x400000);
+
+constexpr InitialState normal = InitialState::Normal;
+constexpr InitialState checked = InitialState::Checked;
+constexpr InitialState disabled = InitialState::Disabled;
+
+using K = ControlKind;
+
+// clang-format off
+const std::vector<ControlSpec> layoutTable = {
+// kind, name, container, caption, left, top, width, height, font, fore, back, style, state, tab, picture, accessible name
+
+// Header strip. The banner comes after the lamp and its label so that it lies on top of them;
+// it paints no background, so both stay visible.
+{K::Lamp, "Shape1", window, "", 3000, 420, 210, 180, standardFont, standard, black, NoStyle, normal, -1, nullptr, "Connection lamp"},
+{K::Label, "Label3", window, "Connection to WIZ750SR!", 3345, 360, 3165, 300, largeFont, standard, standard, RightAligned | AutoSize, normal, 50, nullptr, nullptr},
+{K::Label, "Label5", window, "powered by:  WIZnet - Serial to Ethernet, StablE (WIZ750SR)", 240, 0, 9735, 495, bannerFont, red, standard, Centred | Transparent, normal, 22, nullptr, nullptr},
+{K::ImageBox, "Image1", window, "", 7440, 480, 2745, 630, standardFont, standard, standard, NoStyle, normal, -1, ":/pictures/logo.jpg", "Maker's logo"},
+
+{K::GroupBox, "Frame2", window, "Date and Time Controls", 120, 1200, 3375, 1815, frameFont, standard, standard, NoStyle, normal, 19, nullptr, nullptr},
+{K::Label, "Label16", "Frame2", "", 120, 240, 3030, 375, boxFont, standard, standard, Border | Centred, normal, 51, nullptr, "Date"},
+{K::CommandButton, "CMDSET_TIME", "Frame2", "SET Date/Time", 120, 720, 1335, 495, standardFont, standard, standard, NoStyle, normal, 20, nullptr, nullptr},
+{K::Label, "Label15", "Frame2", "", 1560, 780, 1695, 375, largeFont, standard, standard, Border | Centred, normal, 21, nullptr, "Time"},
+{K::CheckBox, "Check1", "Frame2", "Announce Hourly", 240, 1440, 1695, 255, standardFont, standard, standard, NoStyle, normal, 23, nullptr, nullptr},
+
+{K::GroupBox, "Frame3", window, "Background/Text Set-Up", 120, 3120, 3375, 1815, frameFont, standard, standard, NoStyle, normal, 24, nullptr, nullptr},
+{K::CheckBox, "Check21", "Frame3", "Black/Green", 240, 360, 1335, 255, standardFont, standard, standard, NoStyle, checked, 25, nullptr, nullptr},
+{K::CheckBox, "Check22", "Frame3", "Black/Red", 240, 720, 1335, 255, standardFont, standard, standard, NoStyle, normal, 26, nullptr, nullptr},
+{K::CheckBox, "Check23", "Frame3", "Blue/Yellow", 240, 1080, 1335, 255, standardFont, standard, standard, NoStyle, normal, 27, nullptr, nullptr},
+{K::CheckBox, "Check24", "Frame3", "Teal/Black", 240, 1440, 1335, 255, standardFont, standard, standard, NoStyle, normal, 28, nullptr, nullptr},
+
+{K::GroupBox, "Frame4", window, "Network Communication Set-Up", 120, 5280, 3375, 1695, frameFont, standard, standard, NoStyle, normal, 29, nullptr, nullptr},
+{K::Label, "Label46", "Frame4", "Remote Host:", 120, 360, 1230, 240, captionFont, standard, standard, RightAligned | AutoSize, normal, 48, nullptr, nullptr},
+{K::TextBox, "Text5(0)", "Frame4", "127.0.0.1", 1440, 360, 1755, 315, boxFont, black, white, NoStyle, normal, 45, nullptr, "Remote host"},
+{K::Label, "Label47", "Frame4", "Remote Port:", 120, 825, 1170, 240, captionFont, standard, standard, RightAligned | AutoSize, normal, 49, nullptr, nullptr},
+{K::TextBox, "Text5(1)", "Frame4", "5000", 1440, 795, 735, 360, boxFont, black, white, NoStyle, normal, 46, nullptr, "Remote port"},
+{K::CommandButton, "CMD_SaveExit", "Frame4", "Save and Exit", 960, 1200, 1335, 360, standardFont, standard, white, NoStyle, disabled, 47, nullptr, nullptr},
+
+{K::GroupBox, "Frame1", window, "Wake Up Alarm Controls", 3600, 1200, 3735, 5775, frameFont, standard, menuBackground, NoStyle, normal, 0, nullptr, nullptr},
+{K::CommandButton, "CMDSet_WUA", "Frame1", "Set-Up WakeUp Alarm Time", 120, 360, 975, 615, standardFont, standard, standard, NoStyle, normal, 35, nullptr, nullptr},
+{K::Label, "Label1", "Frame1", "Hour", 1575, 360, 480, 255, standardFont, standard, standard, Centred | Transparent, normal, 41, nullptr, nullptr},
+{K::Label, "Label2", "Frame1", "Min", 2160, 360, 480, 255, standardFont, standard, standard, Centred | Transparent, normal, 40, nullptr, nullptr},
+{K::Label, "Label4", "Frame1", "AM/PM", 2700, 360, 645, 255, standardFont, standard, standard, Centred | Transparent, normal, 39, nullptr, nullptr},
+{K::TextBox, "Text_SATH", "Frame1", "", 1560, 600, 495, 375, boxFont, red, standard, Centred | TwoTypedCharacters, normal, 38, nullptr, "Alarm hour"},
+{K::TextBox, "Text_SATM", "Frame1", "", 2160, 600, 495, 375, boxFont, red, standard, Centred | TwoTypedCharacters, normal, 37, nullptr, "Alarm minute"},
+{K::TextBox, "Text_SATAMPM", "Frame1", "", 2760, 600, 495, 375, boxFont, red, standard, Centred | TwoTypedCharacters, normal, 36, nullptr, "Alarm AM/PM"},
+{K::Line, "Line3", "Frame1", "", 120, 1200, 3480, 0, standardFont, standard, standard, NoStyle, normal, -1, nullptr, "Separator"},
+{K::CommandButton, "CMDPlay_WUA", "Frame1", "Play WakeUp Alarm", 240, 1560, 975, 615, standardFont, standard, standard, NoStyle, normal, 18, nullptr, nullptr},
+{K::CommandButton, "CMDStop_WUA", "Frame1", "Stop WakeUp Alarm", 240, 2280, 975, 615, standardFont, standard, standard, NoStyle, normal, 1, nullptr, nullptr},
+{K::OptionButton, "Option1(1)", "Frame1", "Alarm #1", 1320, 1440, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, checked, 17, nullptr, nullptr},
+{K::OptionButton, "Option1(2)", "Frame1", "Alarm #2", 1320, 1800, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 16, nullptr, nullptr},
+{K::OptionButton, "Option1(3)", "Frame1", "Alarm #3", 1320, 2160, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 15, nullptr, nullptr},
+{K::OptionButton, "Option1(4)", "Frame1", "Alarm #4", 1320, 2520, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 14, nullptr, nullptr},
+{K::OptionButton, "Option1(5)", "Frame1", "Alarm #5", 1320, 2880, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 13, nullptr, nullptr},
+{K::OptionButton, "Option1(6)", "Frame1", "Alarm #6", 1320, 3240, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 12, nullptr, nullptr},
+{K::OptionButton, "Option1(7)", "Frame1", "Alarm #7", 1320, 3600, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 11, nullptr, nullptr},
+{K::OptionButton, "Option1(8)", "Frame1", "Alarm #8", 1320, 3960, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 10, nullptr, nullptr},
+{K::OptionButton, "Option1(9)", "Frame1", "Alarm #9", 2400, 1440, 975, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 9, nullptr, nullptr},
+{K::OptionButton, "Option1(10)", "Frame1", "Alarm #10", 2400, 1800, 1095, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 8, nullptr, nullptr},
+{K::OptionButton, "Option1(11)", "Frame1", "Alarm #11", 2400, 2160, 1095, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 7, nullptr, nullptr},
+{K::OptionButton, "Option1(12)", "Frame1", "Alarm #12", 2400, 2520, 1095, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 6, nullptr, nullptr},
+{K::OptionButton, "Option1(13)", "Frame1", "Alarm #13", 2400, 2880, 1095, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 5, nullptr, nullptr},
+{K::OptionButton, "Option1(14)", "Frame1", "Alarm #14", 2400, 3240, 1095, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 4, nullptr, nullptr},
+{K::OptionButton, "Option1(15)", "Frame1", "Alarm #15", 2400, 3600, 1095, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 3, nullptr, nullptr},
+{K::OptionButton, "Option1(16)", "Frame1", "Alarm #16", 2400, 3960, 1095, 375, standardFont, darkBlue, menuBackground, NoStyle, normal, 2, nullptr, nullptr},
+{K::Line, "Line2", "Frame1", "", 120, 4440, 3480, 0, standardFont, standard, standard, NoStyle, normal, -1, nullptr, "Separator"},
+{K::CommandButton, "CMDSet_EWUA", "Frame1", "Enable WakeUp Alarm", 120, 4680, 2295, 400, standardFont, standard, standard, NoStyle, normal, 43, nullptr, nullptr},
+{K::CommandButton, "CMDSet_TEST", "Frame1", "TEST!", 2520, 4800, 1095, 615, largeFont, standard, standard, NoStyle, normal, 42, nullptr, nullptr},
+{K::CommandButton, "CMDSet_DWUA", "Frame1", "Disable WakeUp Alarm", 120, 5280, 2295, 400, standardFont, standard, standard, NoStyle, normal, 44, nullptr, nullptr},
+
+{K::GroupBox, "Frame5", window, "Wake Up Screens Selection", 7440, 1200, 2895, 5775, frameFont, standard, standard, NoStyle, normal, 30, nullptr, nullptr},
+{K::CheckBox, "Check31", "Frame5", "Screen 1", 600, 345, 1095, 255, standardFont, standard, standard, NoStyle, checked, 31, nullptr, nullptr},
+{K::ImageBox, "Image4", "Frame5", "", 600, 600, 1635, 1410, standardFont, standard, standard, NoStyle, normal, -1, ":/pictures/screen1.jpg", "Wake-up screen 1"},
+{K::CheckBox, "Check32", "Frame5", "Screen 2", 600, 2145, 1095, 255, standardFont, standard, standard, NoStyle, normal, 33, nullptr, nullptr},
+{K::ImageBox, "Image3", "Frame5", "", 600, 2400, 1635, 1410, standardFont, standard, standard, NoStyle, normal, -1, ":/pictures/screen2.bmp", "Wake-up screen 2"},
+{K::CheckBox, "Check33", "Frame5", "Screen 3", 600, 3945, 1095, 255, standardFont, standard, standard, NoStyle, normal, 34, nullptr, nullptr},
+{K::Label, "Label6", "Frame5", "WAKE UP", 600, 4200, 1635, 1410, wakeUpFont, white, red, Centred | WordWrap, normal, 32, nullptr, "Wake-up screen 3"},
+};
+// clang-format on
+
+} // namespace
+
+FontSpec windowFontSpec()
+{
+    return {sans, 8.25, false, false};
+}
+
+const std::vector<ControlSpec> &dawnbellLayout()
+{
+    return layoutTable;
+}
+
+const ControlSpec *findControlSpec(const char *name)
+{
+    for (const ControlSpec &spec : layoutTable) {
+        if (std::strcmp(spec.name, name) == 0)
+            return &spec;
+    }
+    return nullptr;
+}

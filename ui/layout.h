@@ -1,0 +1,91 @@
+#pragma once
+
+#include "ui/colours.h"
+
+#include <vector>
+
+// Kinds of control the window is made of; each maps onto one widget class.
+enum class ControlKind {
+    Label,         // QLabel
+    CommandButton, // QPushButton
+    TextBox,       // QLineEdit
+    CheckBox,      // QCheckBox
+    OptionButton,  // QRadioButton
+    GroupBox,      // QGroupBox
+    ImageBox,      // PictureBox
+    Lamp,          // LampShape
+    Line,          // a thin separator
+};
+
+// A font as the layout states it; no family means the window's own font.
+struct FontSpec
+{
+    const char *family = nullptr;
+    double pointSize = 0;
+    bool bold = false;
+    bool underline = false;
+};
+
+// A colour as the layout states it: the kind's default, a blue-green-red value or a system role.
+struct ColourSpec
+{
+    enum Source { Default, Bgr, System };
+    Source source = Default;
+    int value = 0;
+
+    static constexpr ColourSpec standard() { return {Default, 0}; }
+    static constexpr ColourSpec bgr(int value) { return {Bgr, value}; }
+    static constexpr ColourSpec system(SystemColour role) { return {System, int(role)}; }
+};
+
+// Appearance flags, combined with |.
+enum ControlStyle : unsigned {
+    NoStyle = 0,
+    Centred = 1 << 0,
+    RightAligned = 1 << 1,
+    Border = 1 << 2,      // single-line border
+    Transparent = 1 << 3, // paints no background
+    AutoSize = 1 << 4,    // width follows the caption, Left kept
+    WordWrap = 1 << 5,
+    TwoTypedCharacters = 1 << 6, // the user may type at most two characters
+};
+
+enum class InitialState { Normal, Checked, Disabled };
+
+// One control of the window: everything about it that is not behaviour.
+struct ControlSpec
+{
+    ControlKind kind;
+    const char *name;
+    const char *container;        // "" for the window's client area
+    const char *caption;          // caption, or initial text of a text box
+    int left, top, width, height; // twips, relative to the container's outer top-left corner
+    FontSpec font;
+    ColourSpec foreColour;
+    ColourSpec backColour;
+    unsigned style;
+    InitialState state;
+    int tabIndex;               // place in the window's tab order; -1 for controls without one
+    const char *picture;        // resource path, or nullptr
+    const char *accessibleName; // nullptr: the caption
+};
+
+constexpr int twipsPerPixel = 15;
+constexpr int windowWidthTwips = 10395;
+constexpr int windowHeightTwips = 7020;
+
+// Twips to device-independent pixels; 400-twip heights are not whole pixels, so round.
+constexpr int pixelsFromTwips(int twips)
+{
+    return (twips + twipsPerPixel / 2) / twipsPerPixel;
+}
+
+// The window's font, which every control without a font of its own uses.
+FontSpec windowFontSpec();
+
+// Every control of the window, containers before their contents, in stacking order (later rows
+// lie on top of earlier ones).
+const std::vector<ControlSpec> &dawnbellLayout();
+
+// The row of `name`, or nullptr.
+const ControlSpec *findControlSpec(const char *name);
