@@ -8,8 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-crosextra-carlito fonts-liberation2
     clang libclang-rt-14-dev
-    xvfb xdotool openbox x11-utils imagemagick
-    dpkg-dev file
+    xvfb xdotool openbox x11-utils imagemagick xdg-utils
+    dpkg-dev file desktop-file-utils python3
 )
 
 missing=()

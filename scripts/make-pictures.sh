@@ -15,3 +15,8 @@ for f in logo.jpg screen1.jpg screen2.bmp dawnbell.ico; do
     if command -v identify >/dev/null; then identify -verbose "$f" 2>/dev/null \
         | grep -E '^ *(Geometry|Resolution|Interlace|Type|Depth|Colors):' || true; fi
 done
+
+# Desktops want the icon as PNG for the application menu.
+if command -v convert >/dev/null; then
+    convert 'dawnbell.ico[0]' -define png:color-type=6 dawnbell.png
+fi

@@ -1,5 +1,6 @@
 #include "simulator.h"
 
+#include <QtCore/QTimer>
 #include <QtNetwork/QTcpSocket>
 
 #ifdef Q_OS_UNIX
@@ -26,6 +27,11 @@ QString escaped(const QByteArray &bytes)
 QString amPm(qint64 flag)
 {
     return flag == 1 ? QStringLiteral("AM") : QStringLiteral("PM");
+}
+
+QString peerOf(const QTcpSocket *socket)
+{
+    return QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
 }
 
 QString twoDigits(qint64 value)
@@ -119,30 +125,49 @@ QString Simulator::describe(const Protocol::Decoder::Event &event)
 
 void Simulator::acceptClients()
 {
-    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-        const QString peer = QStringLiteral("%1:%2")
-                                     .arg(socket->peerAddress().toString())
-                                     .arg(socket->peerPort());
-        if (m_client) {
-            // Like the module, one client at a time; a second one is turned away at once.
-            emit line(QStringLiteral("refused %1 (busy)").arg(peer));
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        m_client = socket;
-        m_decoder = Protocol::Decoder();
-        m_commands = 0;
-        emit line(QStringLiteral("connected %1").arg(peer));
-        connect(socket, &QTcpSocket::disconnected, this, &Simulator::dropClient);
-        if (m_options.noRead) {
-            // Qt would otherwise keep reading into an unbounded buffer of its own.
-            socket->setReadBufferSize(1);
-        } else {
-            connect(socket, &QTcpSocket::readyRead, this, &Simulator::readClient);
-            readClient();
-        }
+    while (QTcpSocket *socket = m_server.nextPendingConnection())
+        m_waiting.append(socket);
+    serveWaiting();
+    // A client that reconnects at once may arrive before its old connection's end has been
+    // read here; it gets a moment before it is turned away.
+    if (!m_waiting.isEmpty())
+        QTimer::singleShot(BusyGraceMs, this, &Simulator::refuseWaiting);
+}
+
+void Simulator::serveWaiting()
+{
+    if (!m_client && !m_waiting.isEmpty())
+        takeClient(m_waiting.takeFirst());
+}
+
+void Simulator::refuseWaiting()
+{
+    serveWaiting();
+    for (QTcpSocket *socket : std::as_const(m_waiting)) {
+        // Like the module, one client at a time.
+        emit line(QStringLiteral("refused %1 (busy)").arg(peerOf(socket)));
+        socket->abort();
+        socket->deleteLater();
     }
+    m_waiting.clear();
+}
+
+void Simulator::takeClient(QTcpSocket *socket)
+{
+    m_client = socket;
+    m_decoder = Protocol::Decoder();
+    m_commands = 0;
+    emit line(QStringLiteral("connected %1").arg(peerOf(socket)));
+    connect(socket, &QTcpSocket::disconnected, this, &Simulator::dropClient);
+    if (m_options.noRead) {
+        // Qt would otherwise keep reading into an unbounded buffer of its own.
+        socket->setReadBufferSize(1);
+    } else {
+        connect(socket, &QTcpSocket::readyRead, this, &Simulator::readClient);
+        readClient();
+    }
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        dropClient();
 }
 
 void Simulator::readClient()
@@ -182,6 +207,7 @@ void Simulator::dropClient()
         emit line(describe(event));
     client->deleteLater();
     emit line(QStringLiteral("disconnected"));
+    serveWaiting();
 }
 
 void Simulator::endClient(bool reset)
@@ -202,4 +228,5 @@ void Simulator::endClient(bool reset)
     }
     client->deleteLater();
     emit line(QStringLiteral("disconnected"));
+    serveWaiting();
 }

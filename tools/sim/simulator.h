@@ -37,7 +37,12 @@ signals:
     void line(const QString &text);
 
 private:
+    static constexpr int BusyGraceMs = 500;
+
     void acceptClients();
+    void serveWaiting();
+    void refuseWaiting();
+    void takeClient(QTcpSocket *socket);
     void readClient();
     void dropClient();
     void endClient(bool reset);
@@ -45,6 +50,7 @@ private:
     Options m_options;
     QTcpServer m_server;
     QTcpSocket *m_client = nullptr;
+    QList<QTcpSocket *> m_waiting; // connections that came while a client was served
     Protocol::Decoder m_decoder;
     int m_commands = 0;
 };

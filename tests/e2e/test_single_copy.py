@@ -1,0 +1,39 @@
+"""A second copy of the real panel only shows its message and leaves the first one alone."""
+
+import unittest
+
+from harness import CLIENT_SIZE, E2ETestCase, wait_until
+
+
+class SingleCopyTest(E2ETestCase):
+
+    def test_second_copy_shows_message_and_ends_untouched(self):
+        first, device = self.start_connected_panel()
+        with open(first.settings_path, "rb") as f:
+            before = f.read()
+        mark = device.mark()
+
+        second = self.start_panel(first.workdir, first.runtime)
+        box = wait_until(lambda: self.x.windows(second.pid), 20, "the second copy's message")[0]
+        width, height = self.x.geometry(box)[2:]
+        self.assertLess(width * height, CLIENT_SIZE[0] * CLIENT_SIZE[1] // 4,
+                        "the second copy opened a main window, not its message")
+        self.assertTrue(second.running(), "the message must wait for the user")
+
+        self.x.xdotool("windowactivate", "--sync", box)
+        second.key("Return")
+        self.assertEqual(second.wait_exit(), 0)
+
+        with open(first.settings_path, "rb") as f:
+            self.assertEqual(f.read(), before)
+        self.assertTrue(first.running())
+        # The first copy keeps its link: its next command goes out on the same connection.
+        first.activate()
+        first.click("CMDSet_TEST")
+        device.wait_for(r"^!  ", start=mark)
+        self.assertEqual(device.lines[mark:], ["!  test"],
+                         "the second copy must not connect")
+
+
+if __name__ == "__main__":
+    unittest.main()
