@@ -34,6 +34,7 @@ private slots:
     void closingWindowSavesLoadedEndpoint();
     void shutdownRunsOnce();
     void secondCopyIsRefusedAndWritesNothing();
+    void startUpCutShortWritesNothing();
     void unwritableSettingsStillEndTheProgram();
     void logoOpensWebSiteAndChangesNothing();
     void clockLabelsFollowThePlatformClock();
@@ -101,7 +102,9 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
 
     QVERIFY(m_window->Form_Load());
 
-    QCOMPARE(m_socket->connectCalls, 2);
+    // First the design-time endpoint, then the saved one.
+    QCOMPARE(m_socket->endpoints,
+             QStringList({QStringLiteral("127.0.0.1:5000"), QStringLiteral("127.0.0.2:6001")}));
     QCOMPARE(m_socket->remotePort(), quint16(6001));
     QCOMPARE(m_socket->remoteHost(), QStringLiteral("127.0.0.2"));
     QCOMPARE(m_socket->state(), LinkState::Connected);
@@ -232,6 +235,20 @@ void tst_Lifecycle::secondCopyIsRefusedAndWritesNothing()
              QStringLiteral("Dawnbell App already running....."));
     QCOMPARE(m_platform->endProcessCalls, 1);
     QCOMPARE(m_socket->connectCalls, 0);
+    QCOMPARE(settingsBytes(), before);
+}
+
+void tst_Lifecycle::startUpCutShortWritesNothing()
+{
+    writeSettings("\"6001\"");
+    const QByteArray before = settingsBytes();
+    m_socket->throwOnConnect = true;
+    makeWindow();
+
+    QVERIFY(m_window->Form_Load()); // the window still opens
+    m_window->close();
+
+    QCOMPARE(m_platform->endProcessCalls, 1);
     QCOMPARE(settingsBytes(), before);
 }
 

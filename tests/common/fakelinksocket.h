@@ -18,12 +18,16 @@ public:
     // Every piece accepted, in order; refused writes are not recorded.
     QList<QByteArray> written;
     int connectCalls = 0;
+    // "host:port" of every connection attempt, in order.
+    QStringList endpoints;
     int closeCalls = 0;
     int flushCalls = 0;
     // When set, a connection attempt comes up on the next turn of the event loop.
     bool connectSucceeds = false;
     // When set, a write raises an exception, as a broken socket layer might.
     bool throwOnWrite = false;
+    // When set, a connection attempt raises an exception.
+    bool throwOnConnect = false;
     // What bytesToWrite() reports: bytes the peer has not taken yet.
     qint64 queuedBytes = 0;
 
@@ -48,7 +52,10 @@ public:
 
     void connectToDevice() override
     {
+        if (throwOnConnect)
+            throw std::runtime_error("socket layer failure");
         ++connectCalls;
+        endpoints.append(m_host + QLatin1Char(':') + QString::number(m_port));
         if (connectSucceeds)
             QTimer::singleShot(0, this, [this] { setState(LinkState::Connected); });
     }
