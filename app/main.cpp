@@ -8,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    SystemPlatform::prepareProcess();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(DawnbellWindow::Title);
     QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));

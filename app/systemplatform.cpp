@@ -7,6 +7,19 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMessageBox>
 
+#ifdef Q_OS_UNIX
+#    include <csignal>
+#endif
+
+void SystemPlatform::prepareProcess()
+{
+#ifdef Q_OS_UNIX
+    // Past a file-size limit a write must fail like any other, so the atomic save keeps the
+    // old settings file and the panel still ends normally, instead of the signal killing it.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
 QDateTime SystemPlatform::now() const
 {
     return QDateTime::currentDateTime();

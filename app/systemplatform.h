@@ -18,6 +18,9 @@ public:
     void beep() override;
     void endProcess() override;
 
+    // Process-wide settings the rest relies on; called first thing in main().
+    static void prepareProcess();
+
     // Where the single-copy lock lives: the user's runtime folder, or the temporary folder.
     static QString lockFilePath();
 
