@@ -14,32 +14,23 @@ namespace {
 using Field = SettingValue SetupData::*;
 
 // The record's fields in the file's item order. Item 9 is read into LoadedAlarmTrack but
-// written from AlarmTrack, so the two lists differ in that one place.
-constexpr std::array<Field, ItemCount> ReadOrder = {
-        &SetupData::HeaderLine,       &SetupData::AlarmHourComment,
-        &SetupData::AlarmHour,        &SetupData::AlarmMinuteComment,
-        &SetupData::AlarmMinute,      &SetupData::AlarmAMPMComment,
-        &SetupData::AlarmAMPM,        &SetupData::AlarmTrackComment,
-        &SetupData::LoadedAlarmTrack, &SetupData::BackGroundsComment,
-        &SetupData::BackGrounds,      &SetupData::WakeUpScreensComment,
-        &SetupData::WakeUpScreens,    &SetupData::AnnounceHourlyComment,
-        &SetupData::AnnounceHourly,   &SetupData::RemoteHostComment,
-        &SetupData::RemoteHost,       &SetupData::RemotePortComment,
-        &SetupData::RemotePort,
-};
+// written from AlarmTrack, so the two orders differ in that one place.
+constexpr std::array<Field, ItemCount> itemOrder(Field track)
+{
+    return {&SetupData::HeaderLine,     &SetupData::AlarmHourComment,
+            &SetupData::AlarmHour,      &SetupData::AlarmMinuteComment,
+            &SetupData::AlarmMinute,    &SetupData::AlarmAMPMComment,
+            &SetupData::AlarmAMPM,      &SetupData::AlarmTrackComment,
+            track,                      &SetupData::BackGroundsComment,
+            &SetupData::BackGrounds,    &SetupData::WakeUpScreensComment,
+            &SetupData::WakeUpScreens,  &SetupData::AnnounceHourlyComment,
+            &SetupData::AnnounceHourly, &SetupData::RemoteHostComment,
+            &SetupData::RemoteHost,     &SetupData::RemotePortComment,
+            &SetupData::RemotePort};
+}
 
-constexpr std::array<Field, ItemCount> WriteOrder = {
-        &SetupData::HeaderLine,     &SetupData::AlarmHourComment,
-        &SetupData::AlarmHour,      &SetupData::AlarmMinuteComment,
-        &SetupData::AlarmMinute,    &SetupData::AlarmAMPMComment,
-        &SetupData::AlarmAMPM,      &SetupData::AlarmTrackComment,
-        &SetupData::AlarmTrack,     &SetupData::BackGroundsComment,
-        &SetupData::BackGrounds,    &SetupData::WakeUpScreensComment,
-        &SetupData::WakeUpScreens,  &SetupData::AnnounceHourlyComment,
-        &SetupData::AnnounceHourly, &SetupData::RemoteHostComment,
-        &SetupData::RemoteHost,     &SetupData::RemotePortComment,
-        &SetupData::RemotePort,
-};
+constexpr std::array<Field, ItemCount> ReadOrder = itemOrder(&SetupData::LoadedAlarmTrack);
+constexpr std::array<Field, ItemCount> WriteOrder = itemOrder(&SetupData::AlarmTrack);
 
 constexpr int TrackOffset = 149;
 constexpr int OptionCount = 16;
