@@ -23,4 +23,6 @@ cmake -S "$root" -B "$asan_build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=
 cmake --build "$asan_build" -j"$jobs"
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+export DAWNBELL_SANITIZED=1
 (cd "$asan_build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs" -LE package)

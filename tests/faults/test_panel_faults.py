@@ -67,15 +67,20 @@ class DeviceStopsReading(E2ETestCase):
                 pass
         self.assertEqual(clicker.returncode, 0)
 
-        # The presses did reach the device: it holds most of the storm's worth unread.
-        unread = wait_until(lambda: unread_bytes(port) or None, 5.0, "bytes at the device")
-        self.assertGreaterEqual(unread, T_COMMAND_BYTES * self.CLICKS // 2)
+        # The presses did reach the device: it comes to hold most of the storm's worth unread
+        # once the panel has worked through the clicks still queued (slowly under sanitizers).
+        expected = T_COMMAND_BYTES * self.CLICKS // 2
+        unread = wait_until(lambda: (unread_bytes(port) or 0) >= expected and unread_bytes(port),
+                            30.0, "half the storm's bytes at the device")
 
         self.wait_clock_change(panel, rss)
         self.assertTrue(panel.running())
         growth = max(rss) - start_rss
-        self.assertLess(growth, self.RSS_GROWTH_LIMIT_KB,
-                        "VmRSS grew by %d KiB (from %d KiB)" % (growth, start_rss))
+        # AddressSanitizer holds freed memory in quarantine, so its RSS says nothing about
+        # the panel's; the bound is checked in the ordinary build.
+        if not os.environ.get("DAWNBELL_SANITIZED"):
+            self.assertLess(growth, self.RSS_GROWTH_LIMIT_KB,
+                            "VmRSS grew by %d KiB (from %d KiB)" % (growth, start_rss))
         print("\n%d clicks: %d bytes unread at the device, VmRSS %d KiB, peak growth %d KiB"
               % (self.CLICKS, unread, start_rss, growth))
 
