@@ -47,11 +47,14 @@ const Field PlayFields[] = {Field::Signed, Field::LiteralBlankZero};
 
 enum class Parse { Complete, NeedMore, Invalid };
 
-// Reads one command with fields from data[0..size). On Complete, `length` is its byte count.
+// Reads one command with fields from data[0..size). On Complete, `length` is its byte count and
+// `values` holds the fields. Most candidates fail, so values stay on the stack until the end.
 template<size_t N>
 Parse parseFields(const char *data, qsizetype size, const Field (&fields)[N], QList<qint64> &values,
                   qsizetype &length)
 {
+    qint64 parsed[N];
+    qint64 *next = parsed;
     qsizetype pos = 1;
     auto need = [&](qsizetype count) { return pos + count <= size; };
     for (Field field : fields) {
@@ -67,21 +70,21 @@ Parse parseFields(const char *data, qsizetype size, const Field (&fields)[N], QL
                 if (!isDigit(data[pos++]))
                     return Parse::Invalid;
             }
-            values.append((data[pos - 2] - '0') * 10 + (data[pos - 1] - '0'));
+            *next++ = (data[pos - 2] - '0') * 10 + (data[pos - 1] - '0');
             break;
         case Field::Flag:
             if (!need(1))
                 return Parse::NeedMore;
             if (data[pos] != '1' && data[pos] != '2')
                 return Parse::Invalid;
-            values.append(data[pos++] - '0');
+            *next++ = data[pos++] - '0';
             break;
         case Field::LiteralZero:
             if (!need(1))
                 return Parse::NeedMore;
             if (data[pos++] != '0')
                 return Parse::Invalid;
-            values.append(0);
+            *next++ = 0;
             break;
         case Field::LiteralBlankZero:
             for (char expected : {' ', '0'}) {
@@ -90,7 +93,7 @@ Parse parseFields(const char *data, qsizetype size, const Field (&fields)[N], QL
                 if (data[pos++] != expected)
                     return Parse::Invalid;
             }
-            values.append(0);
+            *next++ = 0;
             break;
         case Field::Signed: {
             if (!need(1))
@@ -113,13 +116,56 @@ Parse parseFields(const char *data, qsizetype size, const Field (&fields)[N], QL
                 return Parse::NeedMore;
             if (digits == 0 || (sign == '-' && value == 0))
                 return Parse::Invalid;
-            values.append(sign == '-' ? -value : value);
+            *next++ = sign == '-' ? -value : value;
             break;
         }
         }
     }
+    values = QList<qint64>(parsed, next);
     length = pos;
     return Parse::Complete;
+}
+
+bool startsCommand(char c)
+{
+    switch (c) {
+    case 'T':
+    case 'A':
+    case 'P':
+    case 'S':
+    case 'D':
+    case 'E':
+    case '!':
+    case 'H':
+    case 'h':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// One shared copy of each one-byte command, so that a stream of them costs no allocation per
+// command.
+QByteArray singleByte(char code)
+{
+    struct Table
+    {
+        QByteArray bytes[256];
+    };
+    static const Table table = [] {
+        Table filled;
+        for (int i = 0; i < 256; ++i)
+            filled.bytes[i] = QByteArray(1, char(i));
+        return filled;
+    }();
+    return table.bytes[uchar(code)];
 }
 
 Parse parseCommand(const char *data, qsizetype size, Command &command)
@@ -155,7 +201,7 @@ Parse parseCommand(const char *data, qsizetype size, Command &command)
     }
     if (result == Parse::Complete) {
         command.code = data[0];
-        command.raw = QByteArray(data, length);
+        command.raw = length == 1 ? singleByte(data[0]) : QByteArray(data, length);
     }
     return result;
 }
@@ -318,33 +364,45 @@ std::optional<QDateTime> clockTimeOf(const Command &command)
 
 QList<Decoder::Event> Decoder::feed(const QByteArray &bytes)
 {
-    m_pending += bytes;
+    // With nothing held, the caller's bytes are read in place and not copied.
+    const QByteArray input = m_pending.isEmpty() ? bytes : m_pending + bytes;
     QList<Event> events;
-    QByteArray malformed;
-    auto reportMalformed = [&] {
-        if (!malformed.isEmpty())
-            events.append({std::nullopt, malformed});
-        malformed.clear();
+    const char *data = input.constData();
+    const qsizetype size = input.size();
+    // Most feeds are short and yield a few events; one allocation covers them.
+    events.reserve(qMin<qsizetype>(size + 1, 16));
+
+    // Skipped bytes are taken as one run, so a long stretch of noise is copied once.
+    qsizetype malformedStart = 0;
+    auto reportMalformed = [&](qsizetype end) {
+        if (end > malformedStart)
+            events.append({std::nullopt, QByteArray(data + malformedStart, end - malformedStart)});
     };
 
-    const char *data = m_pending.constData();
-    const qsizetype size = m_pending.size();
     qsizetype pos = 0;
     while (pos < size) {
+        // Noise is the common case; a byte that starts no command is skipped before any
+        // command is set up for it.
+        if (!startsCommand(data[pos])) {
+            ++pos;
+            continue;
+        }
         Command command;
         const Parse result = parseCommand(data + pos, size - pos, command);
         if (result == Parse::NeedMore)
             break;
         if (result == Parse::Invalid) {
-            malformed += data[pos++];
+            ++pos;
             continue;
         }
-        reportMalformed();
+        reportMalformed(pos);
         pos += command.raw.size();
+        malformedStart = pos;
         events.append({std::move(command), {}});
     }
-    reportMalformed();
-    m_pending.remove(0, pos);
+    reportMalformed(pos);
+    // A deep copy: `bytes` may wrap memory that the caller reuses.
+    m_pending = pos == size ? QByteArray() : QByteArray(data + pos, size - pos);
     return events;
 }
 
