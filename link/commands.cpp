@@ -126,12 +126,9 @@ Parse parseFields(const char *data, qsizetype size, const Field (&fields)[N], QL
     return Parse::Complete;
 }
 
-bool startsCommand(char c)
+bool isOneByteCommand(char c)
 {
     switch (c) {
-    case 'T':
-    case 'A':
-    case 'P':
     case 'S':
     case 'D':
     case 'E':
@@ -149,6 +146,11 @@ bool startsCommand(char c)
     default:
         return false;
     }
+}
+
+bool startsCommand(char c)
+{
+    return isOneByteCommand(c) || c == 'T' || c == 'A' || c == 'P';
 }
 
 // One shared copy of each one-byte command, so that a stream of them costs no allocation per
@@ -173,20 +175,6 @@ Parse parseCommand(const char *data, qsizetype size, Command &command)
     qsizetype length = 1;
     Parse result = Parse::Complete;
     switch (data[0]) {
-    case 'S':
-    case 'D':
-    case 'E':
-    case '!':
-    case 'H':
-    case 'h':
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-    case '5':
-    case '6':
-    case '7':
-        break;
     case 'T':
         result = parseFields(data, size, TimeFields, command.fields, length);
         break;
@@ -197,7 +185,9 @@ Parse parseCommand(const char *data, qsizetype size, Command &command)
         result = parseFields(data, size, PlayFields, command.fields, length);
         break;
     default:
-        return Parse::Invalid;
+        if (!isOneByteCommand(data[0]))
+            return Parse::Invalid;
+        break;
     }
     if (result == Parse::Complete) {
         command.code = data[0];
