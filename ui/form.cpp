@@ -31,12 +31,12 @@ const char optionArrayPrefix[] = "Option1(";
 
 QFont fontFrom(const FontSpec &requested)
 {
-    const FontSpec spec = requested.family ? requested : windowFontSpec();
+    const FontSpec entry = requested.family ? requested : windowFontSpec();
     // Every attribute is set explicitly: a control must not inherit the bold of its group box.
-    QFont font(QString::fromLatin1(spec.family));
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
-    font.setUnderline(spec.underline);
+    QFont font(QString::fromLatin1(entry.family));
+    font.setPointSizeF(entry.pointSize);
+    font.setBold(entry.bold);
+    font.setUnderline(entry.underline);
     font.setItalic(false);
     font.setStrikeOut(false);
     return font;
@@ -98,17 +98,17 @@ Qt::Alignment alignmentOf(unsigned style)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-QWidget *createWidget(const ControlSpec &spec, QWidget *parent)
+QWidget *createWidget(const ControlSpec &entry, QWidget *parent)
 {
-    const QString caption = QString::fromLatin1(spec.caption);
-    switch (spec.kind) {
+    const QString caption = QString::fromLatin1(entry.caption);
+    switch (entry.kind) {
     case ControlKind::Label: {
         auto *label = new QLabel(parent);
         label->setTextFormat(Qt::PlainText);
         label->setText(caption);
-        label->setAlignment(alignmentOf(spec.style));
-        label->setWordWrap(spec.style & WordWrap);
-        if (spec.style & Border)
+        label->setAlignment(alignmentOf(entry.style));
+        label->setWordWrap(entry.style & WordWrap);
+        if (entry.style & Border)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         return label;
     }
@@ -116,8 +116,8 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *parent)
         return new QPushButton(caption, parent);
     case ControlKind::TextBox: {
         auto *edit = new QLineEdit(caption, parent);
-        edit->setAlignment(alignmentOf(spec.style));
-        if (spec.style & TwoTypedCharacters)
+        edit->setAlignment(alignmentOf(entry.style));
+        if (entry.style & TwoTypedCharacters)
             edit->setValidator(new TypedLengthValidator(maxTypedTimeCharacters, edit));
         return edit;
     }
@@ -129,14 +129,14 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *parent)
         return new QGroupBox(caption, parent);
     case ControlKind::ImageBox: {
         auto *picture = new PictureBox(parent);
-        if (spec.picture)
-            picture->setPixmap(QPixmap(QString::fromLatin1(spec.picture)));
+        if (entry.picture)
+            picture->setPixmap(QPixmap(QString::fromLatin1(entry.picture)));
         return picture;
     }
     case ControlKind::Lamp: {
         auto *lamp = new LampShape(parent);
-        if (spec.backColour.source == ColourSpec::Bgr)
-            lamp->setFillColour(spec.backColour.value);
+        if (entry.backColour.source == ColourSpec::Bgr)
+            lamp->setFillColour(entry.backColour.value);
         return lamp;
     }
     case ControlKind::Line: {
@@ -149,41 +149,41 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *parent)
 }
 
 // Returns the background the control shows, which its own controls paint over.
-QColor applyColours(const ControlSpec &spec, QWidget *widget, const QColor &containerBackground)
+QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &containerBackground)
 {
-    const bool isTextBox = spec.kind == ControlKind::TextBox;
+    const bool isTextBox = entry.kind == ControlKind::TextBox;
     const SystemColour defaultFore = isTextBox ? SystemColour::WindowText
                                                : SystemColour::ButtonText;
     const SystemColour defaultBack = isTextBox ? SystemColour::WindowBackground
                                                : SystemColour::ButtonFace;
 
     QPalette palette = widget->palette();
-    const QColor fore = resolveColour(spec.foreColour, defaultFore, palette);
-    const QColor back = (spec.style & Transparent)
+    const QColor fore = resolveColour(entry.foreColour, defaultFore, palette);
+    const QColor back = (entry.style & Transparent)
             ? containerBackground
-            : resolveColour(spec.backColour, defaultBack, palette);
+            : resolveColour(entry.backColour, defaultBack, palette);
 
-    if (spec.kind == ControlKind::CommandButton) {
+    if (entry.kind == ControlKind::CommandButton) {
         // Most native styles ignore a button palette, so a face of its own needs a style sheet.
-        if (spec.backColour.source != ColourSpec::Default) {
+        if (entry.backColour.source != ColourSpec::Default) {
             widget->setStyleSheet(
                     QStringLiteral("QPushButton { background-color: %1; border: 1px solid "
                                    "palette(shadow); border-radius: 2px; padding: 2px; }"
                                    "QPushButton:pressed { background-color: palette(midlight); }")
                             .arg(back.name()));
         }
-        if (spec.foreColour.source == ColourSpec::Default)
+        if (entry.foreColour.source == ColourSpec::Default)
             return back;
     }
 
     // Disabled controls keep the style's greyed text, as the classic toolkit does.
     palette.setColor(QPalette::Active, widget->foregroundRole(), fore);
     palette.setColor(QPalette::Inactive, widget->foregroundRole(), fore);
-    if (spec.kind != ControlKind::CommandButton)
+    if (entry.kind != ControlKind::CommandButton)
         palette.setColor(widget->backgroundRole(), back);
     widget->setPalette(palette);
 
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::Label:
     case ControlKind::CheckBox:
     case ControlKind::OptionButton:
@@ -198,17 +198,17 @@ QColor applyColours(const ControlSpec &spec, QWidget *widget, const QColor &cont
     return back;
 }
 
-void applyGeometry(const ControlSpec &spec, QWidget *widget)
+void applyGeometry(const ControlSpec &entry, QWidget *widget)
 {
-    const int left = pixelsFromTwips(spec.left);
-    const int top = pixelsFromTwips(spec.top);
-    const int width = pixelsFromTwips(spec.width);
-    int height = pixelsFromTwips(spec.height);
-    if (spec.kind == ControlKind::Line)
+    const int left = pixelsFromTwips(entry.left);
+    const int top = pixelsFromTwips(entry.top);
+    const int width = pixelsFromTwips(entry.width);
+    int height = pixelsFromTwips(entry.height);
+    if (entry.kind == ControlKind::Line)
         height = 2; // a sunken line is a dark and a light pixel row
     widget->setGeometry(left, top, width, height);
 
-    if (spec.style & AutoSize)
+    if (entry.style & AutoSize)
         widget->resize(widget->sizeHint().width(), height);
 
     if (auto *button = qobject_cast<QPushButton *>(widget)) {
@@ -217,7 +217,7 @@ void applyGeometry(const ControlSpec &spec, QWidget *widget)
                 = widget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
         const int room = width - 2 * (frame + 2);
         button->setText(
-                wrappedCaption(QString::fromLatin1(spec.caption), button->fontMetrics(), room));
+                wrappedCaption(QString::fromLatin1(entry.caption), button->fontMetrics(), room));
     }
 }
 
@@ -272,35 +272,35 @@ Form::Form(QWidget *window)
     QHash<QString, QColor> backgrounds; // of the window ("") and of each group box
     backgrounds.insert(QString(), palette.color(QPalette::Window));
     std::vector<std::pair<int, QWidget *>> tabOrder;
-    for (const ControlSpec &spec : dawnbellLayout()) {
-        QWidget *parent = *spec.container ? control(QString::fromLatin1(spec.container)) : window;
+    for (const ControlSpec &entry : dawnbellLayout()) {
+        QWidget *parent = *entry.container ? control(QString::fromLatin1(entry.container)) : window;
         if (!parent)
             parent = window;
-        QWidget *widget = createWidget(spec, parent);
+        QWidget *widget = createWidget(entry, parent);
         if (!widget)
             continue;
-        const QString name = QString::fromLatin1(spec.name);
+        const QString name = QString::fromLatin1(entry.name);
         widget->setObjectName(name);
-        widget->setFont(fontFrom(spec.font));
-        const QString container = QString::fromLatin1(spec.container);
+        widget->setFont(fontFrom(entry.font));
+        const QString container = QString::fromLatin1(entry.container);
         const QColor background
-                = applyColours(spec, widget, backgrounds.value(container, backgrounds.value({})));
-        if (spec.kind == ControlKind::GroupBox)
+                = applyColours(entry, widget, backgrounds.value(container, backgrounds.value({})));
+        if (entry.kind == ControlKind::GroupBox)
             backgrounds.insert(name, background);
-        applyGeometry(spec, widget);
+        applyGeometry(entry, widget);
         widget->setAccessibleName(
-                QString::fromLatin1(spec.accessibleName ? spec.accessibleName : spec.caption));
+                QString::fromLatin1(entry.accessibleName ? entry.accessibleName : entry.caption));
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
-            button->setChecked(spec.state == InitialState::Checked);
-        widget->setEnabled(spec.state != InitialState::Disabled);
+            button->setChecked(entry.state == InitialState::Checked);
+        widget->setEnabled(entry.state != InitialState::Disabled);
 
-        if (takesFocus(spec.kind))
-            tabOrder.emplace_back(spec.tabIndex, widget);
+        if (takesFocus(entry.kind))
+            tabOrder.emplace_back(entry.tabIndex, widget);
         else
             widget->setFocusPolicy(Qt::NoFocus);
 
         if (auto *option = qobject_cast<QRadioButton *>(widget))
-            m_option1Group->addButton(option, optionArrayIndex(spec.name));
+            m_option1Group->addButton(option, optionArrayIndex(entry.name));
 
         m_controls.insert(name, widget);
     }

@@ -114,9 +114,9 @@ const std::vector<ControlSpec> &dawnbellLayout()
 
 const ControlSpec *findControlSpec(const char *name)
 {
-    for (const ControlSpec &spec : layoutTable) {
-        if (std::strcmp(spec.name, name) == 0)
-            return &spec;
+    for (const ControlSpec &entry : layoutTable) {
+        if (std::strcmp(entry.name, name) == 0)
+            return &entry;
     }
     return nullptr;
 }

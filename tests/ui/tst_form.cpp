@@ -128,15 +128,15 @@ void tst_Form::geometry()
 void tst_Form::everyControlInsideItsContainer()
 {
     int built = 0;
-    for (const ControlSpec &spec : dawnbellLayout()) {
-        QWidget *widget = m_form->control(QString::fromLatin1(spec.name));
-        QVERIFY2(widget, spec.name);
+    for (const ControlSpec &entry : dawnbellLayout()) {
+        QWidget *widget = m_form->control(QString::fromLatin1(entry.name));
+        QVERIFY2(widget, entry.name);
         ++built;
-        const QString expectedParent = *spec.container ? QString::fromLatin1(spec.container)
-                                                       : QStringLiteral("Dawnbell");
+        const QString expectedParent = *entry.container ? QString::fromLatin1(entry.container)
+                                                        : QStringLiteral("Dawnbell");
         QCOMPARE(widget->parentWidget()->objectName(), expectedParent);
-        QVERIFY2(widget->parentWidget()->rect().contains(widget->geometry()), spec.name);
-        QVERIFY2(widget->isVisible(), spec.name);
+        QVERIFY2(widget->parentWidget()->rect().contains(widget->geometry()), entry.name);
+        QVERIFY2(widget->isVisible(), entry.name);
     }
     QCOMPARE(m_form->names().size(), built);
     QVERIFY(!m_form->control(QStringLiteral("Timer1")));
@@ -170,37 +170,37 @@ void tst_Form::option1Array()
 void tst_Form::tabOrder()
 {
     QList<int> expected;
-    for (const ControlSpec &spec : dawnbellLayout()) {
-        QWidget *widget = m_form->control(QString::fromLatin1(spec.name));
-        switch (spec.kind) {
+    for (const ControlSpec &entry : dawnbellLayout()) {
+        QWidget *widget = m_form->control(QString::fromLatin1(entry.name));
+        switch (entry.kind) {
         case ControlKind::Label:
         case ControlKind::GroupBox:
         case ControlKind::ImageBox:
         case ControlKind::Lamp:
         case ControlKind::Line:
-            QVERIFY2(widget->focusPolicy() == Qt::NoFocus, spec.name);
+            QVERIFY2(widget->focusPolicy() == Qt::NoFocus, entry.name);
             break;
         default:
-            QVERIFY2(widget->focusPolicy() & Qt::TabFocus, spec.name);
-            expected << spec.tabIndex;
+            QVERIFY2(widget->focusPolicy() & Qt::TabFocus, entry.name);
+            expected << entry.tabIndex;
         }
     }
     std::sort(expected.begin(), expected.end());
 
     // Walk the chain once round from the first control in tab order.
     QWidget *first = nullptr;
-    for (const ControlSpec &spec : dawnbellLayout()) {
-        if (spec.tabIndex == expected.first())
-            first = m_form->control(QString::fromLatin1(spec.name));
+    for (const ControlSpec &entry : dawnbellLayout()) {
+        if (entry.tabIndex == expected.first())
+            first = m_form->control(QString::fromLatin1(entry.name));
     }
     QVERIFY(first);
     QList<int> walked;
     QWidget *widget = first;
     do {
         if (widget->focusPolicy() & Qt::TabFocus) {
-            const ControlSpec *spec = findControlSpec(widget->objectName().toLatin1().constData());
-            QVERIFY2(spec, qPrintable(widget->objectName()));
-            walked << spec->tabIndex;
+            const ControlSpec *entry = findControlSpec(widget->objectName().toLatin1().constData());
+            QVERIFY2(entry, qPrintable(widget->objectName()));
+            walked << entry->tabIndex;
         }
         widget = widget->nextInFocusChain();
     } while (widget != first && walked.size() <= expected.size());
