@@ -45,7 +45,10 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     , m_settingsPath(settingsPath)
     , m_form(this)
     , m_link(socket)
-    , m_panel(panelControls(m_form), m_link, m_setupData, platform)
+    , m_controls(panelControls(m_form))
+    , m_panel(m_controls, m_link, m_setupData, platform)
+    , m_dateLabel(m_form.find<QLabel>(QStringLiteral("Label16")))
+    , m_timeLabel(m_form.find<QLabel>(QStringLiteral("Label15")))
 {
     socket.setRemoteHost(DesignTimeHost);
     socket.setRemotePort(DesignTimePort);
@@ -54,8 +57,8 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
         connect(&m_link, &DeviceLink::lampColourChanged, lamp, &LampShape::setFillColour);
     if (auto *logo = m_form.find<PictureBox>(QStringLiteral("Image1")))
         connect(logo, &PictureBox::clicked, this, &DawnbellWindow::Image1_Click);
-    if (auto *saveExit = m_form.find<QPushButton>(QStringLiteral("CMD_SaveExit")))
-        connect(saveExit, &QPushButton::clicked, this, &DawnbellWindow::CMD_SaveExit_Click);
+    connect(m_controls.CMD_SaveExit, &QPushButton::clicked, this,
+            &DawnbellWindow::CMD_SaveExit_Click);
 
     connect(&m_timer, &QTimer::timeout, this, &DawnbellWindow::Timer1_Timer);
     m_timer.start(ClockTickMs);
@@ -136,10 +139,8 @@ void DawnbellWindow::Timer1_Timer()
 {
     const QDateTime now = m_platform.now();
     const QLocale locale = QLocale::system();
-    if (auto *label = m_form.find<QLabel>(QStringLiteral("Label16")))
-        label->setText(dateCaption(now.date(), locale));
-    if (auto *label = m_form.find<QLabel>(QStringLiteral("Label15")))
-        label->setText(timeCaption(now.time(), locale));
+    m_dateLabel->setText(dateCaption(now.date(), locale));
+    m_timeLabel->setText(timeCaption(now.time(), locale));
 }
 
 void DawnbellWindow::LoadSettings()
@@ -161,9 +162,8 @@ void DawnbellWindow::CMD_SaveExit_Click()
 {
     if (m_shuttingDown)
         return;
-    const PanelControls controls = panelControls(m_form);
-    m_setupData.RemoteHost = SettingValue::fromText(controls.Text5[0]->text());
-    m_setupData.RemotePort = SettingValue::fromText(controls.Text5[1]->text());
+    m_setupData.RemoteHost = SettingValue::fromText(m_controls.Text5[0]->text());
+    m_setupData.RemotePort = SettingValue::fromText(m_controls.Text5[1]->text());
     Form_Terminate();
 }
 

@@ -9,6 +9,7 @@
 #include <QtWidgets/QWidget>
 
 class LinkSocket;
+class QLabel;
 class Platform;
 
 // The panel's one window: its start-up sequence, clock display and both ways of leaving.
@@ -56,7 +57,10 @@ private:
     Form m_form;
     DeviceLink m_link;
     SetupData m_setupData;
+    const PanelControls m_controls;
     ControlPanel m_panel;
+    QLabel *m_dateLabel = nullptr;
+    QLabel *m_timeLabel = nullptr;
     QTimer m_timer;
     bool m_settingsLoaded = false;
     bool m_shuttingDown = false;

@@ -33,6 +33,9 @@ private slots:
     void deviceDropsConnection_data();
     void deviceDropsConnection();
     void deviceStopsReading();
+
+private:
+    void verifyWaitEndsRedWithoutSpinning(DeviceLink &link);
 };
 
 namespace {
@@ -177,14 +180,10 @@ constexpr int TickMs = 50;
 
 } // namespace
 
-void tst_LinkFaults::nothingListeningThenDeviceAppears()
+// A ConnectDevice that finds no device waits the whole two seconds, keeps timers running,
+// costs little processor time, and leaves the lamp red.
+void tst_LinkFaults::verifyWaitEndsRedWithoutSpinning(DeviceLink &link)
 {
-    const quint16 port = freePort();
-    QVERIFY(port != 0);
-    TcpLinkSocket socket;
-    socket.setRemotePort(port);
-    DeviceLink link(socket);
-
     QTimer ticker;
     int ticks = 0;
     connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
@@ -198,6 +197,19 @@ void tst_LinkFaults::nothingListeningThenDeviceAppears()
     QVERIFY2(cpuMs < MaxConnectCpuMs, qPrintable(QString::number(cpuMs)));
     QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
     QCOMPARE(link.lampColour(), DeviceLink::LampRed);
+}
+
+void tst_LinkFaults::nothingListeningThenDeviceAppears()
+{
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    TcpLinkSocket socket;
+    socket.setRemotePort(port);
+    DeviceLink link(socket);
+
+    verifyWaitEndsRedWithoutSpinning(link);
+    if (QTest::currentTestFailed())
+        return;
 
     // While nobody listens, each press is dropped and retries; none of them blocks.
     for (int i = 0; i < 3; ++i) {
@@ -230,19 +242,9 @@ void tst_LinkFaults::handshakeNeverCompletes()
     DeviceLink link(socket);
     QSignalSpy states(&socket, &LinkSocket::stateChanged);
 
-    QTimer ticker;
-    int ticks = 0;
-    connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
-    ticker.start(TickMs);
-
-    QElapsedTimer elapsed;
-    elapsed.start();
-    const double cpuMs = connectCpuMs(link);
-    QVERIFY2(elapsed.elapsed() >= DeviceLink::ConnectWaitMs - 100,
-             qPrintable(QString::number(elapsed.elapsed())));
-    QVERIFY2(cpuMs < MaxConnectCpuMs, qPrintable(QString::number(cpuMs)));
-    QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
-    QCOMPARE(link.lampColour(), DeviceLink::LampRed);
+    verifyWaitEndsRedWithoutSpinning(link);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(socket.state(), LinkState::Connecting);
     for (const QList<QVariant> &change : std::as_const(states)) {
         const int state = change.at(0).toInt();
@@ -253,7 +255,8 @@ void tst_LinkFaults::handshakeNeverCompletes()
     // A press during the attempt is dropped and must neither restart nor wait for it. A wait
     // for the handshake would take seconds; the drop takes microseconds.
     states.clear();
-    elapsed.restart();
+    QElapsedTimer elapsed;
+    elapsed.start();
     for (int i = 0; i < 100; ++i)
         QVERIFY(!link.SendToDevice(timeCommand(i)));
     QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));

@@ -2,22 +2,13 @@
 // checks that the split makes no difference and that every byte is accounted for.
 
 #include "link/commands.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-#define FUZZ_CHECK(condition) \
-    do { \
-        if (!(condition)) { \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-            std::abort(); \
-        } \
-    } while (false)
 
 // Where each command starts and what it holds. Every reported byte must be the next byte of
 // the stream, so the malformed bytes are exactly the stream between the commands: comparing

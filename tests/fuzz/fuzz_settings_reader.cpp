@@ -2,21 +2,12 @@
 // loads back unchanged.
 
 #include "settings/settingsfile.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-#define FUZZ_CHECK(condition) \
-    do { \
-        if (!(condition)) { \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-            std::abort(); \
-        } \
-    } while (false)
 
 using Field = SettingValue SetupData::*;
 
