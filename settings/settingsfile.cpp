@@ -106,15 +106,6 @@ std::optional<QByteArray> readHead(const QString &path, bool *complete)
     return head;
 }
 
-std::optional<SetupData> loadOnce(const QString &path)
-{
-    bool complete = true;
-    const std::optional<QByteArray> bytes = readHead(path, &complete);
-    if (!bytes)
-        return std::nullopt;
-    return parseRecord(*bytes, complete);
-}
-
 bool writeAtomically(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
@@ -322,15 +313,24 @@ QByteArray defaultFileBytes()
     return serialize(defaultRecord());
 }
 
+std::optional<SetupData> read(const QString &path)
+{
+    bool complete = true;
+    const std::optional<QByteArray> bytes = readHead(path, &complete);
+    if (!bytes)
+        return std::nullopt;
+    return parseRecord(*bytes, complete);
+}
+
 LoadResult load(const QString &path)
 {
-    if (std::optional<SetupData> record = loadOnce(path))
+    if (std::optional<SetupData> record = read(path))
         return {*record, LoadOutcome::Loaded};
 
     // One rewrite and one more try, never more: when the default file can't be written or
     // read back, looping would only rewrite it forever.
     if (writeAtomically(path, defaultFileBytes())) {
-        if (std::optional<SetupData> record = loadOnce(path))
+        if (std::optional<SetupData> record = read(path))
             return {*record, LoadOutcome::DefaultsWritten};
     }
     return {defaultRecord(), LoadOutcome::DefaultsInMemory};

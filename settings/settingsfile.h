@@ -58,6 +58,10 @@ struct LoadResult
     LoadOutcome outcome = LoadOutcome::Loaded;
 };
 
+// The record in the file at `path`, or nothing when it is missing, not a regular file or bad.
+// Never writes.
+std::optional<SetupData> read(const QString &path);
+
 // Reads the file at `path`, reading no more than a bounded head of it. A missing or bad file
 // is replaced by the default file, which is then loaded; if that fails too, the defaults are
 // taken from memory and nothing is written again.
