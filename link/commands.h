@@ -14,11 +14,6 @@ namespace Protocol {
 
 using Pieces = QList<QByteArray>;
 
-// Track numbers of the sixteen alarm buttons: button n plays track TrackOffset + n.
-inline constexpr int TrackOffset = 149;
-inline constexpr int FirstTrack = 150;
-inline constexpr int LastTrack = 165;
-
 // Widest number a field carries. Entry texts with more digits are not encodable, and the
 // decoder rejects longer digit runs, so a stream of digits cannot grow its buffer.
 inline constexpr int MaxNumberDigits = 18;

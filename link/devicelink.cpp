@@ -1,5 +1,6 @@
 #include "devicelink.h"
 
+#include "linklog.h"
 #include "linksocket.h"
 #include "linkstate.h"
 
@@ -12,7 +13,7 @@ DeviceLink::DeviceLink(LinkSocket &socket, QObject *parent)
     , m_socket(socket)
 { }
 
-void DeviceLink::ConnectDevice()
+bool DeviceLink::ConnectDevice()
 {
     if (m_socket.state() != LinkState::Closed)
         m_socket.close();
@@ -39,45 +40,62 @@ void DeviceLink::ConnectDevice()
         loop.exec();
     }
 
-    if (m_socket.state() == LinkState::Connected)
-        m_lamp = m_lamp == LampGreen ? LampYellow : LampGreen;
-    else
-        m_lamp = LampRed;
-    emit lampColourChanged(m_lamp);
+    const LinkState state = m_socket.state();
+    const bool connected = state == LinkState::Connected;
+    qCInfo(lcLink, "connection wait ended after %lld ms: %s", elapsed.elapsed(),
+           Link::stateName(state));
+    emit connectDeviceEnded(connected);
+    return connected;
 }
 
 bool DeviceLink::SendToDevice(const Protocol::Pieces &pieces)
 {
     switch (m_socket.state()) {
     case LinkState::Closed:
+        m_socket.connectToDevice();
+        return dropped(pieces, "link closed, connecting");
     case LinkState::Error:
         m_socket.connectToDevice();
-        return false;
+        return dropped(pieces, "link failed, connecting again");
     case LinkState::ClosedByPeer:
         // The module drops idle connections; without a fresh start every later command
         // would be lost until the panel restarts.
         m_socket.close();
         m_socket.connectToDevice();
-        return false;
+        return dropped(pieces, "device closed the link, reconnecting");
     case LinkState::Connected:
         break;
     default:
-        return false;
+        return dropped(pieces, "connection still under way");
     }
 
     qint64 size = 0;
     for (const QByteArray &piece : pieces)
         size += piece.size();
+    if (pieces.isEmpty())
+        return dropped(pieces, "nothing to send");
     // A device that stops reading leaves our bytes queued; dropping whole commands keeps
     // memory bounded and never leaves half a command on the wire.
-    if (pieces.isEmpty() || m_socket.bytesToWrite() + size > MaxQueuedBytes)
+    const qint64 queued = m_socket.bytesToWrite();
+    if (queued + size > MaxQueuedBytes) {
+        qCInfo(lcLink,
+               "command \"%s\" dropped: queue over its bound (%lld bytes waiting, %lld more, bound "
+               "%lld)",
+               Protocol::bytes(pieces).constData(), queued, size, MaxQueuedBytes);
         return false;
+    }
 
     for (const QByteArray &piece : pieces) {
         if (!m_socket.write(piece))
-            return false;
+            return dropped(pieces, "the socket refused a piece; the command may be cut short");
     }
     // One flush per command puts all its pieces into one segment.
     m_socket.flush();
     return true;
+}
+
+bool DeviceLink::dropped(const Protocol::Pieces &pieces, const char *reason)
+{
+    qCInfo(lcLink, "command \"%s\" dropped: %s", Protocol::bytes(pieces).constData(), reason);
+    return false;
 }

@@ -17,20 +17,14 @@ public:
     // reading cannot make the panel's memory grow.
     static constexpr qint64 MaxQueuedBytes = 64 * 1024;
 
-    // Lamp fill colours, blue-green-red.
-    static constexpr int LampBlack = 0;
-    static constexpr int LampRed = 255;
-    static constexpr int LampGreen = 65280;
-    static constexpr int LampYellow = 65535;
-
     explicit DeviceLink(LinkSocket &socket, QObject *parent = nullptr);
 
     LinkSocket &socket() const { return m_socket; }
-    int lampColour() const { return m_lamp; }
 
     // Closes the link unless it is closed, connects, and waits up to ConnectWaitMs of
-    // elapsed time for it to come up while the event loop runs; then sets the lamp.
-    void ConnectDevice();
+    // elapsed time for it to come up while the event loop runs. Returns, and reports through
+    // connectDeviceEnded, whether the link was up when the wait ended.
+    bool ConnectDevice();
 
     // Writes the command's pieces, one write each, when the link is up, and reports whether
     // it did. A closed, failed or peer-closed link starts a connection instead and the
@@ -38,9 +32,11 @@ public:
     bool SendToDevice(const Protocol::Pieces &pieces);
 
 signals:
-    void lampColourChanged(int colour);
+    // The outcome of one ConnectDevice run; how it is shown is the window's business.
+    void connectDeviceEnded(bool connected);
 
 private:
+    bool dropped(const Protocol::Pieces &pieces, const char *reason);
+
     LinkSocket &m_socket;
-    int m_lamp = LampBlack;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linkstate.h"
+
 #include <QtCore/QByteArray>
 #include <QtCore/QObject>
 #include <QtCore/QString>
@@ -13,8 +15,7 @@ class LinkSocket : public QObject
 public:
     using QObject::QObject;
 
-    // One of the LinkState codes.
-    virtual int state() const = 0;
+    virtual LinkState state() const = 0;
     // Starts a connection to the remote host and port and returns at once.
     virtual void connectToDevice() = 0;
     virtual void close() = 0;
@@ -31,5 +32,5 @@ public:
     virtual quint16 remotePort() const = 0;
 
 signals:
-    void stateChanged(int state);
+    void stateChanged(LinkState state);
 };

@@ -1,12 +1,21 @@
 #include "tcplinksocket.h"
 
-#include "linkstate.h"
+#include "linklog.h"
 
 TcpLinkSocket::TcpLinkSocket(QObject *parent)
     : LinkSocket(parent)
 {
     m_lastReported = state();
-    connect(&m_socket, &QTcpSocket::stateChanged, this, &TcpLinkSocket::reportState);
+    connect(&m_socket, &QTcpSocket::stateChanged, this,
+            [this](QAbstractSocket::SocketState socketState) {
+                // A failed attempt turns unconnected just before it reports its error. The
+                // error handler reports Error, so the link never reads closed in between;
+                // our own close() and connectToDevice() report their changes themselves.
+                if (socketState == QAbstractSocket::UnconnectedState
+                    && m_socket.error() != QAbstractSocket::UnknownSocketError)
+                    return;
+                reportState();
+            });
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpLinkSocket::onErrorOccurred);
     connect(&m_socket, &QTcpSocket::connected, this, [this] {
         // Each command is flushed whole, so Nagle's delay would only hold it back.
@@ -17,7 +26,14 @@ TcpLinkSocket::TcpLinkSocket(QObject *parent)
             [this] { m_socket.skip(m_socket.bytesAvailable()); });
 }
 
-int TcpLinkSocket::state() const
+TcpLinkSocket::~TcpLinkSocket()
+{
+    // The socket aborts in its own destructor, after our members are gone; its last state
+    // change must not reach this object or our listeners.
+    m_socket.disconnect(this);
+}
+
+LinkState TcpLinkSocket::state() const
 {
     if (m_peerClosed)
         return LinkState::ClosedByPeer;
@@ -44,6 +60,7 @@ void TcpLinkSocket::connectToDevice()
     m_peerClosed = false;
     m_failed = false;
     reportState();
+    qCInfo(lcLink, "connecting to %s port %u", qPrintable(m_host), unsigned(m_port));
     m_socket.connectToHost(m_host, m_port);
     reportState();
 }
@@ -98,6 +115,7 @@ quint16 TcpLinkSocket::remotePort() const
 
 void TcpLinkSocket::onErrorOccurred(QAbstractSocket::SocketError error)
 {
+    qCInfo(lcLink, "socket error: %s", qPrintable(m_socket.errorString()));
     if (error == QAbstractSocket::RemoteHostClosedError)
         m_peerClosed = true;
     else
@@ -107,9 +125,10 @@ void TcpLinkSocket::onErrorOccurred(QAbstractSocket::SocketError error)
 
 void TcpLinkSocket::reportState()
 {
-    const int code = state();
-    if (code == m_lastReported)
+    const LinkState now = state();
+    if (now == m_lastReported)
         return;
-    m_lastReported = code;
-    emit stateChanged(code);
+    qCDebug(lcLink, "state %s -> %s", Link::stateName(m_lastReported), Link::stateName(now));
+    m_lastReported = now;
+    emit stateChanged(now);
 }

@@ -2,6 +2,8 @@
 
 #include "linksocket.h"
 
+#include "device/deviceconstants.h"
+
 #include <QtNetwork/QTcpSocket>
 
 // LinkSocket over QTcpSocket, reporting the state codes the panel expects.
@@ -11,8 +13,9 @@ class TcpLinkSocket : public LinkSocket
 
 public:
     explicit TcpLinkSocket(QObject *parent = nullptr);
+    ~TcpLinkSocket() override;
 
-    int state() const override;
+    LinkState state() const override;
     void connectToDevice() override;
     void close() override;
     bool write(const QByteArray &piece) override;
@@ -24,16 +27,14 @@ public:
     void setRemotePort(quint16 port) override;
     quint16 remotePort() const override;
 
-    static constexpr quint16 DefaultPort = 5000;
-
 private:
     void onErrorOccurred(QAbstractSocket::SocketError error);
     void reportState();
 
     QTcpSocket m_socket;
-    QString m_host = QStringLiteral("127.0.0.1");
-    quint16 m_port = DefaultPort;
-    int m_lastReported = -1;
+    QString m_host = QString::fromLatin1(Device::DefaultHost);
+    quint16 m_port = Device::DefaultPort;
+    LinkState m_lastReported = LinkState::Closed;
     bool m_peerClosed = false;
     bool m_failed = false;
 };

@@ -1,5 +1,6 @@
 #include "panel/controlpanel.h"
 
+#include "device/deviceconstants.h"
 #include "link/commands.h"
 #include "link/devicelink.h"
 #include "panel/platform.h"
@@ -189,7 +190,7 @@ void ControlPanel::scanTrack()
 {
     for (int n = 1; n < static_cast<int>(m_controls.Option1.size()); ++n) {
         if (m_controls.Option1[n]->isChecked()) {
-            m_record.AlarmTrack = SettingValue::fromNumber(Protocol::TrackOffset + n);
+            m_record.AlarmTrack = SettingValue::fromNumber(Device::TrackOffset + n);
             break;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/deviceconstants.h"
 #include "link/linksocket.h"
 #include "link/linkstate.h"
 
@@ -31,7 +32,7 @@ public:
     // What bytesToWrite() reports: bytes the peer has not taken yet.
     qint64 queuedBytes = 0;
 
-    void setState(int state)
+    void setState(LinkState state)
     {
         if (state == m_state)
             return;
@@ -48,7 +49,7 @@ public:
         return all;
     }
 
-    int state() const override { return m_state; }
+    LinkState state() const override { return m_state; }
 
     void connectToDevice() override
     {
@@ -85,7 +86,7 @@ public:
     quint16 remotePort() const override { return m_port; }
 
 private:
-    int m_state = LinkState::Closed;
-    QString m_host = QStringLiteral("127.0.0.1");
-    quint16 m_port = 5000;
+    LinkState m_state = LinkState::Closed;
+    QString m_host = QString::fromLatin1(Device::DefaultHost);
+    quint16 m_port = Device::DefaultPort;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/deviceconstants.h"
 #include "link/linksocket.h"
 #include "link/linkstate.h"
 
@@ -13,7 +14,7 @@ class RecordingSocket : public LinkSocket
 public:
     using LinkSocket::LinkSocket;
 
-    int state() const override { return m_state; }
+    LinkState state() const override { return m_state; }
     void connectToDevice() override
     {
         calls.append(QByteArrayLiteral("connect"));
@@ -39,7 +40,7 @@ public:
     void setRemotePort(quint16 port) override { m_port = port; }
     quint16 remotePort() const override { return m_port; }
 
-    void setState(int state)
+    void setState(LinkState state)
     {
         if (state == m_state)
             return;
@@ -51,7 +52,7 @@ public:
     qint64 queued = 0;
 
 private:
-    int m_state = LinkState::Closed;
-    QString m_host = QStringLiteral("127.0.0.1");
-    quint16 m_port = 5000;
+    LinkState m_state = LinkState::Closed;
+    QString m_host = QString::fromLatin1(Device::DefaultHost);
+    quint16 m_port = Device::DefaultPort;
 };

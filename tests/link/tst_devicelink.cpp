@@ -3,6 +3,8 @@
 #include "link/devicelink.h"
 #include "link/tcplinksocket.h"
 
+#include <QtCore/QLoggingCategory>
+#include <QtCore/QScopeGuard>
 #include <QtNetwork/QTcpServer>
 #include <QtTest/QtTest>
 
@@ -14,8 +16,8 @@ class tst_DeviceLink : public QObject
     Q_OBJECT
 
 private slots:
-    void lamp_data();
-    void lamp();
+    void connectReportsOutcome_data();
+    void connectReportsOutcome();
     void connectWaitsOutErrors();
     void connectClosesFirstUnlessClosed_data();
     void connectClosesFirstUnlessClosed();
@@ -25,6 +27,7 @@ private slots:
     void overFullQueueDropsWholeCommand();
     void droppedCommandStartsConnection();
     void peerCloseThenReconnect();
+    void diagnosticsTellWhy();
 };
 
 namespace {
@@ -51,35 +54,27 @@ quint16 freePort()
 
 } // namespace
 
-void tst_DeviceLink::lamp_data()
+void tst_DeviceLink::connectReportsOutcome_data()
 {
     QTest::addColumn<bool>("firstAnswers");
     QTest::addColumn<bool>("secondAnswers");
-    QTest::addColumn<QList<int>>("lamps");
-    QTest::newRow("both connect") << true << true
-                                  << QList<int>{DeviceLink::LampGreen, DeviceLink::LampYellow};
-    QTest::newRow("second fails") << true << false
-                                  << QList<int>{DeviceLink::LampGreen, DeviceLink::LampRed};
-    QTest::newRow("first fails") << false << true
-                                 << QList<int>{DeviceLink::LampRed, DeviceLink::LampGreen};
-    QTest::newRow("no device") << false << false
-                               << QList<int>{DeviceLink::LampRed, DeviceLink::LampRed};
+    QTest::newRow("both connect") << true << true;
+    QTest::newRow("second fails") << true << false;
+    QTest::newRow("first fails") << false << true;
+    QTest::newRow("no device") << false << false;
 }
 
-void tst_DeviceLink::lamp()
+void tst_DeviceLink::connectReportsOutcome()
 {
     QFETCH(bool, firstAnswers);
     QFETCH(bool, secondAnswers);
-    QFETCH(QList<int>, lamps);
 
     QTcpServer device;
     QVERIFY(device.listen(QHostAddress::LocalHost, 0));
     const quint16 refused = freePort();
     TcpLinkSocket socket;
-    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
     DeviceLink link(socket);
-    QCOMPARE(link.lampColour(), DeviceLink::LampBlack);
-    QSignalSpy lampSpy(&link, &DeviceLink::lampColourChanged);
+    QSignalSpy outcomes(&link, &DeviceLink::connectDeviceEnded);
 
     // The clock display must keep ticking while a run waits.
     QTimer ticker;
@@ -87,15 +82,14 @@ void tst_DeviceLink::lamp()
     connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
     ticker.start(100);
 
-    QList<int> seen;
+    QList<bool> returned;
     for (bool answers : {firstAnswers, secondAnswers}) {
         socket.setRemotePort(answers ? device.serverPort() : refused);
         ticks = 0;
         QElapsedTimer elapsed;
         elapsed.start();
-        link.ConnectDevice();
+        returned.append(link.ConnectDevice());
         const qint64 ms = elapsed.elapsed();
-        seen.append(link.lampColour());
         if (answers) {
             QCOMPARE(socket.state(), LinkState::Connected);
             QVERIFY(ms < DeviceLink::ConnectWaitMs); // the wait ends with the connection
@@ -104,34 +98,34 @@ void tst_DeviceLink::lamp()
             QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
         }
     }
-    QCOMPARE(seen, lamps);
-    QCOMPARE(lampSpy.size(), 2);
-    QCOMPARE(lampSpy.last().at(0).toInt(), lamps.last());
+    const QList<bool> expected{firstAnswers, secondAnswers};
+    QCOMPARE(returned, expected);
+    QCOMPARE(outcomes.size(), 2);
+    QCOMPARE(outcomes.at(0).at(0).toBool(), firstAnswers);
+    QCOMPARE(outcomes.at(1).at(0).toBool(), secondAnswers);
 }
 
 void tst_DeviceLink::connectWaitsOutErrors()
 {
-    // A failed attempt followed by a success inside the window still lights the lamp:
+    // A failed attempt followed by a success inside the window still counts as connected:
     // the error neither ends the wait nor is taken as the verdict.
     RecordingSocket socket;
     DeviceLink link(socket);
     QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Error); });
     QTimer::singleShot(300, &socket, [&socket] { socket.setState(LinkState::Connected); });
-    link.ConnectDevice();
-    QCOMPARE(link.lampColour(), DeviceLink::LampGreen);
+    QVERIFY(link.ConnectDevice());
 
     socket.setState(LinkState::Closed);
     QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Error); });
     QElapsedTimer elapsed;
     elapsed.start();
-    link.ConnectDevice();
+    QVERIFY(!link.ConnectDevice());
     QVERIFY2(elapsed.elapsed() >= 1900, qPrintable(QString::number(elapsed.elapsed())));
-    QCOMPARE(link.lampColour(), DeviceLink::LampRed);
 }
 
 void tst_DeviceLink::connectClosesFirstUnlessClosed_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<bool>("closes");
     QTest::newRow("closed") << LinkState::Closed << false;
     QTest::newRow("connecting") << LinkState::Connecting << true;
@@ -142,25 +136,24 @@ void tst_DeviceLink::connectClosesFirstUnlessClosed_data()
 
 void tst_DeviceLink::connectClosesFirstUnlessClosed()
 {
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(bool, closes);
     RecordingSocket socket;
     socket.setState(state);
     DeviceLink link(socket);
-    connect(&socket, &LinkSocket::stateChanged, this, [&socket](int code) {
+    connect(&socket, &LinkSocket::stateChanged, this, [&socket](LinkState code) {
         if (code == LinkState::Connecting)
             QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Connected); });
     });
-    link.ConnectDevice();
+    QVERIFY(link.ConnectDevice());
     const QList<QByteArray> expected = closes ? QList<QByteArray>{"close", "connect"}
                                               : QList<QByteArray>{"connect"};
     QCOMPARE(socket.calls, expected);
-    QCOMPARE(link.lampColour(), DeviceLink::LampGreen);
 }
 
 void tst_DeviceLink::sendByState_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<Pieces>("pieces");
     QTest::addColumn<QList<QByteArray>>("calls");
     QTest::addColumn<bool>("written");
@@ -184,17 +177,17 @@ void tst_DeviceLink::sendByState_data()
 
 void tst_DeviceLink::sendByState()
 {
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(Pieces, pieces);
     QFETCH(QList<QByteArray>, calls);
     QFETCH(bool, written);
     RecordingSocket socket;
     socket.setState(state);
     DeviceLink link(socket);
-    QSignalSpy lampSpy(&link, &DeviceLink::lampColourChanged);
+    QSignalSpy outcomes(&link, &DeviceLink::connectDeviceEnded);
     QCOMPARE(link.SendToDevice(pieces), written);
     QCOMPARE(socket.calls, calls);
-    QCOMPARE(lampSpy.size(), 0);
+    QCOMPARE(outcomes.size(), 0);
 }
 
 void tst_DeviceLink::overFullQueueDropsWholeCommand_data()
@@ -247,8 +240,7 @@ void tst_DeviceLink::peerCloseThenReconnect()
     TcpLinkSocket socket;
     socket.setRemotePort(device.serverPort());
     DeviceLink link(socket);
-    link.ConnectDevice();
-    QCOMPARE(socket.state(), LinkState::Connected);
+    QVERIFY(link.ConnectDevice());
     QTRY_VERIFY(device.hasPendingConnections());
     device.nextPendingConnection()->close();
     QTRY_COMPARE(socket.state(), LinkState::ClosedByPeer);
@@ -260,6 +252,31 @@ void tst_DeviceLink::peerCloseThenReconnect()
     QVERIFY(link.SendToDevice(Protocol::enableAlarm()));
     QTRY_COMPARE(peer->bytesAvailable(), qint64(1));
     QCOMPARE(peer->readAll(), QByteArray("E"));
+}
+
+void tst_DeviceLink::diagnosticsTellWhy()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("dawnbell.link=true"));
+    const auto restore = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
+    using Re = QRegularExpression;
+
+    TcpLinkSocket socket;
+    socket.setRemotePort(freePort());
+    DeviceLink link(socket);
+    QTest::ignoreMessage(QtInfoMsg, Re(R"(^connecting to 127\.0\.0\.1 port \d+$)"));
+    QTest::ignoreMessage(QtDebugMsg, Re("^state Closed -> (ResolvingHost|Connecting)$"));
+    QTest::ignoreMessage(QtInfoMsg, "command \"S\" dropped: link closed, connecting");
+    QTest::ignoreMessage(QtInfoMsg, Re("^socket error: .+"));
+    QTest::ignoreMessage(QtDebugMsg, Re("^state (ResolvingHost|Connecting) -> Error$"));
+    QVERIFY(!link.SendToDevice(Protocol::stopAlarm()));
+    QTRY_COMPARE(socket.state(), LinkState::Error);
+
+    RecordingSocket stuck;
+    stuck.setState(LinkState::Connected);
+    stuck.queued = DeviceLink::MaxQueuedBytes;
+    DeviceLink stuckLink(stuck);
+    QTest::ignoreMessage(QtInfoMsg, Re(R"(^command "E" dropped: queue over its bound \(65536 )"));
+    QVERIFY(!stuckLink.SendToDevice(Protocol::enableAlarm()));
 }
 
 QTEST_GUILESS_MAIN(tst_DeviceLink)

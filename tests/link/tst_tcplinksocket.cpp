@@ -74,9 +74,9 @@ void tst_TcpLinkSocket::writesReachThePeer()
     TcpLinkSocket socket;
     aimAt(socket, server.serverPort());
     socket.connectToDevice();
-    const int during = socket.state();
+    const LinkState during = socket.state();
     QVERIFY2(during >= LinkState::ResolvingHost && during <= LinkState::Connecting,
-             qPrintable(QString::number(during)));
+             Link::stateName(during));
     QVERIFY(!socket.write("S")); // not connected yet
     QTRY_COMPARE(socket.state(), LinkState::Connected);
     QTRY_VERIFY(server.hasPendingConnections());
@@ -133,9 +133,9 @@ void tst_TcpLinkSocket::stateChangesAreReportedOnce()
     QTRY_COMPARE(socket.state(), LinkState::Connected);
     socket.close();
 
-    QList<int> codes;
+    QList<LinkState> codes;
     for (const QList<QVariant> &arguments : spy)
-        codes.append(arguments.at(0).toInt());
+        codes.append(arguments.at(0).value<LinkState>());
     QVERIFY(codes.size() >= 3);
     QCOMPARE(codes.last(), LinkState::Closed);
     QCOMPARE(codes.at(codes.size() - 2), LinkState::Connected);

@@ -130,7 +130,7 @@ struct FakeSocketHolder
 class FakeRig : private FakeSocketHolder, public PanelRig
 {
 public:
-    explicit FakeRig(int state = LinkState::Closed)
+    explicit FakeRig(LinkState state = LinkState::Closed)
         : PanelRig(fakeSocket)
     {
         fakeSocket.setState(state);

@@ -1,7 +1,5 @@
 #include "panelrig.h"
 
-using namespace LinkState;
-
 // "SET Date/Time" and the wake-up alarm group, through real widgets and the real send rule.
 class TestAlarmAndTime : public QObject
 {
@@ -57,7 +55,7 @@ void TestAlarmAndTime::setTime()
 {
     QFETCH(QDateTime, clock);
     QFETCH(QByteArray, sent);
-    FakeRig rig(Connected);
+    FakeRig rig(LinkState::Connected);
     rig.platform.current = clock;
     PanelRig::click(rig.c.CMDSET_TIME);
     QCOMPARE(rig.socket().bytes(), sent);
@@ -66,13 +64,13 @@ void TestAlarmAndTime::setTime()
 
 void TestAlarmAndTime::setTimeWhileClosedConnectsForTheNextClick()
 {
-    FakeRig rig(Closed);
+    FakeRig rig(LinkState::Closed);
     rig.socket().connectSucceeds = true;
     PanelRig::click(rig.c.CMDSET_TIME);
     QVERIFY(rig.socket().written.isEmpty());
     QCOMPARE(rig.socket().connectCalls, 1);
 
-    QTRY_COMPARE(rig.socket().state(), Connected);
+    QTRY_COMPARE(rig.socket().state(), LinkState::Connected);
     rig.platform.current = QDateTime(QDate(2019, 1, 1), QTime(12, 45, 10));
     PanelRig::click(rig.c.CMDSET_TIME);
     QCOMPARE(rig.socket().bytes(), QByteArray("T,01,01,19, 12, 45, 12,2,0"));
@@ -171,7 +169,7 @@ void TestAlarmAndTime::setUp()
     QFETCH(QByteArray, sent);
     QFETCH(int, beeps);
     QFETCH(int, track);
-    FakeRig rig(Connected);
+    FakeRig rig(LinkState::Connected);
     fillAlarm(rig, hour, minute, amPm, option);
 
     PanelRig::click(rig.c.CMDSet_WUA);
@@ -186,17 +184,17 @@ void TestAlarmAndTime::setUp()
 
 void TestAlarmAndTime::setUpWithLinkDown_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<int>("connects");
-    QTest::newRow("closed") << Closed << 1;
-    QTest::newRow("failed") << Error << 1;
-    QTest::newRow("connecting") << Connecting << 0;
-    QTest::newRow("closed by peer") << ClosedByPeer << 1; // the link starts afresh
+    QTest::newRow("closed") << LinkState::Closed << 1;
+    QTest::newRow("failed") << LinkState::Error << 1;
+    QTest::newRow("connecting") << LinkState::Connecting << 0;
+    QTest::newRow("closed by peer") << LinkState::ClosedByPeer << 1; // the link starts afresh
 }
 
 void TestAlarmAndTime::setUpWithLinkDown()
 {
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(int, connects);
     FakeRig rig(state);
     fillAlarm(rig, QStringLiteral("6"), QStringLiteral("30"), QStringLiteral("AM"), 6);
@@ -210,7 +208,7 @@ void TestAlarmAndTime::setUpWithLinkDown()
 
 void TestAlarmAndTime::editAfterSetUpTurnsAllRed()
 {
-    FakeRig rig(Connected);
+    FakeRig rig(LinkState::Connected);
     fillAlarm(rig, QStringLiteral("6"), QStringLiteral("30"), QStringLiteral("AM"), 1);
     PanelRig::click(rig.c.CMDSet_WUA);
     QCOMPARE(rig.entryColours(), QList<int>({0, 0, 0}));
@@ -221,20 +219,20 @@ void TestAlarmAndTime::editAfterSetUpTurnsAllRed()
 
 void TestAlarmAndTime::playChangesSavedTrack_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<int>("option");
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<int>("track");
-    QTest::newRow("#3 connected") << Connected << 3 << QByteArray("P, 152, 0") << 152;
-    QTest::newRow("#5 connected") << Connected << 5 << QByteArray("P, 154, 0") << 154;
-    QTest::newRow("#16 connected") << Connected << 16 << QByteArray("P, 165, 0") << 165;
-    QTest::newRow("none selected") << Connected << 0 << QByteArray("P, 151, 0") << 151;
-    QTest::newRow("#5 closed") << Closed << 5 << QByteArray() << 154;
+    QTest::newRow("#3 connected") << LinkState::Connected << 3 << QByteArray("P, 152, 0") << 152;
+    QTest::newRow("#5 connected") << LinkState::Connected << 5 << QByteArray("P, 154, 0") << 154;
+    QTest::newRow("#16 connected") << LinkState::Connected << 16 << QByteArray("P, 165, 0") << 165;
+    QTest::newRow("none selected") << LinkState::Connected << 0 << QByteArray("P, 151, 0") << 151;
+    QTest::newRow("#5 closed") << LinkState::Closed << 5 << QByteArray() << 154;
 }
 
 void TestAlarmAndTime::playChangesSavedTrack()
 {
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(int, option);
     QFETCH(QByteArray, sent);
     QFETCH(int, track);
@@ -251,22 +249,25 @@ void TestAlarmAndTime::playChangesSavedTrack()
 
 void TestAlarmAndTime::alarmButtons_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<QByteArray>("clicks"); // each the byte its button sends
     QTest::addColumn<bool>("disableEnabled");
     QTest::addColumn<bool>("enableEnabled");
-    QTest::newRow("disable, up") << Connected << QByteArray("D") << false << true;
-    QTest::newRow("disable, down") << Closed << QByteArray("D") << false << true;
-    QTest::newRow("disable then enable, down") << Closed << QByteArray("DE") << true << false;
-    QTest::newRow("enable then test, up") << Connected << QByteArray("E!") << true << false;
-    QTest::newRow("disable then test, down") << Error << QByteArray("D!") << true << true;
-    QTest::newRow("stop, up") << Connected << QByteArray("S") << true << true;
-    QTest::newRow("stop, down") << Closed << QByteArray("S") << true << true;
+    QTest::newRow("disable, up") << LinkState::Connected << QByteArray("D") << false << true;
+    QTest::newRow("disable, down") << LinkState::Closed << QByteArray("D") << false << true;
+    QTest::newRow("disable then enable, down")
+            << LinkState::Closed << QByteArray("DE") << true << false;
+    QTest::newRow("enable then test, up")
+            << LinkState::Connected << QByteArray("E!") << true << false;
+    QTest::newRow("disable then test, down")
+            << LinkState::Error << QByteArray("D!") << true << true;
+    QTest::newRow("stop, up") << LinkState::Connected << QByteArray("S") << true << true;
+    QTest::newRow("stop, down") << LinkState::Closed << QByteArray("S") << true << true;
 }
 
 void TestAlarmAndTime::alarmButtons()
 {
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(QByteArray, clicks);
     QFETCH(bool, disableEnabled);
     QFETCH(bool, enableEnabled);
@@ -277,15 +278,15 @@ void TestAlarmAndTime::alarmButtons()
                                                {'S', rig.c.CMDStop_WUA}};
     for (char button : clicks)
         PanelRig::click(buttons.value(button));
-    QCOMPARE(rig.socket().bytes(), state == Connected ? clicks : QByteArray());
-    QCOMPARE(rig.socket().connectCalls, state == Connected ? 0 : int(clicks.size()));
+    QCOMPARE(rig.socket().bytes(), state == LinkState::Connected ? clicks : QByteArray());
+    QCOMPARE(rig.socket().connectCalls, state == LinkState::Connected ? 0 : int(clicks.size()));
     QCOMPARE(rig.c.CMDSet_DWUA->isEnabled(), disableEnabled);
     QCOMPARE(rig.c.CMDSet_EWUA->isEnabled(), enableEnabled);
 }
 
 void TestAlarmAndTime::failingSocketStopsHandlerQuietly()
 {
-    FakeRig rig(Connected);
+    FakeRig rig(LinkState::Connected);
     fillAlarm(rig, QStringLiteral("6"), QStringLiteral("30"), QStringLiteral("AM"), 1);
     rig.socket().throwOnWrite = true;
     // An exception escaping a handler would fail the test here.

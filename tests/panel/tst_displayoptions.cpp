@@ -1,7 +1,5 @@
 #include "panelrig.h"
 
-using namespace LinkState;
-
 // The announcement box and the one-of-n scheme and screen groups.
 class TestDisplayOptions : public QObject
 {
@@ -30,19 +28,19 @@ QCheckBox *box(const PanelControls &c, const QString &name)
 
 void TestDisplayOptions::announceHourly_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<bool>("wasChecked");
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<int>("connects");
-    QTest::newRow("check, up") << Connected << false << QByteArray("H") << 0;
-    QTest::newRow("check, down") << Closed << false << QByteArray() << 1;
-    QTest::newRow("clear, up") << Connected << true << QByteArray("h") << 0;
-    QTest::newRow("clear, failed") << Error << true << QByteArray() << 1;
+    QTest::newRow("check, up") << LinkState::Connected << false << QByteArray("H") << 0;
+    QTest::newRow("check, down") << LinkState::Closed << false << QByteArray() << 1;
+    QTest::newRow("clear, up") << LinkState::Connected << true << QByteArray("h") << 0;
+    QTest::newRow("clear, failed") << LinkState::Error << true << QByteArray() << 1;
 }
 
 void TestDisplayOptions::announceHourly()
 {
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(bool, wasChecked);
     QFETCH(QByteArray, sent);
     QFETCH(int, connects);
@@ -61,7 +59,7 @@ void TestDisplayOptions::announceHourly()
 
 void TestDisplayOptions::groups_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<QString>("clicked");
     QTest::addColumn<QString>("checked");
     QTest::addColumn<QByteArray>("sent");
@@ -69,29 +67,29 @@ void TestDisplayOptions::groups_data()
     QTest::addColumn<double>("screen"); // WakeUpScreens afterwards; starts at 8
     QTest::addColumn<bool>("disableEnabled");
     // The window starts with 21 and 31 checked.
-    QTest::newRow("scheme 3, up") << Connected << "23"
+    QTest::newRow("scheme 3, up") << LinkState::Connected << "23"
                                   << "23 31" << QByteArray("3") << 3.0 << 8.0 << false;
-    QTest::newRow("scheme 2, down") << Closed << "22"
+    QTest::newRow("scheme 2, down") << LinkState::Closed << "22"
                                     << "22 31" << QByteArray() << 9.0 << 8.0 << false;
-    QTest::newRow("scheme 4, connecting") << Connecting << "24"
+    QTest::newRow("scheme 4, connecting") << LinkState::Connecting << "24"
                                           << "24 31" << QByteArray() << 9.0 << 8.0 << false;
-    QTest::newRow("checked scheme again, up") << Connected << "21"
+    QTest::newRow("checked scheme again, up") << LinkState::Connected << "21"
                                               << "21 31" << QByteArray("1") << 1.0 << 8.0 << false;
-    QTest::newRow("checked scheme again, down") << Closed << "21"
+    QTest::newRow("checked scheme again, down") << LinkState::Closed << "21"
                                                 << "21 31" << QByteArray() << 9.0 << 8.0 << false;
-    QTest::newRow("screen 2, up") << Connected << "32"
+    QTest::newRow("screen 2, up") << LinkState::Connected << "32"
                                   << "21 32" << QByteArray("6") << 9.0 << 6.0 << true;
-    QTest::newRow("screen 3, down") << Error << "33"
+    QTest::newRow("screen 3, down") << LinkState::Error << "33"
                                     << "21 33" << QByteArray() << 9.0 << 8.0 << true;
-    QTest::newRow("checked screen again, up") << Connected << "31"
+    QTest::newRow("checked screen again, up") << LinkState::Connected << "31"
                                               << "21 31" << QByteArray("5") << 9.0 << 5.0 << true;
-    QTest::newRow("checked screen again, down") << Closed << "31"
+    QTest::newRow("checked screen again, down") << LinkState::Closed << "31"
                                                 << "21 31" << QByteArray() << 9.0 << 8.0 << true;
 }
 
 void TestDisplayOptions::groups()
 {
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(QString, clicked);
     QFETCH(QString, checked);
     QFETCH(QByteArray, sent);
@@ -115,23 +113,23 @@ void TestDisplayOptions::groups()
 
 void TestDisplayOptions::twoClicksOnAClearBox_data()
 {
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<QString>("clicked");
     QTest::addColumn<QString>("checked");
     QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("scheme, up") << Connected << "24"
+    QTest::newRow("scheme, up") << LinkState::Connected << "24"
                                 << "24 31" << QByteArray("44");
-    QTest::newRow("scheme, down") << Closed << "24"
+    QTest::newRow("scheme, down") << LinkState::Closed << "24"
                                   << "24 31" << QByteArray();
-    QTest::newRow("screen, up") << Connected << "33"
+    QTest::newRow("screen, up") << LinkState::Connected << "33"
                                 << "21 33" << QByteArray("77");
-    QTest::newRow("announce, up") << Connected << "1"
+    QTest::newRow("announce, up") << LinkState::Connected << "1"
                                   << "21 31" << QByteArray("Hh");
 }
 
 void TestDisplayOptions::twoClicksOnAClearBox()
 {
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(QString, clicked);
     QFETCH(QString, checked);
     QFETCH(QByteArray, sent);

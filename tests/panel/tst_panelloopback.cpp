@@ -5,8 +5,6 @@
 #include <QtNetwork/QTcpServer>
 #include <QtNetwork/QTcpSocket>
 
-using namespace LinkState;
-
 // The handlers over the real socket layer, to a listener on the loopback interface only.
 class TestPanelLoopback : public QObject
 {
@@ -34,7 +32,7 @@ void TestPanelLoopback::firstCommandConnectsLaterOnesArrive()
     QTRY_VERIFY(server.hasPendingConnections());
     QTcpSocket *peer = server.nextPendingConnection();
     QVERIFY(peer);
-    QTRY_COMPARE(socket.state(), Connected);
+    QTRY_COMPARE(socket.state(), LinkState::Connected);
 
     QByteArray received;
     connect(peer, &QTcpSocket::readyRead, peer, [&] { received += peer->readAll(); });

@@ -1,7 +1,5 @@
 #include "panelrig.h"
 
-using namespace LinkState;
-
 Q_DECLARE_METATYPE(SettingValue)
 
 // Showing a loaded record: what the controls show, and that loading sends nothing.
@@ -42,19 +40,22 @@ void TestShowSettings::checksExactlyTheSavedBoxes_data()
     QTest::addColumn<SettingValue>("scheme");
     QTest::addColumn<SettingValue>("screen");
     QTest::addColumn<SettingValue>("announce");
-    QTest::addColumn<int>("state");
+    QTest::addColumn<LinkState>("state");
     QTest::addColumn<QString>("checked");
     auto text = [](const char *t) { return SettingValue::fromText(QString::fromLatin1(t)); };
     auto number = [](double n) { return SettingValue::fromNumber(n); };
-    QTest::newRow("default file") << text("1") << text("1") << text("0") << Connected << "21";
+    QTest::newRow("default file") << text("1") << text("1") << text("0") << LinkState::Connected
+                                  << "21";
     QTest::newRow("scheme 3, screen 7, on")
-            << number(3) << number(7) << number(1) << Connected << "1 23 33";
+            << number(3) << number(7) << number(1) << LinkState::Connected << "1 23 33";
     QTest::newRow("scheme 4 as text, screen 6")
-            << text("4") << number(6) << number(0) << Connected << "24 32";
-    QTest::newRow("nothing matches") << number(0) << number(4) << number(2) << Connected << "";
-    QTest::newRow("scheme 5, screen 5") << number(5) << number(5) << number(1) << Closed << "1 31";
-    QTest::newRow("empty fields") << SettingValue() << SettingValue() << SettingValue() << Error
-                                  << "";
+            << text("4") << number(6) << number(0) << LinkState::Connected << "24 32";
+    QTest::newRow("nothing matches")
+            << number(0) << number(4) << number(2) << LinkState::Connected << "";
+    QTest::newRow("scheme 5, screen 5")
+            << number(5) << number(5) << number(1) << LinkState::Closed << "1 31";
+    QTest::newRow("empty fields") << SettingValue() << SettingValue() << SettingValue()
+                                  << LinkState::Error << "";
 }
 
 void TestShowSettings::checksExactlyTheSavedBoxes()
@@ -62,7 +63,7 @@ void TestShowSettings::checksExactlyTheSavedBoxes()
     QFETCH(SettingValue, scheme);
     QFETCH(SettingValue, screen);
     QFETCH(SettingValue, announce);
-    QFETCH(int, state);
+    QFETCH(LinkState, state);
     QFETCH(QString, checked);
     FakeRig rig(state);
     rig.record = loadedRecord(scheme, screen, announce);
@@ -81,7 +82,7 @@ void TestShowSettings::checksExactlyTheSavedBoxes()
 
 void TestShowSettings::textsGoThroughTheirHandlers()
 {
-    FakeRig rig(Connected);
+    FakeRig rig(LinkState::Connected);
     rig.record = loadedRecord(SettingValue::fromNumber(1), SettingValue::fromNumber(5),
                               SettingValue::fromNumber(0));
     rig.record.AlarmAMPM = SettingValue::fromText(QStringLiteral("p"));
