@@ -26,8 +26,9 @@ void dropTrailingBlanks(QString &text)
 QString dateCaption(const QDate &date, const QLocale &locale)
 {
     // dayOfWeek() numbers Monday as 1 whatever the locale's first day of the week, so the name
-    // is always that of the date itself.
-    return locale.dayName(date.dayOfWeek(), QLocale::LongFormat) + QStringLiteral(",  ")
+    // is always that of the date itself. The name stands alone in the caption, so it takes the
+    // nominative form: Finnish "keskiviikko", not the inflected "keskiviikkona" of a sentence.
+    return locale.standaloneDayName(date.dayOfWeek(), QLocale::LongFormat) + QStringLiteral(",  ")
             + locale.toString(date, QStringLiteral("MMM dd, yyyy"));
 }
 

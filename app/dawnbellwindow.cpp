@@ -1,10 +1,13 @@
 #include "dawnbellwindow.h"
 
+#include "applog.h"
 #include "clockformat.h"
+#include "device/deviceconstants.h"
 #include "link/commands.h"
 #include "link/linksocket.h"
 #include "panel/platform.h"
 #include "settings/settingsfile.h"
+#include "ui/colours.h"
 #include "ui/lampshape.h"
 #include "ui/picturebox.h"
 
@@ -17,6 +20,8 @@
 
 #include <cmath>
 #include <optional>
+
+Q_LOGGING_CATEGORY(lcApp, "dawnbell.app", QtWarningMsg)
 
 namespace {
 
@@ -50,11 +55,14 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     , m_dateLabel(m_form.find<QLabel>(QStringLiteral("Label16")))
     , m_timeLabel(m_form.find<QLabel>(QStringLiteral("Label15")))
 {
-    socket.setRemoteHost(DesignTimeHost);
-    socket.setRemotePort(DesignTimePort);
+    socket.setRemoteHost(QLatin1String(Device::DefaultHost));
+    socket.setRemotePort(Device::DefaultPort);
 
-    if (auto *lamp = m_form.find<LampShape>(QStringLiteral("Shape1")))
-        connect(&m_link, &DeviceLink::lampColourChanged, lamp, &LampShape::setFillColour);
+    if (auto *lamp = m_form.find<LampShape>(QStringLiteral("Shape1"))) {
+        connect(&m_link, &DeviceLink::connectDeviceEnded, lamp, [lamp](bool connected) {
+            lamp->setFillColour(LampColour::afterConnectRun(lamp->fillColour(), connected));
+        });
+    }
     if (auto *logo = m_form.find<PictureBox>(QStringLiteral("Image1")))
         connect(logo, &PictureBox::clicked, this, &DawnbellWindow::Image1_Click);
     connect(m_controls.CMD_SaveExit, &QPushButton::clicked, this,
@@ -108,14 +116,17 @@ bool DawnbellWindow::Form_Load()
         startUp();
     } catch (...) {
         // Start-up ends silently at its first error; the window opens as far as it got.
+        qCInfo(lcApp) << "start-up ended early";
     }
-    return true;
+    return !m_shuttingDown;
 }
 
 void DawnbellWindow::startUp()
 {
     Timer1_Timer();
     m_link.ConnectDevice();
+    if (m_shuttingDown)
+        return; // told to end during the wait, before anything was loaded
     LoadSettings();
     m_link.socket().close();
     applyEndpoint();
@@ -124,8 +135,11 @@ void DawnbellWindow::startUp()
 void DawnbellWindow::applyEndpoint()
 {
     const std::optional<quint16> port = portFrom(m_setupData.RemotePort);
-    if (!port)
-        return; // the link stays closed on the design-time port until a command reconnects
+    if (!port) {
+        // The link stays closed on the design-time port until a command reconnects.
+        qCInfo(lcApp) << "the saved port is no port:" << m_setupData.RemotePort.toText();
+        return;
+    }
     m_link.socket().setRemotePort(*port);
     // The saved host is applied too, so that the host box is more than decoration.
     const QString host = m_setupData.RemoteHost.toText().trimmed();
@@ -156,6 +170,8 @@ void DawnbellWindow::SaveSettings()
     // user's file.
     if (m_settingsLoaded)
         SettingsFile::save(m_settingsPath, m_setupData);
+    else
+        qCInfo(lcApp) << "settings never loaded, so not saved";
 }
 
 void DawnbellWindow::CMD_SaveExit_Click()
@@ -187,6 +203,25 @@ void DawnbellWindow::Form_Terminate()
     m_link.socket().close();
     close();
     m_platform.endProcess();
+}
+
+void DawnbellWindow::endOnRequest(const QString &why)
+{
+    qCInfo(lcApp) << "ending:" << why;
+    Form_Terminate();
+}
+
+void DawnbellWindow::saveBeforeAbruptEnd()
+{
+    if (m_shuttingDown)
+        return;
+    m_shuttingDown = true;
+    qCInfo(lcApp) << "ending without the event loop; saving the settings";
+    try {
+        SaveSettings();
+    } catch (...) {
+        // The process is ending anyway; the old file is still whole.
+    }
 }
 
 void DawnbellWindow::closeEvent(QCloseEvent *event)

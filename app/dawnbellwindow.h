@@ -19,8 +19,6 @@ class DawnbellWindow : public QWidget
 
 public:
     static constexpr int ClockTickMs = 1000;
-    static constexpr quint16 DesignTimePort = 5000;
-    static inline const QString DesignTimeHost = QStringLiteral("127.0.0.1");
     static inline const QString Title = QStringLiteral("Dawnbell");
     static inline const QString AlreadyRunningText
             = QStringLiteral("Dawnbell App already running.....");
@@ -29,7 +27,8 @@ public:
     DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
                    QWidget *parent = nullptr);
 
-    // The start-up sequence. False when another copy runs and this one must end at once.
+    // The start-up sequence. False when this copy must end at once: another copy runs, or
+    // the panel was told to end while it started.
     bool Form_Load();
 
     void Timer1_Timer();
@@ -38,6 +37,12 @@ public:
     void CMD_SaveExit_Click();
     void Image1_Click();
     void Form_Terminate();
+
+    // Every way out besides the window's own: logs why, then runs the shutdown procedure.
+    void endOnRequest(const QString &why);
+    // For a process ending under the panel (the display gone): saves what closing the
+    // window would have saved, and nothing else, as the toolkit may no longer work.
+    void saveBeforeAbruptEnd();
 
     const Form &form() const { return m_form; }
     const SetupData &setupData() const { return m_setupData; }

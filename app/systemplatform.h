@@ -3,6 +3,7 @@
 #include "panel/platform.h"
 
 #include <QtCore/QLockFile>
+#include <QtCore/QObject>
 
 #include <memory>
 
@@ -21,9 +22,37 @@ public:
     // Process-wide settings the rest relies on; called first thing in main().
     static void prepareProcess();
 
-    // Where the single-copy lock lives: the user's runtime folder, or the temporary folder.
+    // Where the single-copy lock lives: the session's runtime folder, under a name made of
+    // the account's number.
     static QString lockFilePath();
 
 private:
     std::unique_ptr<QLockFile> m_lock;
+};
+
+class QWidget;
+
+// Every way the panel is told to end besides its own window's close: the termination signals
+// (SIGTERM, SIGINT, SIGHUP, SIGQUIT), the session manager's end of session, and the window
+// destroyed by another client of the display. Each one arrives as endRequested on the event
+// loop, so it runs the same shutdown as closing the window.
+class ShutdownWatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ShutdownWatch(QObject *parent = nullptr);
+    ~ShutdownWatch() override;
+
+    // Starts watching the shown window's native counterpart on the display.
+    void watchWindow(QWidget *window);
+
+signals:
+    void endRequested(const QString &why);
+
+private:
+    void watchSignals();
+
+    class WindowFilter;
+    std::unique_ptr<WindowFilter> m_windowFilter;
 };

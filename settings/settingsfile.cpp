@@ -1,11 +1,18 @@
 #include "settingsfile.h"
 
+#include "settingslog.h"
+
+#include "device/deviceconstants.h"
+
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
+#include <QtCore/QLoggingCategory>
 #include <QtCore/QSaveFile>
 
 #include <array>
 #include <cmath>
+
+Q_LOGGING_CATEGORY(lcSettings, "dawnbell.settings", QtWarningMsg)
 
 namespace SettingsFile {
 
@@ -17,28 +24,38 @@ using Field = SettingValue SetupData::*;
 // written from AlarmTrack, so the two orders differ in that one place.
 constexpr std::array<Field, ItemCount> itemOrder(Field track)
 {
-    return {&SetupData::HeaderLine,     &SetupData::AlarmHourComment,
-            &SetupData::AlarmHour,      &SetupData::AlarmMinuteComment,
-            &SetupData::AlarmMinute,    &SetupData::AlarmAMPMComment,
-            &SetupData::AlarmAMPM,      &SetupData::AlarmTrackComment,
-            track,                      &SetupData::BackGroundsComment,
-            &SetupData::BackGrounds,    &SetupData::WakeUpScreensComment,
-            &SetupData::WakeUpScreens,  &SetupData::AnnounceHourlyComment,
-            &SetupData::AnnounceHourly, &SetupData::RemoteHostComment,
-            &SetupData::RemoteHost,     &SetupData::RemotePortComment,
+    return {&SetupData::HeaderLine,
+            &SetupData::AlarmHourComment,
+            &SetupData::AlarmHour,
+            &SetupData::AlarmMinuteComment,
+            &SetupData::AlarmMinute,
+            &SetupData::AlarmAMPMComment,
+            &SetupData::AlarmAMPM,
+            &SetupData::AlarmTrackComment,
+            track,
+            &SetupData::BackGroundsComment,
+            &SetupData::BackGrounds,
+            &SetupData::WakeUpScreensComment,
+            &SetupData::WakeUpScreens,
+            &SetupData::AnnounceHourlyComment,
+            &SetupData::AnnounceHourly,
+            &SetupData::RemoteHostComment,
+            &SetupData::RemoteHost,
+            &SetupData::RemotePortComment,
             &SetupData::RemotePort};
 }
 
 constexpr std::array<Field, ItemCount> ReadOrder = itemOrder(&SetupData::LoadedAlarmTrack);
 constexpr std::array<Field, ItemCount> WriteOrder = itemOrder(&SetupData::AlarmTrack);
 
-constexpr int TrackOffset = 149;
 constexpr int OptionCount = 16;
 
-// The file is a few hundred bytes when the panel writes it. A bounded head keeps a huge or
-// endless file (a device node, a runaway editor) from costing time or memory; the nineteen
-// items of any file the panel can use fit well inside it.
-constexpr qint64 MaxHeadBytes = 64 * 1024;
+// Reading goes through the file in chunks of this size, so a long file costs no memory.
+constexpr qint64 ChunkBytes = 16 * 1024;
+// An old file up to this size is kept in memory during a save written in place, so that a
+// failed write can put it back.
+constexpr qint64 MaxRestoreBytes = 1024 * 1024;
+constexpr char Bom[] = "\xEF\xBB\xBF";
 
 bool isBlank(QChar c)
 {
@@ -50,8 +67,13 @@ bool isLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// VB rounds halves to the even neighbour (0.5 -> 0, 1.5 -> 2); the option index follows it,
-// so track 149.5 selects nothing and 150.5 selects "Alarm #2".
+bool isSeparator(char byte)
+{
+    return byte == ',' || byte == '\r' || byte == '\n';
+}
+
+// A fractional track selects the nearest option, halves going to the even neighbour
+// (0.5 -> 0, 1.5 -> 2), so track 149.5 selects nothing and 150.5 selects "Alarm #2".
 double roundHalfEven(double value)
 {
     const double lower = std::floor(value);
@@ -90,112 +112,219 @@ QByteArray quotedText(const QString &text)
     return out;
 }
 
-// The bytes of the file at `path`, read no further than the bound, or nothing when it can't
-// be opened. Only regular files are read: a directory fails, and a pipe or device could
-// block or never end.
-std::optional<QByteArray> readHead(const QString &path, bool *complete)
+// The old bytes of a regular file small enough to keep, for putting back after a failed
+// write in place.
+std::optional<QByteArray> restorableBytes(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || file.size() > MaxRestoreBytes
+        || !file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
-    QByteArray head = file.read(MaxHeadBytes);
-    *complete = file.read(1).isEmpty();
-    return head;
+    }
+    return file.readAll();
 }
 
-bool writeAtomically(const QString &path, const QByteArray &bytes)
+void putBack(const QString &path, const QByteArray &old)
+{
+    if (restorableBytes(path) == old)
+        return; // the save never touched the file
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(old) == old.size())
+        return;
+    qCInfo(lcSettings) << "could not put back the old settings in" << path;
+}
+
+// Overwrites the file from its start without truncating it first, then cuts it to length.
+bool writeInPlace(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
+        && file.resize(bytes.size())) {
+        return true;
+    }
+    *error = file.errorString();
+    return false;
+}
+
+// Writes through QSaveFile: into a new file renamed over the old one, or, when the folder
+// takes no new file but the file itself is writable, in place.
+bool writeBytes(const QString &path, const QByteArray &bytes, QString *error)
 {
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     // Unbuffered, so a short write (a full disk, a size limit) shows in write()'s result;
     // a buffered write would only fail inside commit(), which then still renames the
     // truncated file over the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        *error = file.errorString();
+        // QSaveFile falls back only when the folder denies access; a folder that refuses
+        // new files in another way (an immutable or append-only folder) still leaves the
+        // file itself writable.
+        return QFileInfo(path).isFile() && writeInPlace(path, bytes, error);
+    }
     if (file.write(bytes) != bytes.size()) {
+        *error = file.errorString();
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool writeSettings(const QString &path, const QByteArray &bytes)
+{
+    if (!isWritablePlace(path)) {
+        qCInfo(lcSettings) << "not written:" << path << "is not a regular file";
+        return false;
+    }
+    // A link to a regular file is written through, so the link itself stays.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
+    const std::optional<QByteArray> old = restorableBytes(target);
+    QString error;
+    if (writeBytes(target, bytes, &error)) {
+        qCInfo(lcSettings) << "saved" << target;
+        return true;
+    }
+    qCInfo(lcSettings) << "not saved:" << target << error;
+    if (old)
+        putBack(target, *old);
+    return false;
 }
 
 } // namespace
 
-// Reading rules, as the panel has always read the file:
-// - commas and line ends (CR LF, LF or a lone CR) separate items;
-// - blanks (spaces, tabs) before an item are skipped;
-// - a quoted item is the text between its quotes, commas included; what follows the closing
-//   quote up to the next comma or line end is skipped. A quote left open runs to the end of
-//   its line, so a stray quote never swallows the items on the following lines;
-// - an unquoted item runs to the next comma or line end without trailing blanks, and is a
-//   number when it reads as one, else a text; if it is empty it is an empty item;
-// - after a comma another item always follows, even at the end of the bytes; after a line
-//   end one follows only when bytes remain.
-// The bytes are decoded as Latin-1, so every byte is one character and any file decodes.
-std::optional<QList<SettingValue>> readItems(const QByteArray &bytes, bool complete)
+void ItemReader::feed(QByteArrayView bytes)
 {
-    const QString text = QString::fromLatin1(bytes);
-    const qsizetype size = text.size();
-    QList<SettingValue> items;
-    items.reserve(ItemCount);
-    qsizetype pos = 0;
-    bool afterComma = false;
-
-    while (items.size() < ItemCount) {
-        if (pos >= size && !afterComma)
-            break;
-        afterComma = false;
-
-        while (pos < size && isBlank(text[pos]))
-            ++pos;
-
-        SettingValue item;
-        if (pos < size && text[pos] == u'"') {
-            const qsizetype start = ++pos;
-            while (pos < size && text[pos] != u'"' && !isLineEnd(text[pos]))
-                ++pos;
-            item = SettingValue::fromText(text.mid(start, pos - start));
-            if (pos < size && text[pos] == u'"') {
-                ++pos;
-                while (pos < size && text[pos] != u',' && !isLineEnd(text[pos]))
-                    ++pos;
-            }
-        } else {
-            const qsizetype start = pos;
-            while (pos < size && text[pos] != u',' && !isLineEnd(text[pos]))
-                ++pos;
-            qsizetype end = pos;
-            while (end > start && isBlank(text[end - 1]))
-                --end;
-            const QStringView raw = QStringView(text).mid(start, end - start);
-            if (!raw.isEmpty()) {
-                if (const std::optional<double> number = readNumber(raw))
-                    item = SettingValue::fromNumber(*number);
-                else
-                    item = SettingValue::fromText(raw.toString());
-            }
-        }
-
-        if (pos >= size) {
-            // The item ran into the end of the bytes; in a head of a longer file it is cut.
-            if (!complete)
-                break;
-        } else if (text[pos] == u',') {
-            ++pos;
-            afterComma = true;
-        } else {
-            if (text[pos] == u'\r' && pos + 1 < size && text[pos + 1] == u'\n')
-                ++pos;
-            ++pos;
-        }
-        items.append(item);
+    for (const char byte : bytes) {
+        if (isDone())
+            return;
+        take(byte);
     }
+}
 
-    if (items.size() < ItemCount)
+void ItemReader::take(char byte)
+{
+    if (m_swallowLineFeed) {
+        m_swallowLineFeed = false;
+        if (byte == '\n')
+            return;
+    }
+    switch (m_state) {
+    case State::Bom:
+        // Editors on Windows start UTF-8 files with a byte-order mark; it is no item's text.
+        if (byte == Bom[m_bomBytes]) {
+            if (++m_bomBytes == 3)
+                m_state = State::Start;
+            return;
+        }
+        m_state = State::Start;
+        for (int i = 0; i < m_bomBytes; ++i)
+            take(Bom[i]);
+        take(byte);
+        return;
+    case State::Start:
+        startItem(byte);
+        return;
+    case State::Quoted:
+        if (byte == '"')
+            m_state = State::AfterQuote;
+        else if (byte == '\r' || byte == '\n')
+            endItem(byte);
+        else
+            append(QLatin1Char(byte));
+        return;
+    case State::AfterQuote:
+        if (isSeparator(byte))
+            endItem(byte);
+        return;
+    case State::Unquoted:
+        if (isSeparator(byte)) {
+            endItem(byte);
+        } else if (isBlank(QLatin1Char(byte))) {
+            // Trailing blanks are no part of the item; inner ones are, once more follows.
+            if (m_pendingBlanks.size() <= MaxItemChars)
+                m_pendingBlanks.append(QLatin1Char(byte));
+        } else {
+            for (const QChar blank : std::as_const(m_pendingBlanks))
+                append(blank);
+            m_pendingBlanks.clear();
+            append(QLatin1Char(byte));
+        }
+        return;
+    }
+}
+
+void ItemReader::startItem(char byte)
+{
+    if (isBlank(QLatin1Char(byte))) {
+        m_itemBegun = true;
+    } else if (byte == '"') {
+        m_state = State::Quoted;
+    } else if (isSeparator(byte)) {
+        m_state = State::Unquoted;
+        endItem(byte);
+    } else {
+        m_state = State::Unquoted;
+        append(QLatin1Char(byte));
+    }
+}
+
+void ItemReader::append(QChar c)
+{
+    if (m_text.size() < MaxItemChars)
+        m_text.append(c);
+    else
+        m_cut = true;
+}
+
+void ItemReader::endItem(char separator)
+{
+    emitItem();
+    m_afterComma = separator == ',';
+    m_swallowLineFeed = separator == '\r';
+}
+
+void ItemReader::emitItem()
+{
+    SettingValue item;
+    if (m_state == State::Quoted || m_state == State::AfterQuote) {
+        item = SettingValue::fromText(m_text);
+    } else if (!m_text.isEmpty()) {
+        const std::optional<double> number = m_cut ? std::nullopt : readNumber(m_text);
+        item = number ? SettingValue::fromNumber(*number) : SettingValue::fromText(m_text);
+    }
+    m_items.append(item);
+    m_state = State::Start;
+    m_text.clear();
+    m_cut = false;
+    m_itemBegun = false;
+    m_pendingBlanks.clear();
+}
+
+std::optional<QList<SettingValue>> ItemReader::finish()
+{
+    if (m_state == State::Bom) {
+        m_state = State::Start;
+        for (int i = 0; i < m_bomBytes && !isDone(); ++i)
+            take(Bom[i]);
+    }
+    // The last item runs into the end of the file; after a line end nothing more follows.
+    if (!isDone() && (m_state != State::Start || m_afterComma || m_itemBegun))
+        emitItem();
+    if (m_items.size() < ItemCount)
         return std::nullopt;
-    return items;
+    return m_items.mid(0, ItemCount);
+}
+
+std::optional<QList<SettingValue>> readItems(QByteArrayView bytes)
+{
+    ItemReader reader;
+    reader.feed(bytes);
+    return reader.finish();
 }
 
 QByteArray writeItems(const QList<SettingValue> &items)
@@ -224,7 +353,7 @@ std::optional<Selection> selectionFor(const SetupData &record)
     const std::optional<double> track = record.LoadedAlarmTrack.toNumber();
     if (!track)
         return std::nullopt;
-    const double index = roundHalfEven(*track - TrackOffset);
+    const double index = roundHalfEven(*track - Device::TrackOffset);
     if (!(index >= 1 && index <= OptionCount))
         return std::nullopt;
     selection.optionIndex = static_cast<int>(index);
@@ -255,14 +384,19 @@ std::optional<Selection> selectionFor(const SetupData &record)
     return selection;
 }
 
-std::optional<SetupData> parseRecord(const QByteArray &bytes, bool complete)
+std::optional<SetupData> parseRecord(QByteArrayView bytes)
 {
-    const std::optional<QList<SettingValue>> items = readItems(bytes, complete);
-    if (!items)
+    const std::optional<QList<SettingValue>> items = readItems(bytes);
+    return items ? recordFrom(*items) : std::nullopt;
+}
+
+std::optional<SetupData> recordFrom(const QList<SettingValue> &items)
+{
+    if (items.size() != ItemCount)
         return std::nullopt;
     SetupData record;
     for (int i = 0; i < ItemCount; ++i)
-        record.*ReadOrder[i] = items->at(i);
+        record.*ReadOrder[i] = items.at(i);
     record.AlarmTrack = record.LoadedAlarmTrack;
     if (!selectionFor(record))
         return std::nullopt;
@@ -302,9 +436,9 @@ SetupData defaultRecord()
     record.AnnounceHourly = text("0");
     // The module is reached over loopback until the user enters its real address.
     record.RemoteHostComment = text("Remote Host");
-    record.RemoteHost = text("127.0.0.1");
+    record.RemoteHost = text(Device::DefaultHost);
     record.RemotePortComment = text("Remote Port");
-    record.RemotePort = text("5000");
+    record.RemotePort = text(Device::DefaultPortText);
     return record;
 }
 
@@ -313,32 +447,74 @@ QByteArray defaultFileBytes()
     return serialize(defaultRecord());
 }
 
+bool isWritablePlace(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return info.exists() && info.isFile(); // exists() and isFile() follow the link
+    return !info.exists() || info.isFile();
+}
+
+ReadResult readFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {std::nullopt, QStringLiteral("no file")};
+    // A pipe or device could block or never end, and a folder holds no settings.
+    if (!info.isFile())
+        return {std::nullopt, QStringLiteral("not a regular file")};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {std::nullopt, file.errorString()};
+
+    ItemReader reader;
+    QByteArray chunk(ChunkBytes, Qt::Uninitialized);
+    while (!reader.isDone()) {
+        const qint64 got = file.read(chunk.data(), chunk.size());
+        if (got < 0)
+            return {std::nullopt, file.errorString()};
+        if (got == 0)
+            break;
+        reader.feed(QByteArrayView(chunk.constData(), got));
+    }
+    const std::optional<QList<SettingValue>> items = reader.finish();
+    if (!items)
+        return {std::nullopt, QStringLiteral("fewer than %1 items").arg(ItemCount)};
+    std::optional<SetupData> record = recordFrom(*items);
+    if (!record)
+        return {std::nullopt,
+                QStringLiteral("a track, scheme, screen or announcement is not usable")};
+    return {std::move(record), QString()};
+}
+
 std::optional<SetupData> read(const QString &path)
 {
-    bool complete = true;
-    const std::optional<QByteArray> bytes = readHead(path, &complete);
-    if (!bytes)
-        return std::nullopt;
-    return parseRecord(*bytes, complete);
+    return readFile(path).record;
 }
 
 LoadResult load(const QString &path)
 {
-    if (std::optional<SetupData> record = read(path))
-        return {*record, LoadOutcome::Loaded};
+    ReadResult first = readFile(path);
+    if (first.record) {
+        qCInfo(lcSettings) << "loaded" << path;
+        return {*first.record, LoadOutcome::Loaded};
+    }
 
     // One rewrite and one more try, never more: when the default file can't be written or
     // read back, looping would only rewrite it forever.
-    if (writeAtomically(path, defaultFileBytes())) {
-        if (std::optional<SetupData> record = read(path))
+    if (writeSettings(path, defaultFileBytes())) {
+        if (std::optional<SetupData> record = read(path)) {
+            qCInfo(lcSettings) << "replaced" << path << "by the defaults:" << first.problem;
             return {*record, LoadOutcome::DefaultsWritten};
+        }
     }
+    qCInfo(lcSettings) << "using the defaults in memory for" << path << "-" << first.problem;
     return {defaultRecord(), LoadOutcome::DefaultsInMemory};
 }
 
 bool save(const QString &path, const SetupData &record)
 {
-    return writeAtomically(path, serialize(record));
+    return writeSettings(path, serialize(record));
 }
 
 } // namespace SettingsFile

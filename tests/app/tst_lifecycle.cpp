@@ -3,6 +3,7 @@
 #include "settings/settingsfile.h"
 #include "tests/common/fakelinksocket.h"
 #include "tests/common/fakeplatform.h"
+#include "ui/colours.h"
 #include "ui/lampshape.h"
 #include "ui/picturebox.h"
 
@@ -108,7 +109,7 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
     QCOMPARE(m_socket->remotePort(), quint16(6001));
     QCOMPARE(m_socket->remoteHost(), QStringLiteral("127.0.0.2"));
     QCOMPARE(m_socket->state(), LinkState::Connected);
-    QCOMPARE(control<LampShape>("Shape1")->fillColour(), DeviceLink::LampYellow);
+    QCOMPARE(control<LampShape>("Shape1")->fillColour(), LampColour::Yellow);
     QCOMPARE(control<QLineEdit>("Text5(1)")->text(), QStringLiteral("6001"));
     QVERIFY(!control<QLabel>("Label16")->text().isEmpty());
     QVERIFY(m_socket->written.isEmpty()); // loading never talks to the device
@@ -126,7 +127,7 @@ void tst_Lifecycle::startUpWithoutDeviceLeavesLampRed()
 
     QVERIFY(elapsed.elapsed() >= 2 * DeviceLink::ConnectWaitMs - 100);
     QCOMPARE(m_socket->connectCalls, 2);
-    QCOMPARE(control<LampShape>("Shape1")->fillColour(), DeviceLink::LampRed);
+    QCOMPARE(control<LampShape>("Shape1")->fillColour(), LampColour::Red);
 }
 
 void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection_data()
@@ -149,8 +150,8 @@ void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection()
 
     QCOMPARE(m_socket->connectCalls, 1);
     QCOMPARE(m_socket->state(), LinkState::Closed);
-    QCOMPARE(m_socket->remotePort(), DawnbellWindow::DesignTimePort);
-    QCOMPARE(control<LampShape>("Shape1")->fillColour(), DeviceLink::LampGreen);
+    QCOMPARE(m_socket->remotePort(), quint16(5000));
+    QCOMPARE(control<LampShape>("Shape1")->fillColour(), LampColour::Green);
 }
 
 void tst_Lifecycle::missingFileIsReplacedByDefaults()

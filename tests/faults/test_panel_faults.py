@@ -128,11 +128,13 @@ class SettingsUnwritableAtShutdown(E2ETestCase):
         self.start_simulator(DESIGN_PORT)
         work = self.folder("work")
         path = write_settings(work)
-        # A long header comment makes the file larger than the limit, which still leaves
-        # room for whatever the panel prints to its log.
+        # Long comments make the file larger than the limit, which still leaves room for
+        # whatever the panel prints to its log. Each stays within the reader's item cap,
+        # so the panel's own save is as large.
         with open(path, "rb") as f:
             lines = f.read().split(b"\r\n")
-        lines[0] = b'"' + b"h" * 30000 + b'"'
+        for comment in (0, 1, 3, 5, 7, 9):
+            lines[comment] = b'"' + b"h" * 4000 + b'"'
         old = b"\r\n".join(lines)
         with open(path, "wb") as f:
             f.write(old)

@@ -105,49 +105,50 @@ void TestSettingsFile::readNumber()
 void TestSettingsFile::readItems_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("complete");
     QTest::addColumn<QStringList>("expected"); // leading items; empty list: reading fails
 
     const QByteArray tail = QByteArray(18, ',') + "\r\n"; // enough empty items
-    QTest::newRow("one line, commas") << QByteArray("\"a,b\",2,x y") + tail << true
-                                      << QStringList{"t:a,b", "n:2", "t:x y", ""};
+    QTest::newRow("one line, commas")
+            << QByteArray("\"a,b\",2,x y") + tail << QStringList{"t:a,b", "n:2", "t:x y", ""};
     QTest::newRow("LF and lone CR")
-            << QByteArray("1\n2\r3\r\n4") + tail << true << QStringList{"n:1", "n:2", "n:3", "n:4"};
+            << QByteArray("1\n2\r3\r\n4") + tail << QStringList{"n:1", "n:2", "n:3", "n:4"};
     QTest::newRow("blanks skipped, unquoted trimmed") << QByteArray("  \"  q \"  ,\t 7  ,  w x  ,")
-                    + tail << true << QStringList{"t:  q ", "n:7", "t:w x", ""};
-    QTest::newRow("junk after closing quote") << QByteArray("\"a\"junk,\"b\" 9\r\nc") + tail << true
-                                              << QStringList{"t:a", "t:b", "t:c"};
-    QTest::newRow("open quote ends with its line") << QByteArray("\"open, still\r\nnext")
-                    + tail << true << QStringList{"t:open, still", "t:next"};
+                    + tail << QStringList{"t:  q ", "n:7", "t:w x", ""};
+    QTest::newRow("junk after closing quote")
+            << QByteArray("\"a\"junk,\"b\" 9\r\nc") + tail << QStringList{"t:a", "t:b", "t:c"};
+    QTest::newRow("open quote ends with its line")
+            << QByteArray("\"open, still\r\nnext") + tail << QStringList{"t:open, still", "t:next"};
     QTest::newRow("empty lines and fields")
-            << QByteArray("\r\n\r\n,,5") + tail << true << QStringList{"", "", "", "", "n:5"};
+            << QByteArray("\r\n\r\n,,5") + tail << QStringList{"", "", "", "", "n:5"};
     QTest::newRow("lines after item 19 ignored")
             << DefaultBytes + "\"extra\"\r\nbroken\"\r\n"
-            << true
             << QStringList{"t:Starting on line 2, every other line is a comment.  comments "
                            "must be in quotes."};
-    QTest::newRow("trailing comma is an item") << QByteArray(18, ',') << true << QStringList{""};
-    QTest::newRow("last line without line end")
-            << QByteArray(18, '\n') + "last" << true << QStringList{""};
-    QTest::newRow("17 items") << QByteArray(17, '\n') << false << QStringList();
-    QTest::newRow("18 items") << QByteArray(18, '\n') << true << QStringList();
+    QTest::newRow("trailing comma is an item") << QByteArray(18, ',') << QStringList{""};
+    QTest::newRow("last line without line end") << QByteArray(18, '\n') + "last" << QStringList{""};
+    QTest::newRow("17 items") << QByteArray(17, '\n') << QStringList();
+    QTest::newRow("18 items") << QByteArray(18, '\n') << QStringList();
     QTest::newRow("18 lines, final empty line missing")
-            << DefaultBytes.left(DefaultBytes.size() - 8) << true << QStringList();
-    QTest::newRow("head cuts item 19") << QByteArray(18, '\n') + "cut" << false << QStringList();
-    QTest::newRow("head holds item 19")
-            << QByteArray(19, '\n') + "more" << false << QStringList{""};
-    QTest::newRow("nothing") << QByteArray() << true << QStringList();
-    QTest::newRow("binary") << QByteArray("\0\xff\"\x80", 4) + QByteArray(19, '\n') << true
+            << DefaultBytes.left(DefaultBytes.size() - 8) << QStringList();
+    QTest::newRow("byte-order mark skipped")
+            << QByteArray("\xEF\xBB\xBF\"h\"\r\n7") + tail << QStringList{"t:h", "n:7"};
+    QTest::newRow("mark only at the start") << QByteArray("1\r\n\xEF\xBB\xBF") + tail
+                                            << QStringList{"n:1", QLatin1String("t:\xEF\xBB\xBF")};
+    QTest::newRow("part of a mark is text")
+            << QByteArray("\xEF\xBBx") + tail << QStringList{QLatin1String("t:\xEF\xBBx")};
+    QTest::newRow("overlong item cut, reading goes on") << QByteArray(MaxItemChars + 10, '7')
+                    + "\r\n\"q\"" + tail << QStringList{"t:" + QString(MaxItemChars, u'7'), "t:q"};
+    QTest::newRow("nothing") << QByteArray() << QStringList();
+    QTest::newRow("binary") << QByteArray("\0\xff\"\x80", 4) + QByteArray(19, '\n')
                             << QStringList{QString::fromLatin1("t:\0\xff\"\x80", 6)};
 }
 
 void TestSettingsFile::readItems()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, complete);
     QFETCH(QStringList, expected);
 
-    const std::optional<QList<SettingValue>> items = SettingsFile::readItems(bytes, complete);
+    const std::optional<QList<SettingValue>> items = SettingsFile::readItems(bytes);
     QCOMPARE(items.has_value(), !expected.isEmpty());
     if (!items)
         return;

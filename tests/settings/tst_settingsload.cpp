@@ -3,6 +3,7 @@
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+#include <QtCore/QProcess>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
@@ -10,6 +11,8 @@
 #    include <csignal>
 #    include <sys/resource.h>
 #    include <sys/stat.h>
+#    include <sys/sysmacros.h>
+#    include <unistd.h>
 #endif
 
 using namespace SettingsFile;
@@ -53,6 +56,34 @@ private:
     void (*m_oldHandler)(int) = nullptr;
     bool m_active = false;
 };
+
+// Makes a folder refuse new files while the files in it stay writable: read-only permissions
+// for a user, the immutable attribute for root, whom permissions do not stop.
+class FolderRefusingNewFiles
+{
+public:
+    explicit FolderRefusingNewFiles(const QString &folder)
+        : m_folder(folder)
+    {
+        if (geteuid() == 0)
+            m_active = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder})
+                    == 0;
+        else
+            m_active = QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~FolderRefusingNewFiles()
+    {
+        if (geteuid() == 0)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_folder});
+        else
+            QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool isActive() const { return m_active; }
+
+private:
+    QString m_folder;
+    bool m_active = false;
+};
 #endif
 
 } // namespace
@@ -69,7 +100,13 @@ private slots:
     void badFileIsReplaced();
     void unwritableDefaultsStayInMemory();
     void hugeFileIsBounded();
+    void unusualFilesLoad_data();
+    void unusualFilesLoad();
     void pipeIsNotRead();
+    void onlyRegularFilesAreWritten_data();
+    void onlyRegularFilesAreWritten();
+    void linkToFileIsWrittenThrough();
+    void folderRefusingNewFilesSavesInPlace();
     void saveReplacesWholeFile();
     void failedSaveKeepsOldFile();
     void failedDefaultWriteKeepsOldFile();
@@ -156,11 +193,37 @@ void TestSettingsLoad::hugeFileIsBounded()
     QVERIFY(writeFile(m_path, DefaultBytes + QByteArray(4 << 20, 'x')));
     QCOMPARE(load(m_path).outcome, LoadOutcome::Loaded);
 
-    // Item 19 cut by the bound does not count, even though the head ends in its middle.
+    // An overlong item is cut and never misread as a number: this one is no port.
     QVERIFY(writeFile(m_path, QByteArray(18, '\n') + QByteArray(1 << 20, '7')));
     const LoadResult result = load(m_path);
     QCOMPARE(result.outcome, LoadOutcome::DefaultsWritten);
     QCOMPARE(contentOf(m_path), DefaultBytes);
+}
+
+void TestSettingsLoad::unusualFilesLoad_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    // Saved as UTF-8 by an editor that marks it so.
+    QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + DefaultBytes;
+    QTest::newRow("200 KiB comment")
+            << QByteArray(DefaultBytes).replace("Alarm Hour", QByteArray(200 * 1024, 'c'));
+}
+
+void TestSettingsLoad::unusualFilesLoad()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(writeFile(m_path, QByteArray(bytes).replace("151", "163")));
+
+    const LoadResult result = load(m_path);
+    QCOMPARE(result.outcome, LoadOutcome::Loaded);
+    QCOMPARE(result.record.LoadedAlarmTrack, SettingValue::fromNumber(163));
+    QCOMPARE(result.record.RemotePort, SettingValue::fromText("5000"));
+
+    // The next save writes the file the panel's way: no mark, the comment as it was kept.
+    QVERIFY(save(m_path, result.record));
+    QVERIFY(!contentOf(m_path).startsWith("\xEF"));
+    QCOMPARE(load(m_path).record, result.record);
 }
 
 void TestSettingsLoad::pipeIsNotRead()
@@ -173,6 +236,82 @@ void TestSettingsLoad::pipeIsNotRead()
     QVERIFY(result.outcome != LoadOutcome::Loaded);
 #else
     QSKIP("needs named pipes");
+#endif
+}
+
+void TestSettingsLoad::onlyRegularFilesAreWritten_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("link to a pipe") << "pipe";
+    QTest::newRow("link to a device") << "device";
+    QTest::newRow("dangling link") << "nothing";
+    QTest::newRow("link to a folder") << "folder";
+}
+
+void TestSettingsLoad::onlyRegularFilesAreWritten()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(QString, kind);
+    const QString target = m_dir->filePath(QStringLiteral("target"));
+    const QByteArray name = QFile::encodeName(target);
+    if (kind == QLatin1String("pipe")) {
+        QVERIFY(mkfifo(name.constData(), 0600) == 0);
+    } else if (kind == QLatin1String("device")) {
+        // A node of our own for root, whose mistake would replace it; others can't touch /dev.
+        if (geteuid() == 0)
+            QVERIFY(mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0);
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), target));
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(target));
+    }
+    QVERIFY(QFile::link(target, m_path));
+    const QFileInfo before(target);
+
+    const LoadResult result = load(m_path);
+    QCOMPARE(result.outcome, LoadOutcome::DefaultsInMemory);
+    QCOMPARE(result.record, defaultRecord());
+    QVERIFY(!save(m_path, result.record));
+
+    const QFileInfo after(target);
+    QCOMPARE(after.exists(), before.exists());
+    QCOMPARE(after.isFile(), false);
+    QVERIFY(QFileInfo(m_path).isSymLink());
+#else
+    QSKIP("needs symbolic links, pipes and device nodes");
+#endif
+}
+
+void TestSettingsLoad::linkToFileIsWrittenThrough()
+{
+    const QString target = m_dir->filePath(QStringLiteral("dotfiles.ini"));
+    QVERIFY(writeFile(target, DefaultBytes));
+    if (!QFile::link(target, m_path))
+        QSKIP("no symbolic links here");
+
+    SetupData record = load(m_path).record;
+    record.BackGrounds = SettingValue::fromText("3");
+    QVERIFY(save(m_path, record));
+    QVERIFY(QFileInfo(m_path).isSymLink());
+    QCOMPARE(contentOf(target), serialize(record));
+}
+
+void TestSettingsLoad::folderRefusingNewFilesSavesInPlace()
+{
+#ifdef Q_OS_UNIX
+    QVERIFY(writeFile(m_path, DefaultBytes));
+    SetupData record = load(m_path).record;
+    record.WakeUpScreens = SettingValue::fromText("6");
+    {
+        FolderRefusingNewFiles guard(m_dir->path());
+        if (!guard.isActive())
+            QSKIP("cannot make the folder refuse new files here");
+        QVERIFY(save(m_path, record));
+    }
+    QCOMPARE(contentOf(m_path), serialize(record));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);
+#else
+    QSKIP("needs folder permissions");
 #endif
 }
 
