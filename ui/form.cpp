@@ -1,14 +1,18 @@
 #include "ui/form.h"
 
 #include "ui/colours.h"
+#include "ui/groupframe.h"
 #include "ui/lampshape.h"
 #include "ui/layout.h"
 #include "ui/picturebox.h"
 #include "ui/typedlengthvalidator.h"
 
+#include <QtCore/QFileInfo>
 #include <QtGui/QFontMetrics>
 #include <QtGui/QIcon>
+#include <QtGui/QImageReader>
 #include <QtGui/QPixmap>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QFrame>
@@ -28,6 +32,16 @@ namespace {
 constexpr int maxTypedTimeCharacters = 2;
 const char iconPath[] = ":/pictures/dawnbell.ico";
 const char optionArrayPrefix[] = "Option1(";
+
+// Reads a picture in the format its file name's suffix names. Left to guess, Qt would load
+// every installed image-format plugin to ask whether it reads a bitmap, which Qt reads itself.
+QPixmap pictureFrom(const char *path)
+{
+    const QString file = QString::fromLatin1(path);
+    QImageReader reader(file, QFileInfo(file).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
 
 QFont fontFrom(const FontSpec &requested)
 {
@@ -98,12 +112,18 @@ Qt::Alignment alignmentOf(unsigned style)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-QWidget *createWidget(const ControlSpec &entry, QWidget *parent)
+QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *parent)
 {
     const QString caption = QString::fromLatin1(entry.caption);
+    // A control gets its font before its caption: a caption given first is laid out in the
+    // inherited font, which may be one the window never shows, and then laid out again.
+    auto withFont = [&font](auto *widget) {
+        widget->setFont(font);
+        return widget;
+    };
     switch (entry.kind) {
     case ControlKind::Label: {
-        auto *label = new QLabel(parent);
+        auto *label = withFont(new QLabel(parent));
         label->setTextFormat(Qt::PlainText);
         label->setText(caption);
         label->setAlignment(alignmentOf(entry.style));
@@ -112,35 +132,51 @@ QWidget *createWidget(const ControlSpec &entry, QWidget *parent)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         return label;
     }
-    case ControlKind::CommandButton:
-        return new QPushButton(caption, parent);
+    case ControlKind::CommandButton: {
+        auto *button = withFont(new QPushButton(parent));
+        button->setText(caption);
+        // Enter clicks the focused button, as Space does; outside a dialog this is all that
+        // auto-default changes.
+        button->setAutoDefault(true);
+        return button;
+    }
     case ControlKind::TextBox: {
-        auto *edit = new QLineEdit(caption, parent);
+        auto *edit = withFont(new QLineEdit(parent));
+        edit->setText(caption);
         edit->setAlignment(alignmentOf(entry.style));
         if (entry.style & TwoTypedCharacters)
             edit->setValidator(new TypedLengthValidator(maxTypedTimeCharacters, edit));
         return edit;
     }
-    case ControlKind::CheckBox:
-        return new QCheckBox(caption, parent);
-    case ControlKind::OptionButton:
-        return new QRadioButton(caption, parent);
-    case ControlKind::GroupBox:
-        return new QGroupBox(caption, parent);
+    case ControlKind::CheckBox: {
+        auto *box = withFont(new QCheckBox(parent));
+        box->setText(caption);
+        return box;
+    }
+    case ControlKind::OptionButton: {
+        auto *option = withFont(new QRadioButton(parent));
+        option->setText(caption);
+        return option;
+    }
+    case ControlKind::GroupBox: {
+        auto *frame = withFont(new GroupFrame(QString(), parent));
+        frame->setTitle(caption);
+        return frame;
+    }
     case ControlKind::ImageBox: {
-        auto *picture = new PictureBox(parent);
+        auto *picture = withFont(new PictureBox(parent));
         if (entry.picture)
-            picture->setPixmap(QPixmap(QString::fromLatin1(entry.picture)));
+            picture->setPixmap(pictureFrom(entry.picture));
         return picture;
     }
     case ControlKind::Lamp: {
-        auto *lamp = new LampShape(parent);
+        auto *lamp = withFont(new LampShape(parent));
         if (entry.backColour.source == ColourSpec::Bgr)
             lamp->setFillColour(entry.backColour.value);
         return lamp;
     }
     case ControlKind::Line: {
-        auto *line = new QFrame(parent);
+        auto *line = withFont(new QFrame(parent));
         line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
         return line;
     }
@@ -232,6 +268,16 @@ int optionArrayIndex(const char *name)
     return ok ? index : -1;
 }
 
+// The option group is one tab stop, at its selected member, from which the arrow keys move the
+// selection. The other members stay in the focus chain at their own places for a mouse click.
+void keepTabStopOnSelection(QButtonGroup *group)
+{
+    const QAbstractButton *selected = group->checkedButton();
+    const auto buttons = group->buttons();
+    for (QAbstractButton *button : buttons)
+        button->setFocusPolicy(!selected || button == selected ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 } // namespace
 
 void Form::installFontSubstitutes()
@@ -261,10 +307,14 @@ Form::Form(QWidget *window)
                            | Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(pixelsFromTwips(windowWidthTwips), pixelsFromTwips(windowHeightTwips));
     window->setFont(fontFrom(windowFontSpec()));
+    QApplication::setFont(window->font()); // EXPERIMENT
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, systemColour(SystemColour::MenuBackground, palette));
     window->setPalette(palette);
     window->setAutoFillBackground(true);
+    // Positions are fixed in twips from the left; a right-to-left language or Qt's -reverse
+    // would mirror the captions, indicators and alignments but not the positions.
+    window->setLayoutDirection(Qt::LeftToRight);
 
     m_option1Group = new QButtonGroup(window);
     m_option1Group->setExclusive(true);
@@ -276,20 +326,25 @@ Form::Form(QWidget *window)
         QWidget *parent = *entry.container ? control(QString::fromLatin1(entry.container)) : window;
         if (!parent)
             parent = window;
-        QWidget *widget = createWidget(entry, parent);
+        QWidget *widget = createWidget(entry, fontFrom(entry.font), parent);
         if (!widget)
             continue;
         const QString name = QString::fromLatin1(entry.name);
         widget->setObjectName(name);
-        widget->setFont(fontFrom(entry.font));
         const QString container = QString::fromLatin1(entry.container);
         const QColor background
                 = applyColours(entry, widget, backgrounds.value(container, backgrounds.value({})));
         if (entry.kind == ControlKind::GroupBox)
             backgrounds.insert(name, background);
         applyGeometry(entry, widget);
-        widget->setAccessibleName(
-                QString::fromLatin1(entry.accessibleName ? entry.accessibleName : entry.caption));
+        if (entry.kind == ControlKind::Label && !*entry.caption && entry.accessibleName) {
+            // A label filled at run time (the clock) is read by its text, so its name follows
+            // the text and the table's name describes it.
+            widget->setAccessibleDescription(QString::fromLatin1(entry.accessibleName));
+        } else {
+            widget->setAccessibleName(QString::fromLatin1(
+                    entry.accessibleName ? entry.accessibleName : entry.caption));
+        }
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
             button->setChecked(entry.state == InitialState::Checked);
         widget->setEnabled(entry.state != InitialState::Disabled);
@@ -308,6 +363,13 @@ Form::Form(QWidget *window)
     // The banner only decorates; clicks and hovers belong to what lies beneath it.
     if (QWidget *banner = control(QStringLiteral("Label5")))
         banner->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    keepTabStopOnSelection(m_option1Group);
+    QObject::connect(m_option1Group, &QButtonGroup::buttonToggled, m_option1Group,
+                     [group = m_option1Group](QAbstractButton *, bool checked) {
+                         if (checked)
+                             keepTabStopOnSelection(group);
+                     });
 
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });

@@ -1,5 +1,7 @@
 #include "ui/layout.h"
 
+#include "device/deviceconstants.h"
+
 #include <cstring>
 
 namespace {
@@ -53,9 +55,9 @@ const std::vector<ControlSpec> layoutTable = {
 
 {K::GroupBox, "Frame4", window, "Network Communication Set-Up", 120, 5280, 3375, 1695, frameFont, standard, standard, NoStyle, normal, 29, nullptr, nullptr},
 {K::Label, "Label46", "Frame4", "Remote Host:", 120, 360, 1230, 240, captionFont, standard, standard, RightAligned | AutoSize, normal, 48, nullptr, nullptr},
-{K::TextBox, "Text5(0)", "Frame4", "127.0.0.1", 1440, 360, 1755, 315, boxFont, black, white, NoStyle, normal, 45, nullptr, "Remote host"},
+{K::TextBox, "Text5(0)", "Frame4", Device::DefaultHost, 1440, 360, 1755, 315, boxFont, black, white, NoStyle, normal, 45, nullptr, "Remote host"},
 {K::Label, "Label47", "Frame4", "Remote Port:", 120, 825, 1170, 240, captionFont, standard, standard, RightAligned | AutoSize, normal, 49, nullptr, nullptr},
-{K::TextBox, "Text5(1)", "Frame4", "5000", 1440, 795, 735, 360, boxFont, black, white, NoStyle, normal, 46, nullptr, "Remote port"},
+{K::TextBox, "Text5(1)", "Frame4", Device::DefaultPortText, 1440, 795, 735, 360, boxFont, black, white, NoStyle, normal, 46, nullptr, "Remote port"},
 {K::CommandButton, "CMD_SaveExit", "Frame4", "Save and Exit", 960, 1200, 1335, 360, standardFont, standard, white, NoStyle, disabled, 47, nullptr, nullptr},
 
 {K::GroupBox, "Frame1", window, "Wake Up Alarm Controls", 3600, 1200, 3735, 5775, frameFont, standard, menuBackground, NoStyle, normal, 0, nullptr, nullptr},

@@ -4,9 +4,9 @@
 
 class QLineEdit;
 
-// Limits what the user types into a line edit to a number of characters without limiting
-// setText(): the settings loader may put a longer text in, and the user must still be able to
-// shorten it.
+// Limits what the user types or pastes into a line edit to a number of characters without
+// limiting setText(): the settings loader may put a longer text in, and the user must still be
+// able to shorten it. An insertion that does not fit is cut to the room left.
 class TypedLengthValidator : public QValidator
 {
     Q_OBJECT
@@ -18,5 +18,5 @@ public:
 private:
     int m_maxTyped;
     QLineEdit *m_edit;
-    int m_previousLength = 0;
+    QString m_previousText;
 };

@@ -35,6 +35,8 @@ void tst_ClockFormat::dateCaption_data()
     QTest::newRow("en_GB Sunday ends a Monday-first week")
             << "en_GB" << QDate(2018, 1, 7) << "Sunday,  Jan 07, 2018";
     QTest::newRow("en_GB Monday") << "en_GB" << QDate(2018, 1, 8) << "Monday,  Jan 08, 2018";
+    QTest::newRow("fi_FI standalone weekday, not the inflected one")
+            << "fi_FI" << QDate(2018, 7, 4) << "keskiviikko,  heinäk. 04, 2018";
 }
 
 void tst_ClockFormat::dateCaption()

@@ -43,6 +43,8 @@ private slots:
     void paintedColours();
     void bannerLeavesLampVisible();
     void lampFollowsFillColour();
+    void lampAfterConnectRuns_data();
+    void lampAfterConnectRuns();
     void pictures();
     void logoClick();
 
@@ -91,7 +93,7 @@ void tst_Form::geometry_data()
                           << QRect(200, 28, 14, 12);
     QTest::newRow("logo") << "Image1" << QByteArray("PictureBox") << "Dawnbell"
                           << QRect(496, 32, 183, 42);
-    QTest::newRow("alarm frame") << "Frame1" << QByteArray("QGroupBox") << "Dawnbell"
+    QTest::newRow("alarm frame") << "Frame1" << QByteArray("GroupFrame") << "Dawnbell"
                                  << QRect(240, 80, 249, 385);
     QTest::newRow("announce") << "Check1" << QByteArray("QCheckBox") << "Frame2"
                               << QRect(16, 96, 113, 17);
@@ -180,6 +182,13 @@ void tst_Form::tabOrder()
         case ControlKind::Line:
             QVERIFY2(widget->focusPolicy() == Qt::NoFocus, entry.name);
             break;
+        case ControlKind::OptionButton:
+            // The option group is one tab stop, at its selected member.
+            QVERIFY2(widget->focusPolicy() & Qt::ClickFocus, entry.name);
+            QCOMPARE(bool(widget->focusPolicy() & Qt::TabFocus),
+                     entry.state == InitialState::Checked);
+            expected << entry.tabIndex;
+            break;
         default:
             QVERIFY2(widget->focusPolicy() & Qt::TabFocus, entry.name);
             expected << entry.tabIndex;
@@ -197,7 +206,7 @@ void tst_Form::tabOrder()
     QList<int> walked;
     QWidget *widget = first;
     do {
-        if (widget->focusPolicy() & Qt::TabFocus) {
+        if (widget->focusPolicy() != Qt::NoFocus) {
             const ControlSpec *entry = findControlSpec(widget->objectName().toLatin1().constData());
             QVERIFY2(entry, qPrintable(widget->objectName()));
             walked << entry->tabIndex;
@@ -242,7 +251,8 @@ void tst_Form::initialStates()
     QWidget *widget = m_form->control(name);
     QVERIFY(widget);
     QCOMPARE(widget->isEnabled(), enabled);
-    QVERIFY(!widget->accessibleName().isEmpty());
+    // The clock labels are read by their text and described by the table's name.
+    QVERIFY(!widget->accessibleName().isEmpty() || !widget->accessibleDescription().isEmpty());
     if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
         QCOMPARE(button->isChecked(), checked);
         QCOMPARE(button->text().replace(QLatin1Char('\n'), QLatin1Char(' ')), text);
@@ -449,6 +459,29 @@ void tst_Form::lampFollowsFillColour()
     QCOMPARE(lamp->fillColour(), 255);
     image = lamp->grab().toImage();
     QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(255, 0, 0));
+}
+
+void tst_Form::lampAfterConnectRuns_data()
+{
+    QTest::addColumn<QList<bool>>("outcomes");
+    QTest::addColumn<QList<int>>("lamps");
+    QTest::newRow("both connect") << QList<bool>{true, true} << QList<int>{65280, 65535};
+    QTest::newRow("second fails") << QList<bool>{true, false} << QList<int>{65280, 255};
+    QTest::newRow("first fails") << QList<bool>{false, true} << QList<int>{255, 65280};
+    QTest::newRow("no device") << QList<bool>{false, false} << QList<int>{255, 255};
+    QTest::newRow("third success") << QList<bool>{true, true, true}
+                                   << QList<int>{65280, 65535, 65280};
+}
+
+void tst_Form::lampAfterConnectRuns()
+{
+    QFETCH(QList<bool>, outcomes);
+    QFETCH(QList<int>, lamps);
+    QList<int> seen;
+    int lamp = LampColour::Black;
+    for (bool connected : outcomes)
+        seen.append(lamp = LampColour::afterConnectRun(lamp, connected));
+    QCOMPARE(seen, lamps);
 }
 
 void tst_Form::pictures()

@@ -1,0 +1,54 @@
+#include "ui/groupframe.h"
+
+#include <QtGui/QPainter>
+#include <QtWidgets/QStyle>
+
+namespace {
+
+// The caption starts this far from the left edge, and keeps a gap this wide on both sides.
+constexpr int captionIndent = 8;
+constexpr int captionGap = 2;
+
+} // namespace
+
+GroupFrame::GroupFrame(const QString &title, QWidget *parent)
+    : QGroupBox(title, parent)
+{ }
+
+QRect GroupFrame::captionRect() const
+{
+    if (title().isEmpty())
+        return {};
+    const QFontMetrics metrics = fontMetrics();
+    const int width = metrics.horizontalAdvance(title()) + 2 * captionGap;
+    return QRect(captionIndent - captionGap, 0, width, metrics.height());
+}
+
+QRect GroupFrame::frameRect() const
+{
+    // The two rows of the etched line sit on either side of the caption's middle.
+    const int top = fontMetrics().height() / 2 - LineWidth / 2;
+    return rect().adjusted(0, top, 0, 0);
+}
+
+void GroupFrame::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect caption = captionRect();
+
+    // An etched frame: a dark rectangle with a light one a pixel inside it, as the classic
+    // dialog look draws group boxes, left open behind the caption.
+    painter.save();
+    painter.setClipRegion(QRegion(rect()) - caption);
+    const QRect frame = frameRect();
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(frame.adjusted(1, 1, -1, -1));
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(frame.adjusted(0, 0, -2, -2));
+    painter.restore();
+
+    if (!caption.isEmpty()) {
+        style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
+                              isEnabled(), title(), foregroundRole());
+    }
+}
