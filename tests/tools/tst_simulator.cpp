@@ -35,11 +35,19 @@ struct Harness
     {
         QObject::connect(&simulator, &Simulator::line, &simulator,
                          [this](const QString &text) { lines.append(text); });
+        // What a listener keeping the device's state hears: peers, "-" for an end, commands.
+        QObject::connect(&simulator, &Simulator::clientConnected, &simulator,
+                         [this](const QString &peer) { events.append(peer); });
+        QObject::connect(&simulator, &Simulator::clientDisconnected, &simulator,
+                         [this] { events.append("-"); });
+        QObject::connect(&simulator, &Simulator::commandReceived, &simulator,
+                         [this](const Command &command) { events.append(command.raw); });
         listening = simulator.listen(QHostAddress::LocalHost, 0);
         socket.setRemotePort(simulator.serverPort());
     }
 
-    QStringList lines; // first, so that it outlives the simulator
+    QStringList lines; // first, so that they outlive the simulator
+    QStringList events;
     Simulator simulator;
     bool listening = false;
     TcpLinkSocket socket;
@@ -97,8 +105,7 @@ void tst_Simulator::decodesWhatTheLinkWrites()
 {
     Harness h;
     QVERIFY(h.listening);
-    h.link.ConnectDevice();
-    QCOMPARE(h.link.lampColour(), DeviceLink::LampGreen);
+    QVERIFY(h.link.ConnectDevice());
     QTRY_COMPARE(h.lines.size(), 1);
     QVERIFY(h.lines.first().startsWith("connected 127.0.0.1:"));
 
@@ -112,6 +119,10 @@ void tst_Simulator::decodesWhatTheLinkWrites()
 
     h.socket.close();
     QTRY_COMPARE(h.lines.last(), QStringLiteral("disconnected"));
+    QCOMPARE(h.events.size(), 6);
+    QVERIFY(h.events.first().startsWith("127.0.0.1:"));
+    QCOMPARE(h.events.mid(1),
+             QStringList({"T,01,01,19, 0, 100, 0,1,0", "A, 6, 0,1, 151, 0", "3", "H", "-"}));
 }
 
 void tst_Simulator::survivesGarbage()
@@ -138,6 +149,7 @@ void tst_Simulator::survivesGarbage()
     raw.disconnectFromHost();
     QTRY_COMPARE(h.lines.last(), QStringLiteral("disconnected"));
     QCOMPARE(h.lines.at(h.lines.size() - 2), QStringLiteral("?  malformed bytes: \"P, 15\""));
+    QCOMPARE(h.events.mid(h.events.size() - 2), QStringList({"E", "-"}));
 }
 
 void tst_Simulator::secondClientRefused()

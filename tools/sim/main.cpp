@@ -1,16 +1,19 @@
 #include "simulator.h"
+#include "twinwindow.h"
+#include "version.h"
+
+#include "device/deviceconstants.h"
 
 #include <QtCore/QCommandLineParser>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QTextStream>
+#include <QtWidgets/QApplication>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("dawnbell-sim"));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
             "Stands in for the bedside clock behind its serial-to-Ethernet module: listens for "
@@ -19,12 +22,17 @@ int main(int argc, char *argv[])
             "One client at a time: a second client is refused while one is connected.\n"
             "Listens on the loopback address unless --host names another address."));
     parser.addHelpOption();
-    const QCommandLineOption hostOption(QStringLiteral("host"),
-                                        QStringLiteral("Address to listen on (default 127.0.0.1)."),
-                                        QStringLiteral("address"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("Port to listen on (default 5000)."),
-                                        QStringLiteral("port"), QStringLiteral("5000"));
+    parser.addVersionOption();
+    const QString defaultHost = QLatin1String(Device::DefaultHost);
+    const QString defaultPort = QLatin1String(Device::DefaultPortText);
+    const QCommandLineOption hostOption(
+            QStringLiteral("host"),
+            QStringLiteral("Address to listen on (default %1).").arg(defaultHost),
+            QStringLiteral("address"), defaultHost);
+    const QCommandLineOption portOption(
+            QStringLiteral("port"),
+            QStringLiteral("Port to listen on (default %1).").arg(defaultPort),
+            QStringLiteral("port"), defaultPort);
     const QCommandLineOption closeOption(QStringLiteral("close-after"),
                                          QStringLiteral("Close the connection after N commands."),
                                          QStringLiteral("N"));
@@ -35,8 +43,25 @@ int main(int argc, char *argv[])
     const QCommandLineOption noReadOption(
             QStringLiteral("no-read"),
             QStringLiteral("Accept a client but never read from it, so its buffers fill."));
-    parser.addOptions({hostOption, portOption, closeOption, resetOption, noReadOption});
-    parser.process(app);
+    const QCommandLineOption windowOption(
+            QStringLiteral("window"),
+            QStringLiteral("Also show the clock as the device would, in a window. Closing the "
+                           "window ends the simulator."));
+    parser.addOptions(
+            {hostOption, portOption, closeOption, resetOption, noReadOption, windowOption});
+
+    // Only the window needs a display: without --window the simulator runs where there is none.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Errors are reported by process() below; Qt's own options ("-platform") are unknown here.
+    parser.parse(arguments);
+    const bool window = parser.isSet(windowOption);
+    std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("dawnbell-sim"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(DawnbellVersionText));
+    parser.process(*app);
 
     QTextStream err(stderr);
     auto count = [&](const QCommandLineOption &option, int &value) {
@@ -75,6 +100,13 @@ int main(int argc, char *argv[])
             << simulator.errorString() << '\n';
         return 1;
     }
-    out << "listening on " << address.toString() << ':' << simulator.serverPort() << Qt::endl;
-    return app.exec();
+    const QString endpoint
+            = QStringLiteral("%1:%2").arg(address.toString()).arg(simulator.serverPort());
+    out << "listening on " << endpoint << Qt::endl;
+    std::unique_ptr<TwinWindow> twin;
+    if (window) {
+        twin = std::make_unique<TwinWindow>(simulator, endpoint);
+        twin->show();
+    }
+    return app->exec();
 }

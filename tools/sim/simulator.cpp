@@ -1,5 +1,7 @@
 #include "simulator.h"
 
+#include "devicestate.h"
+
 #include <QtCore/QTimer>
 #include <QtNetwork/QTcpSocket>
 
@@ -24,19 +26,9 @@ QString escaped(const QByteArray &bytes)
     return text;
 }
 
-QString amPm(qint64 flag)
-{
-    return flag == 1 ? QStringLiteral("AM") : QStringLiteral("PM");
-}
-
 QString peerOf(const QTcpSocket *socket)
 {
     return QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
-}
-
-QString twoDigits(qint64 value)
-{
-    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -80,9 +72,8 @@ QString Simulator::describe(const Protocol::Decoder::Event &event)
                               .arg(escaped(command.raw));
         break;
     case 'A':
-        meaning = QStringLiteral("alarm %1:%2 %3, track %4")
-                          .arg(f[0])
-                          .arg(twoDigits(f[1]), amPm(f[2]))
+        meaning = QStringLiteral("alarm %1, track %2")
+                          .arg(DeviceState::clockText(f[0], f[1], f[2] == 1))
                           .arg(f[3]);
         break;
     case 'P':
@@ -109,13 +100,10 @@ QString Simulator::describe(const Protocol::Decoder::Event &event)
     case '1':
     case '2':
     case '3':
-    case '4': {
-        static const char *const schemes[]
-                = {"Black/Green", "Black/Red", "Blue/Yellow", "Teal/Black"};
+    case '4':
         meaning = QStringLiteral("colour scheme %1")
-                          .arg(QLatin1String(schemes[command.code - '1']));
+                          .arg(QLatin1String(DeviceState::scheme(command.code - '0').name));
         break;
-    }
     default:
         meaning = QStringLiteral("wake-up screen %1").arg(command.code - '4');
         break;
@@ -158,6 +146,7 @@ void Simulator::takeClient(QTcpSocket *socket)
     m_decoder = Protocol::Decoder();
     m_commands = 0;
     emit line(QStringLiteral("connected %1").arg(peerOf(socket)));
+    emit clientConnected(peerOf(socket));
     connect(socket, &QTcpSocket::disconnected, this, &Simulator::dropClient);
     if (m_options.noRead) {
         // Qt would otherwise keep reading into an unbounded buffer of its own.
@@ -176,7 +165,7 @@ void Simulator::readClient()
         return;
     const QList<Protocol::Decoder::Event> events = m_decoder.feed(m_client->readAll());
     for (const Protocol::Decoder::Event &event : events) {
-        emit line(describe(event));
+        report(event);
         if (!event.command)
             continue;
         ++m_commands;
@@ -201,13 +190,12 @@ void Simulator::dropClient()
     client->disconnect(this);
     if (!m_options.noRead) {
         for (const Protocol::Decoder::Event &event : m_decoder.feed(client->readAll()))
-            emit line(describe(event));
+            report(event);
     }
     for (const Protocol::Decoder::Event &event : m_decoder.finish())
-        emit line(describe(event));
+        report(event);
     client->deleteLater();
-    emit line(QStringLiteral("disconnected"));
-    serveWaiting();
+    reportEnd();
 }
 
 void Simulator::endClient(bool reset)
@@ -227,6 +215,19 @@ void Simulator::endClient(bool reset)
         client->disconnectFromHost();
     }
     client->deleteLater();
+    reportEnd();
+}
+
+void Simulator::report(const Protocol::Decoder::Event &event)
+{
+    emit line(describe(event));
+    if (event.command)
+        emit commandReceived(*event.command);
+}
+
+void Simulator::reportEnd()
+{
     emit line(QStringLiteral("disconnected"));
+    emit clientDisconnected();
     serveWaiting();
 }

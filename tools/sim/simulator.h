@@ -35,6 +35,10 @@ public:
 
 signals:
     void line(const QString &text);
+    // The same traffic as the lines, for a listener that keeps the device's state.
+    void clientConnected(const QString &peer);
+    void clientDisconnected();
+    void commandReceived(const Protocol::Command &command);
 
 private:
     static constexpr int BusyGraceMs = 500;
@@ -46,6 +50,8 @@ private:
     void readClient();
     void dropClient();
     void endClient(bool reset);
+    void report(const Protocol::Decoder::Event &event);
+    void reportEnd();
 
     Options m_options;
     QTcpServer m_server;
