@@ -1,0 +1,231 @@
+#include "sendrequest.h"
+
+#include "device/deviceconstants.h"
+#include "link/commands.h"
+#include "settings/settingsfile.h"
+#include "settings/setupdata.h"
+
+#include <QtCore/QDir>
+#include <QtNetwork/QHostAddress>
+
+#include <cmath>
+
+namespace Send {
+
+namespace {
+
+constexpr int AlarmButtons = 16;
+constexpr int Schemes = 4;
+constexpr int Screens = 3;
+// Screen n is sent as the one-byte command FirstScreenCode + n - 1.
+constexpr int FirstScreenCode = 5;
+
+ParsedCommand failure(const QString &error)
+{
+    return {std::nullopt, error};
+}
+
+ParsedCommand fixed(const Protocol::Pieces &pieces)
+{
+    return {Command{false, Protocol::bytes(pieces)}, QString()};
+}
+
+// A whole number from `first` to `last`, read as the panel reads its entry boxes.
+std::optional<int> numberIn(const QString &text, int first, int last)
+{
+    const std::optional<qint64> value = Protocol::wholeNumber(text);
+    if (!value || *value < first || *value > last)
+        return std::nullopt;
+    return int(*value);
+}
+
+// The panel's AM/PM box turns "a" and "A" into "AM", "p" and "P" into "PM"; "am" and "pm" are
+// taken as typed. Any other text would silently mean PM there, so it is refused here.
+std::optional<QString> amPmOf(const QString &text)
+{
+    for (const char *am : {"AM", "am", "A", "a"}) {
+        if (text == QLatin1String(am))
+            return QStringLiteral("AM");
+    }
+    for (const char *pm : {"PM", "pm", "P", "p"}) {
+        if (text == QLatin1String(pm))
+            return QStringLiteral("PM");
+    }
+    return std::nullopt;
+}
+
+ParsedCommand alarmCommand(const QStringList &arguments)
+{
+    const QString &hour = arguments.at(0);
+    const QString &minute = arguments.at(1);
+    const std::optional<QString> amPm = amPmOf(arguments.at(2));
+    if (!amPm)
+        return failure(
+                QStringLiteral("AMPM must be AM, PM, a or p, not \"%1\"").arg(arguments.at(2)));
+    const std::optional<int> button = numberIn(arguments.at(3), 1, AlarmButtons);
+    if (!button)
+        return failure(QStringLiteral("the alarm number must be 1 to %1, not \"%2\"")
+                               .arg(AlarmButtons)
+                               .arg(arguments.at(3)));
+    const std::optional<Protocol::Pieces> pieces
+            = Protocol::setAlarm(hour, minute, *amPm, Device::TrackOffset + *button);
+    if (!pieces)
+        return failure(QStringLiteral("the alarm hour and minute must be whole numbers, not \"%1\" "
+                                      "and \"%2\"")
+                               .arg(hour, minute));
+    return fixed(*pieces);
+}
+
+// Commands that take one number from 1 to `last`.
+ParsedCommand numbered(const QString &name, const QString &argument, int last,
+                       Protocol::Pieces (*encode)(int))
+{
+    const std::optional<int> number = numberIn(argument, 1, last);
+    if (!number)
+        return failure(QStringLiteral("%1 takes a number from 1 to %2, not \"%3\"")
+                               .arg(name)
+                               .arg(last)
+                               .arg(argument));
+    return fixed(encode(*number));
+}
+
+ParsedCommand announceCommand(const QStringList &arguments)
+{
+    const QString &state = arguments.first();
+    if (state != u"on" && state != u"off")
+        return failure(QStringLiteral("announce takes on or off, not \"%1\"").arg(state));
+    return fixed(Protocol::announceHourly(state == u"on"));
+}
+
+// Each command: its name, how many arguments it takes, how they are shown in a usage line,
+// what it does, and what it turns its arguments into.
+struct Grammar
+{
+    const char *name;
+    int argumentCount;
+    const char *usage;
+    const char *summary;
+    ParsedCommand (*parse)(const QStringList &arguments);
+};
+
+const Grammar Commands[] = {
+        {"time", 0, "", "set the clock to this PC's time at the next whole second",
+         [](const QStringList &) {
+             return ParsedCommand{Command{true, {}}, {}};
+         }},
+        {"alarm", 4, " HOUR MINUTE AMPM N",
+         "set the wake-up alarm; AMPM is AM, PM, a or p; N is 1-16", &alarmCommand},
+        {"play", 1, " N", "play alarm N, 1-16",
+         [](const QStringList &arguments) {
+             return numbered(
+                     QStringLiteral("play"), arguments.first(), AlarmButtons,
+                     [](int button) { return Protocol::playTrack(Device::TrackOffset + button); });
+         }},
+        {"stop", 0, "", "stop the wake-up alarm",
+         [](const QStringList &) { return fixed(Protocol::stopAlarm()); }},
+        {"enable", 0, "", "switch the wake-up alarm on",
+         [](const QStringList &) { return fixed(Protocol::enableAlarm()); }},
+        {"disable", 0, "", "switch the wake-up alarm off",
+         [](const QStringList &) { return fixed(Protocol::disableAlarm()); }},
+        {"test", 0, "", "send the test command",
+         [](const QStringList &) { return fixed(Protocol::test()); }},
+        {"announce", 1, " on|off", "switch the hourly announcement on or off", &announceCommand},
+        {"scheme", 1, " 1-4", "choose the colour scheme",
+         [](const QStringList &arguments) {
+             return numbered(QStringLiteral("scheme"), arguments.first(), Schemes,
+                             &Protocol::colourScheme);
+         }},
+        {"screen", 1, " 1-3", "choose the wake-up screen",
+         [](const QStringList &arguments) {
+             return numbered(QStringLiteral("screen"), arguments.first(), Screens, [](int screen) {
+                 return Protocol::wakeUpScreen(FirstScreenCode + screen - 1);
+             });
+         }},
+};
+
+} // namespace
+
+QString commandSummary()
+{
+    QString lines;
+    for (const Grammar &grammar : Commands) {
+        const QString usage = QLatin1String(grammar.name) + QLatin1String(grammar.usage);
+        lines += QStringLiteral("  %1 %2\n").arg(usage, -24).arg(QLatin1String(grammar.summary));
+    }
+    return lines;
+}
+
+ParsedCommand parseCommand(const QStringList &words)
+{
+    if (words.isEmpty())
+        return failure(QStringLiteral("no command given (see --help)"));
+    const QString &name = words.first();
+    for (const Grammar &grammar : Commands) {
+        if (name != QLatin1String(grammar.name))
+            continue;
+        const QStringList arguments = words.mid(1);
+        if (arguments.size() != grammar.argumentCount)
+            return failure(QStringLiteral("usage: dawnbell-send [OPTIONS] %1%2")
+                                   .arg(name, QLatin1String(grammar.usage)));
+        return grammar.parse(arguments);
+    }
+    return failure(QStringLiteral("unknown command \"%1\" (see --help)").arg(name));
+}
+
+TimePlan planTime(const QDateTime &now, int leadSeconds)
+{
+    const int intoSecond = now.time().msec();
+    const QDateTime boundary = intoSecond == 0 ? now : now.addMSecs(1000 - intoSecond);
+    // Advancing the whole date-time carries the lead into the minute, hour and date.
+    return {boundary, Protocol::bytes(Protocol::setTime(boundary.addSecs(leadSeconds)))};
+}
+
+QString endpointText(const Endpoint &endpoint)
+{
+    const bool ipv6 = QHostAddress(endpoint.host).protocol() == QAbstractSocket::IPv6Protocol;
+    return (ipv6 ? QStringLiteral("[%1]:%2") : QStringLiteral("%1:%2"))
+            .arg(endpoint.host)
+            .arg(endpoint.port);
+}
+
+std::optional<quint16> portFromText(QStringView text)
+{
+    const std::optional<qint64> port = Protocol::wholeNumber(text);
+    if (!port || *port < 1 || *port > 65535)
+        return std::nullopt;
+    return quint16(*port);
+}
+
+std::optional<quint16> portFrom(const SettingValue &value)
+{
+    if (value.isText())
+        return portFromText(value.toText());
+    if (!value.isNumber())
+        return std::nullopt;
+    const double number = value.toNumber().value_or(0);
+    if (!std::isfinite(number) || number != std::floor(number) || number < 1 || number > 65535)
+        return std::nullopt;
+    return quint16(number);
+}
+
+Endpoint defaultEndpoint()
+{
+    const SetupData defaults = SettingsFile::defaultRecord();
+    return {defaults.RemoteHost.toText(), portFrom(defaults.RemotePort).value_or(0)};
+}
+
+Endpoint settingsEndpoint(const QString &folder)
+{
+    const Endpoint fallback = defaultEndpoint();
+    const std::optional<SetupData> record
+            = SettingsFile::read(QDir(folder).filePath(QLatin1String(SettingsFile::FileName)));
+    if (!record)
+        return fallback;
+    const std::optional<quint16> port = portFrom(record->RemotePort);
+    if (!port)
+        return fallback;
+    const QString host = record->RemoteHost.toText().trimmed();
+    return {host.isEmpty() ? fallback.host : host, *port};
+}
+
+} // namespace Send
