@@ -128,7 +128,7 @@ void connectionWait()
     link.ConnectDevice();
     cpu = cpuSeconds() - cpu;
     const qint64 ms = wall.elapsed();
-    const int endState = socket.state();
+    const LinkState endState = socket.state();
 
     // The shape this replaces: poll the event queue until the time is up.
     TcpLinkSocket polled;
@@ -141,7 +141,8 @@ void connectionWait()
         QCoreApplication::processEvents();
     pollCpu = cpuSeconds() - pollCpu;
 
-    std::printf("1. unanswered connection wait (state %d at the end: %s)\n", endState,
+    std::printf("1. unanswered connection wait (state %s at the end: %s)\n",
+                Link::stateName(endState),
                 endState == LinkState::Connecting ? "handshake pending" : "not pending");
     std::printf("   %-28s %8s %10s %8s\n", "", "wall ms", "cpu ms", "cpu %");
     std::printf("   %-28s %8lld %10.1f %8.1f\n", "ConnectDevice (sleeps)", ms, cpu * 1000,

@@ -43,7 +43,8 @@ if [ -z "${DAWNBELL_BENCH_NETWORK:-}" ]; then
     fi
     echo "building in $build ..." >&2
     cmake --build "$build" -j"$(nproc)" \
-        --target dawnbell dawnbell-sim bench_link bench_anchor bench_startup >/dev/null
+        --target dawnbell dawnbell-sim bench_link bench_anchor bench_startup \
+        dawnbell-send bench_send >/dev/null
     if [ "$fuzz" = 1 ] && [ ! -f "$fuzzBuild/CMakeCache.txt" ]; then
         cmake -S "$root" -B "$fuzzBuild" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
             -DCMAKE_CXX_COMPILER=clang++ -DDAWNBELL_FUZZ=ON >/dev/null
@@ -62,7 +63,7 @@ app=$build/app/dawnbell
 sim=$build/tools/sim/dawnbell-sim
 anchor=$build/bench/bench_anchor
 watch=$build/bench/bench_startup
-for exe in "$app" "$sim" "$anchor" "$watch" "$build/bench/bench_link"; do
+for exe in "$app" "$sim" "$anchor" "$watch" "$build/bench/bench_link" "$build/bench/bench_send"; do
     [ -x "$exe" ] || { echo "missing $exe" >&2; exit 2; }
 done
 
@@ -176,6 +177,9 @@ for run in $(seq "$runs"); do
 done
 
 linkOut=$("$build/bench/bench_link")
+# dawnbell-send "time": 50 runs, each at a random point of a second.
+echo "  dawnbell-send time: 50 runs (about 80 s) ..." >&2
+sendOut=$("$build/bench/bench_send" "$build/tools/send/dawnbell-send" 50)
 
 # Table.
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
@@ -225,9 +229,17 @@ row "send-to-wire latency p99 (median)" "$latencyP99 us ($latencyMedian)" "" "" 
     "$(verdict "${latencyP99:-99999}" 1000 "<=")"
 row "TCP segments per \"T\" command" "$segments" "$segmentsAnchor" "" "= 1" \
     "$(verdict "${segments:-0}" 1 "==")"
+sendP99=$(sed -n 's/.*dawnbell-send time.*p99 \([0-9.]*\) ms.*/\1/p' <<<"$sendOut")
+sendMedian=$(sed -n 's/.*dawnbell-send time.*median \([0-9.]*\) ms.*/\1/p' <<<"$sendOut")
+naiveP99=$(sed -n 's/.*(anchor).*p99 \([0-9.]*\) ms.*/\1/p' <<<"$sendOut")
+naiveMedian=$(sed -n 's/.*(anchor).*median \([0-9.]*\) ms.*/\1/p' <<<"$sendOut")
+row "send: \"T\" after whole second, p99 (median)" "$sendP99 ms ($sendMedian)" \
+    "$naiveP99 ms ($naiveMedian)" "" "<= 20 ms" "$(verdict "${sendP99:-99999}" 20 "<=")"
 echo
 echo "bench_link output:"
 sed 's/^/  /' <<<"$linkOut"
+echo "bench_send output:"
+sed 's/^/  /' <<<"$sendOut"
 
 if [ "$fuzz" = 1 ]; then
     echo

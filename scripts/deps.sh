@@ -9,7 +9,9 @@ packages=(
     fonts-crosextra-carlito fonts-liberation2
     clang libclang-rt-14-dev
     xvfb xdotool openbox x11-utils imagemagick xdg-utils
-    dpkg-dev file desktop-file-utils python3
+    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
+    dpkg-dev file desktop-file-utils appstream python3
+    groff-base systemd
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Redraws the window's pictures and icon into resources/ and shows what was written.
+# Redraws the window's pictures, its icon and the desktop's icons (resources/icons/) into
+# resources/ and shows what was written.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DAWNBELL_BUILD_DIR:-$root/build}
@@ -15,8 +16,6 @@ for f in logo.jpg screen1.jpg screen2.bmp dawnbell.ico; do
     if command -v identify >/dev/null; then identify -verbose "$f" 2>/dev/null \
         | grep -E '^ *(Geometry|Resolution|Interlace|Type|Depth|Colors):' || true; fi
 done
-
-# Desktops want the icon as PNG for the application menu.
-if command -v convert >/dev/null; then
-    convert 'dawnbell.ico[0]' -define png:color-type=6 dawnbell.png
-fi
+for f in icons/hicolor/*/apps/dawnbell.png; do
+    printf '%s: %s bytes\n' "$f" "$(stat -c %s "$f")"
+done

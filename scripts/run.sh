@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the panel and runs it in the current folder (where it keeps setupdata.ini).
 # When no device is configured (no settings file yet, or a loopback host), the bundled
-# device simulator is started on that port first and stopped when the panel ends.
+# device simulator is started on that port first and stopped when the panel ends. On a
+# display it also shows its simulated clock; DAWNBELL_SIM_CONSOLE=1 keeps it to the console.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DAWNBELL_BUILD_DIR:-$root/build}
 
-"$root/scripts/build.sh"
+# Only the two programs it runs, so the window comes up without waiting for the tests to build.
+"$root/scripts/build.sh" dawnbell dawnbell-sim
 
 host=127.0.0.1
 port=5000
@@ -19,7 +21,12 @@ fi
 sim_pid=
 case "$host" in
     127.*|localhost|::1)
-        "$build/tools/sim/dawnbell-sim" --host 127.0.0.1 --port "$port" &
+        sim_window=()
+        if [ "${DAWNBELL_SIM_CONSOLE:-0}" != 1 ] \
+            && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+            sim_window=(--window)
+        fi
+        "$build/tools/sim/dawnbell-sim" --host 127.0.0.1 --port "$port" "${sim_window[@]}" &
         sim_pid=$!
         trap 'kill "$sim_pid" 2>/dev/null || true' EXIT
         sleep 0.3

@@ -11,7 +11,8 @@ Standard library only. The pieces, each usable on its own:
   name, types, reads the colour at a control's centre, closes the window through the window
   manager and waits for the process to end.
 * ``Simulator`` -- one dawnbell-sim listening on 127.0.0.1:<port>; collects its output lines
-  in a thread and waits for a line that matches a pattern.
+  in a thread and waits for a line that matches a pattern. ``start_simulator(...,
+  window=True)`` also shows its simulated clock on the test's display.
 * ``E2ETestCase`` -- a unittest base class that gives every test its own temporary folder
   and X session and stops every process a test started, whatever the outcome;
   ``start_connected_panel()`` returns a running panel and the simulator it is connected to.
@@ -82,6 +83,8 @@ CONTROLS = {
     "Check31": ("Frame5", 600, 345, 1095, 255),
     "Check32": ("Frame5", 600, 2145, 1095, 255),
     "Check33": ("Frame5", 600, 3945, 1095, 255),
+    "Image4": ("Frame5", 600, 600, 1635, 1410),
+    "Image3": ("Frame5", 600, 2400, 1635, 1410),
 }
 for _n in range(1, 17):
     _column, _row = divmod(_n - 1, 8)
@@ -346,8 +349,9 @@ class Panel:
     extra_env overrides any of these variables.
     """
 
-    def __init__(self, session, workdir, runtime=None, extra_env=None):
+    def __init__(self, session, workdir, runtime=None, extra_env=None, args=()):
         self.session = session
+        self.args = list(args)
         self.workdir = workdir
         self.runtime = runtime or os.path.join(workdir, "runtime")
         self.extra_env = dict(extra_env or {})
@@ -379,7 +383,7 @@ class Panel:
         self.log_path = os.path.join(self.runtime, "panel-%d.log" % time.monotonic_ns())
         with open(self.log_path, "wb") as log:
             self.started_at = time.monotonic()
-            self.process = subprocess.Popen([program], cwd=self.workdir, env=env,
+            self.process = subprocess.Popen([program] + self.args, cwd=self.workdir, env=env,
                                             stdout=log, stderr=subprocess.STDOUT)
         return self
 
@@ -487,9 +491,10 @@ class Panel:
 class Simulator:
     """One dawnbell-sim on 127.0.0.1:port; its output lines are collected as they come."""
 
-    def __init__(self, port=DESIGN_PORT, *options):
+    def __init__(self, port=DESIGN_PORT, *options, env=None):
         self.port = port
         self.options = [str(o) for o in options]
+        self.env = env
         self.process = None
         self._lines = []
         self._changed = threading.Condition()
@@ -505,7 +510,8 @@ class Simulator:
         program = binary("DAWNBELL_SIM")
         self.process = subprocess.Popen(
             [program, "--host", LOOPBACK, "--port", str(self.port)] + self.options,
-            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, bufsize=1)
+            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, bufsize=1,
+            env=self.env)
         self._reader = threading.Thread(target=self._read, daemon=True)
         self._reader.start()
         self.wait_for(r"^listening on ", what="the simulator to listen on port %d" % self.port)
@@ -590,15 +596,23 @@ class E2ETestCase(unittest.TestCase):
         os.makedirs(path, exist_ok=True)
         return path
 
-    def start_simulator(self, port=DESIGN_PORT, *options):
+    def start_simulator(self, port=DESIGN_PORT, *options, window=False):
+        """window=True adds --window and shows the simulated clock on the test's display."""
         if port == DESIGN_PORT:
             self.require_design_port_idle()
-        sim = Simulator(port, *options)
+        env = None
+        if window:
+            options += ("--window",)
+            runtime = self.folder("sim-runtime-%d" % port)
+            os.chmod(runtime, 0o700)
+            env = self.x.env(QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8",
+                             QT_SCALE_FACTOR="1", QT_ENABLE_HIGHDPI_SCALING="0")
+        sim = Simulator(port, *options, env=env)
         self.addCleanup(sim.stop)
         return sim.start()
 
-    def start_panel(self, workdir=None, runtime=None, extra_env=None):
-        panel = Panel(self.x, workdir or self.folder("work"), runtime, extra_env)
+    def start_panel(self, workdir=None, runtime=None, extra_env=None, args=()):
+        panel = Panel(self.x, workdir or self.folder("work"), runtime, extra_env, args)
         self.addCleanup(panel.stop)
         return panel.start()
 

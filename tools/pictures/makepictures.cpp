@@ -1,5 +1,5 @@
 // Draws the pictures the window shows (logo, two wake-up screens) and its icon, and writes them
-// in the exact file formats the window and the executable expect.
+// in the exact file formats the window, the executable and the desktop's icon theme expect.
 
 #include <QtCore/QByteArray>
 #include <QtCore/QDataStream>
@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -191,13 +192,27 @@ QImage drawScreen2()
     return image;
 }
 
-QImage drawIcon()
+// The bell keeps a margin of one 32nd of the side, so every size shows the same drawing.
+QImage drawIcon(int size)
 {
-    QImage image = blankImage(32, 32, QImage::Format_ARGB32_Premultiplied);
+    QImage image = blankImage(size, size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    drawBell(painter, QRectF(1, 1, 30, 30));
+    const double margin = size / 32.0;
+    drawBell(painter, QRectF(margin, margin, size - 2 * margin, size - 2 * margin));
     return image;
+}
+
+// The sizes desktops look up in the hicolor icon theme, laid out as they are installed.
+bool writeThemeIcons(const QDir &out)
+{
+    bool ok = true;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("icons/hicolor/%1x%1/apps").arg(size);
+        ok &= out.mkpath(dir);
+        ok &= drawIcon(size).save(out.filePath(dir + QStringLiteral("/dawnbell.png")), "png");
+    }
+    return ok;
 }
 
 bool writeJpeg(const QImage &image, const QString &path)
@@ -311,7 +326,8 @@ int main(int argc, char *argv[])
     ok &= writeJpeg(drawLogo(), out.filePath(QStringLiteral("logo.jpg")));
     ok &= writeJpeg(drawScreen1(), out.filePath(QStringLiteral("screen1.jpg")));
     ok &= writeBytes(bmp24(drawScreen2()), out.filePath(QStringLiteral("screen2.bmp")));
-    ok &= writeBytes(ico256(drawIcon()), out.filePath(QStringLiteral("dawnbell.ico")));
+    ok &= writeBytes(ico256(drawIcon(32)), out.filePath(QStringLiteral("dawnbell.ico")));
+    ok &= writeThemeIcons(out);
     if (!ok) {
         std::fprintf(stderr, "writing the pictures into %s failed\n", qPrintable(out.path()));
         return 1;
