@@ -18,30 +18,9 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 
-#include <cmath>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcApp, "dawnbell.app", QtWarningMsg)
-
-namespace {
-
-// The port the settings name, when it is a whole number a TCP port can take.
-std::optional<quint16> portFrom(const SettingValue &value)
-{
-    std::optional<qint64> port;
-    if (value.isNumber()) {
-        const double number = value.toNumber().value_or(0);
-        if (std::isfinite(number) && number == std::floor(number) && std::abs(number) < 1e9)
-            port = static_cast<qint64>(number);
-    } else if (value.isText()) {
-        port = Protocol::wholeNumber(value.toText());
-    }
-    if (!port || *port < 1 || *port > 65535)
-        return std::nullopt;
-    return static_cast<quint16>(*port);
-}
-
-} // namespace
 
 DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
                                QWidget *parent)
@@ -134,7 +113,7 @@ void DawnbellWindow::startUp()
 
 void DawnbellWindow::applyEndpoint()
 {
-    const std::optional<quint16> port = portFrom(m_setupData.RemotePort);
+    const std::optional<quint16> port = SettingsFile::portOf(m_setupData.RemotePort);
     if (!port) {
         // The link stays closed on the design-time port until a command reconnects.
         qCInfo(lcApp) << "the saved port is no port:" << m_setupData.RemotePort.toText();

@@ -11,6 +11,10 @@ namespace Device {
 inline constexpr char DefaultHost[] = "127.0.0.1";
 inline constexpr quint16 DefaultPort = 5000;
 
+// "SET Date/Time" sets the device this many seconds ahead of the PC's clock, for the time
+// the command takes to reach the device and be taken in.
+inline constexpr int TimeLeadSeconds = 2;
+
 // The alarm buttons "Alarm #1" to "Alarm #16" play tracks TrackOffset + 1 to TrackOffset + 16.
 inline constexpr int TrackOffset = 149;
 

@@ -138,7 +138,7 @@ void ControlPanel::CMDSET_TIME_Click()
     guarded([this] {
         // One reading of the clock, advanced as a whole, so a carry of the lead reaches the
         // minute, hour and date instead of sending seconds 60 and 61.
-        const QDateTime at = m_platform.now().addSecs(TimeLeadSeconds);
+        const QDateTime at = m_platform.now().addSecs(Device::TimeLeadSeconds);
         m_link.SendToDevice(Protocol::setTime(at));
     });
 }

@@ -18,7 +18,6 @@ class ControlPanel : public QObject
 
 public:
     // The "T" command sets the device this far ahead, for the time the bytes take to arrive.
-    static constexpr int TimeLeadSeconds = 2;
 
     // Text colours of the alarm entry boxes, blue-green-red: red until the entry went out.
     static constexpr int EntryUnsent = 255;

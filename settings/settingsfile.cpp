@@ -9,6 +9,7 @@
 #include <QtCore/QLoggingCategory>
 #include <QtCore/QSaveFile>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -401,6 +402,26 @@ std::optional<SetupData> recordFrom(const QList<SettingValue> &items)
     if (!selectionFor(record))
         return std::nullopt;
     return record;
+}
+
+std::optional<quint16> portOf(const SettingValue &value)
+{
+    double number = 0;
+    if (value.isNumber()) {
+        number = value.toNumber().value_or(0);
+    } else if (value.isText()) {
+        const QString text = value.toText().trimmed();
+        const qsizetype digitsFrom = text.startsWith(u'+') || text.startsWith(u'-') ? 1 : 0;
+        const bool digitsOnly = digitsFrom < text.size()
+                && std::all_of(text.begin() + digitsFrom, text.end(),
+                               [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (!digitsOnly)
+            return std::nullopt;
+        number = readNumber(text).value_or(0);
+    }
+    if (!(number >= 1 && number <= 65535) || number != std::floor(number))
+        return std::nullopt;
+    return static_cast<quint16>(number);
 }
 
 QByteArray serialize(const SetupData &record)

@@ -86,6 +86,11 @@ std::optional<SetupData> parseRecord(QByteArrayView bytes);
 std::optional<SetupData> recordFrom(const QList<SettingValue> &items);
 std::optional<Selection> selectionFor(const SetupData &record);
 
+// The TCP port a settings value names: a whole number from 1 to 65535, written as a number or
+// as a text (blanks around it, a sign and leading zeros allowed). Nothing for anything else,
+// a fraction or an exponent included.
+std::optional<quint16> portOf(const SettingValue &value);
+
 // The file's bytes for a record; item 9 is written from `AlarmTrack`.
 QByteArray serialize(const SetupData &record);
 

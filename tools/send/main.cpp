@@ -1,6 +1,8 @@
 #include "commandsender.h"
 #include "sendrequest.h"
 
+#include "device/deviceconstants.h"
+#include "settings/settingsfile.h"
 #include "version.h"
 
 #include <QtCore/QCommandLineParser>
@@ -76,7 +78,7 @@ int main(int argc, char *argv[])
             QStringLiteral("time: set the clock SECONDS ahead of the second it is sent at, "
                            "0 to %1 (default %2).")
                     .arg(Send::MaxLeadSeconds)
-                    .arg(Send::DefaultLeadSeconds),
+                    .arg(Device::TimeLeadSeconds),
             QStringLiteral("SECONDS"));
     const QCommandLineOption dryRunOption(
             QStringLiteral("dry-run"),
@@ -110,14 +112,14 @@ int main(int argc, char *argv[])
     }
     std::optional<quint16> port;
     if (parser.isSet(portOption)) {
-        port = Send::portFromText(parser.value(portOption));
+        port = SettingsFile::portOf(SettingValue::fromText(parser.value(portOption)));
         if (!port) {
             return fail(Send::BadInput,
                         QStringLiteral("--port must be 1 to 65535, not \"%1\"")
                                 .arg(parser.value(portOption)));
         }
     }
-    int lead = Send::DefaultLeadSeconds;
+    int lead = Device::TimeLeadSeconds;
     if (parser.isSet(leadOption)) {
         if (!command.isTime)
             return fail(Send::BadInput, QStringLiteral("--lead is for the time command only"));

@@ -8,7 +8,6 @@
 #include <QtCore/QDir>
 #include <QtNetwork/QHostAddress>
 
-#include <cmath>
 
 namespace Send {
 
@@ -188,30 +187,10 @@ QString endpointText(const Endpoint &endpoint)
             .arg(endpoint.port);
 }
 
-std::optional<quint16> portFromText(QStringView text)
-{
-    const std::optional<qint64> port = Protocol::wholeNumber(text);
-    if (!port || *port < 1 || *port > 65535)
-        return std::nullopt;
-    return quint16(*port);
-}
-
-std::optional<quint16> portFrom(const SettingValue &value)
-{
-    if (value.isText())
-        return portFromText(value.toText());
-    if (!value.isNumber())
-        return std::nullopt;
-    const double number = value.toNumber().value_or(0);
-    if (!std::isfinite(number) || number != std::floor(number) || number < 1 || number > 65535)
-        return std::nullopt;
-    return quint16(number);
-}
-
 Endpoint defaultEndpoint()
 {
     const SetupData defaults = SettingsFile::defaultRecord();
-    return {defaults.RemoteHost.toText(), portFrom(defaults.RemotePort).value_or(0)};
+    return {defaults.RemoteHost.toText(), SettingsFile::portOf(defaults.RemotePort).value_or(0)};
 }
 
 Endpoint settingsEndpoint(const QString &folder)
@@ -221,7 +200,7 @@ Endpoint settingsEndpoint(const QString &folder)
             = SettingsFile::read(QDir(folder).filePath(QLatin1String(SettingsFile::FileName)));
     if (!record)
         return fallback;
-    const std::optional<quint16> port = portFrom(record->RemotePort);
+    const std::optional<quint16> port = SettingsFile::portOf(record->RemotePort);
     if (!port)
         return fallback;
     const QString host = record->RemoteHost.toText().trimmed();

@@ -19,9 +19,6 @@ enum ExitStatus : int {
     BadInput = 2,   // nothing was connected or sent
 };
 
-// The device takes this long to act on a "T" command, so the command names the time that will
-// be current then. The panel's "SET Date/Time" adds the same.
-inline constexpr int DefaultLeadSeconds = 2;
 inline constexpr int MaxLeadSeconds = 10;
 
 // How long a connection may take to come up, and the bytes to leave, before giving up.
@@ -64,10 +61,6 @@ struct Endpoint
 
 // "host:port", with an IPv6 address in brackets.
 QString endpointText(const Endpoint &endpoint);
-
-// A TCP port written as a whole number from 1 to 65535.
-std::optional<quint16> portFromText(QStringView text);
-std::optional<quint16> portFrom(const SettingValue &value);
 
 // Where the module is reached when no settings name it.
 Endpoint defaultEndpoint();
