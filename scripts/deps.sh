@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
     fonts-crosextra-carlito fonts-liberation2
     clang libclang-rt-14-dev
     xvfb xdotool openbox x11-utils imagemagick xdg-utils
