@@ -1,4 +1,5 @@
 #include "app/dawnbellwindow.h"
+#include "app/systemplatform.h"
 #include "link/linkstate.h"
 #include "settings/settingsfile.h"
 #include "tests/common/fakelinksocket.h"
@@ -39,6 +40,7 @@ private slots:
     void unwritableSettingsStillEndTheProgram();
     void logoOpensWebSiteAndChangesNothing();
     void clockLabelsFollowThePlatformClock();
+    void singleCopyLockIgnoresUserVariables();
 
 private:
     void writeSettings(const QByteArray &port, const QByteArray &host = "\"127.0.0.1\"");
@@ -292,6 +294,20 @@ void tst_Lifecycle::clockLabelsFollowThePlatformClock()
     m_platform->current = QDateTime(QDate(2018, 1, 2), QTime(0, 0, 0));
     QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>("Label16")->text(),
                               QStringLiteral("Tuesday,  Jan 02, 2018"), 3000);
+}
+
+void tst_Lifecycle::singleCopyLockIgnoresUserVariables()
+{
+    // One panel per account: names the user can change or unset must not make a second lock.
+    const QString lock = SystemPlatform::lockFilePath();
+    const QByteArray user = qgetenv("USER");
+    qputenv("USER", "someone-else");
+    qputenv("USERNAME", "someone-else");
+    QCOMPARE(SystemPlatform::lockFilePath(), lock);
+    qunsetenv("USER");
+    qunsetenv("USERNAME");
+    QCOMPARE(SystemPlatform::lockFilePath(), lock);
+    qputenv("USER", user);
 }
 
 QTEST_MAIN(tst_Lifecycle)

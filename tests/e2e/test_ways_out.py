@@ -44,6 +44,13 @@ class WaysOutTest(E2ETestCase):
         again = self.start_panel(panel.workdir, panel.runtime)
         again.wait_window()
 
+    def test_lost_display_still_saves(self):
+        panel = self.choose_blue_yellow()
+        self.x.stop()
+        # Qt ends the process itself, with its own status; the settings are saved on the way.
+        panel.wait_exit()
+        self.assert_scheme_saved(panel)
+
 
 class CommandLineTest(E2ETestCase):
 
