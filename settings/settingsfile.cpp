@@ -183,7 +183,7 @@ bool writeSettings(const QString &path, const QByteArray &bytes)
     }
     // A link to a regular file is written through, so the link itself stays.
     const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
+    const QString target = info.isSymbolicLink() ? info.canonicalFilePath() : path;
     const std::optional<QByteArray> old = restorableBytes(target);
     QString error;
     if (writeBytes(target, bytes, &error)) {
@@ -471,7 +471,7 @@ QByteArray defaultFileBytes()
 bool isWritablePlace(const QString &path)
 {
     const QFileInfo info(path);
-    if (info.isSymLink())
+    if (info.isSymbolicLink())
         return info.exists() && info.isFile(); // exists() and isFile() follow the link
     return !info.exists() || info.isFile();
 }
