@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         SettingsFile::ItemReader reader;
         const qsizetype step = 1 + static_cast<unsigned char>(bytes.front()) % 7;
         for (qsizetype at = 0; at < bytes.size(); at += step)
-            reader.feed(QByteArrayView(bytes).mid(at, step));
+            reader.feed(bytes.mid(at, step));
         FUZZ_CHECK(reader.finish() == SettingsFile::readItems(bytes));
     }
     return 0;
