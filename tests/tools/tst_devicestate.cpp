@@ -2,8 +2,6 @@
 
 #include <QtTest/QtTest>
 
-using namespace Protocol;
-
 // The simulated clock's state, driven by byte streams and a stepped clock.
 class tst_DeviceState : public QObject
 {
@@ -12,151 +10,63 @@ class tst_DeviceState : public QObject
 private slots:
     void shows_data();
     void shows();
+
+private:
+    enum Item { Time, Date, Scheme, Screen, Alarm, Announce, Event, Overlay };
 };
-
-namespace {
-
-QByteArray timeBytes(int hour, int minute, int second)
-{
-    return bytes(setTime(QDateTime(QDate(2018, 7, 4), QTime(hour, minute, second))));
-}
-
-const QByteArray alarm630 = bytes(*setAlarm(u"6", u"30", u"AM", 151));
-
-// Decodes `bytes` and hands every command to `state` at nowMs, as the simulator does.
-void feed(DeviceState &state, const QByteArray &bytes, qint64 nowMs)
-{
-    Decoder decoder;
-    for (const Decoder::Event &event : decoder.feed(bytes)) {
-        if (event.command)
-            state.receive(*event.command, nowMs);
-    }
-}
-
-QString shown(const DeviceState &state, const QString &what)
-{
-    if (what == "time")
-        return state.timeText() + ' ' + state.dateText();
-    if (what == "scheme")
-        return QLatin1String(DeviceState::scheme(state.schemeNumber()).name);
-    if (what == "screen")
-        return state.screenText();
-    if (what == "alarm")
-        return state.alarmText();
-    if (what == "announce")
-        return state.announceText();
-    if (what == "event")
-        return state.eventText();
-    if (what == "overlay")
-        return state.overlayText();
-    return QStringLiteral("unknown item %1").arg(what);
-}
-
-} // namespace
 
 void tst_DeviceState::shows_data()
 {
-    // Bytes received at 0 ms, the clock moved on by `waitMs`, then more bytes; what the face
-    // shows of one item.
+    // Bytes received at 0 ms, more bytes `waitMs` later; what the face then shows of one item.
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<qint64>("waitMs");
     QTest::addColumn<QByteArray>("after");
-    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("item");
     QTest::addColumn<QString>("expected");
+    const auto row = [](const char *name, const QByteArray &before, qint64 waitMs,
+                        const QByteArray &after, Item item, const char *expected) {
+        QTest::newRow(name) << before << waitMs << after << int(item) << QString(expected);
+    };
+    const auto setTo = [](const char *iso) { // "T" with the local time `iso`
+        return Protocol::bytes(
+                Protocol::setTime(QDateTime::fromString(QLatin1String(iso), Qt::ISODate)));
+    };
+    const QByteArray t = setTo("2018-07-04T15:05:32");
+    const QByteArray alarm = "A, 6, 30,1, 151, 0"; // 6:30 AM, Alarm #2
+    const QByteArray early = setTo("2018-07-04T06:29:58");
+    const QByteArray nearAlarm = early + alarm;
+    const QByteArray lateNight = setTo("2018-12-31T23:59:59");
+    const QByteArray nearHour = setTo("2018-07-04T06:59:59");
 
-    const QByteArray t = timeBytes(15, 5, 32);
-    QTest::newRow("time before T") << QByteArray() << 5000ll << QByteArray() << "time"
-                                   << "--:--:-- ";
-    QTest::newRow("time T") << t << 0ll << QByteArray() << "time"
-                            << "3:05:32 PM Wed 2018-07-04";
-    QTest::newRow("time runs on 2 s") << t << 2000ll << QByteArray() << "time"
-                                      << "3:05:34 PM Wed 2018-07-04";
-    QTest::newRow("time whole seconds only") << t << 1999ll << QByteArray() << "time"
-                                             << "3:05:33 PM Wed 2018-07-04";
-    QTest::newRow("time over midnight")
-            << bytes(setTime(QDateTime(QDate(2018, 12, 31), QTime(23, 59, 59)))) << 1000ll
-            << QByteArray() << "time"
-            << "12:00:00 AM Tue 2019-01-01";
-    QTest::newRow("time noon") << timeBytes(12, 0, 0) << 0ll << QByteArray() << "time"
-                               << "12:00:00 PM Wed 2018-07-04";
-    QTest::newRow("time impossible T kept old")
-            << t << 1000ll << QByteArray("T,13,01,18, 3, 105, 32,2,0") << "time"
-            << "3:05:33 PM Wed 2018-07-04";
-    QTest::newRow("time second T restarts") << t << 60000ll << timeBytes(6, 0, 0) << "time"
-                                            << "6:00:00 AM Wed 2018-07-04";
-
-    QTest::newRow("scheme at start") << QByteArray() << 0ll << QByteArray() << "scheme"
-                                     << "Black/Green";
-    QTest::newRow("scheme 3") << QByteArray("3") << 0ll << QByteArray() << "scheme"
-                              << "Blue/Yellow";
-    QTest::newRow("scheme last wins") << QByteArray("x32\x01") << 0ll << QByteArray("4") << "scheme"
-                                      << "Teal/Black";
-    QTest::newRow("screen 6 is 2") << QByteArray("6") << 0ll << QByteArray() << "screen"
-                                   << "Wake-up screen 2";
-    QTest::newRow("screen 7 is 3") << QByteArray("57") << 0ll << QByteArray() << "screen"
-                                   << "Wake-up screen 3";
-
-    QTest::newRow("alarm at start") << QByteArray() << 0ll << QByteArray() << "alarm"
-                                    << "Alarm not set, enabled";
-    QTest::newRow("alarm set") << alarm630 << 0ll << QByteArray() << "alarm"
-                               << "Alarm 6:30 AM, track 151 (Alarm #2), enabled";
-    QTest::newRow("alarm disabled") << alarm630 + "D" << 0ll << QByteArray() << "alarm"
-                                    << "Alarm 6:30 AM, track 151 (Alarm #2), disabled";
-    QTest::newRow("alarm no time of day")
-            << bytes(*setAlarm(u"13", u"5", u"PM", 170)) << 0ll << QByteArray() << "alarm"
-            << "Alarm 13:05 PM (not a time of day), track 170, enabled";
-
-    QTest::newRow("announce at start") << QByteArray() << 0ll << QByteArray() << "announce"
-                                       << "Hourly announcement off";
-    QTest::newRow("announce on") << QByteArray("H") << 0ll << QByteArray() << "announce"
-                                 << "Hourly announcement on";
-    QTest::newRow("announce at the hour")
-            << timeBytes(6, 59, 59) + "H" << 1000ll << QByteArray() << "event"
-            << "announce 07:00";
-    QTest::newRow("announce only when on")
-            << timeBytes(6, 59, 59) << 1000ll << QByteArray() << "event"
-            << "";
-    QTest::newRow("announce is short")
-            << timeBytes(6, 59, 59) + "H" << 1000 + DeviceState::AnnounceShowMs << QByteArray()
-            << "event"
-            << "";
-
-    QTest::newRow("play") << bytes(playTrack(152)) << 0ll << QByteArray() << "event"
-                          << "playing track 152";
-    QTest::newRow("play until stop")
-            << bytes(playTrack(152)) << 60000ll << QByteArray("S") << "event"
-            << "";
-
-    QTest::newRow("test") << QByteArray("!") << 0ll << QByteArray() << "overlay"
-                          << "TEST";
-    QTest::newRow("test 3 s") << QByteArray("!") << DeviceState::TestShowMs - 1 << QByteArray()
-                              << "overlay"
-                              << "TEST";
-    QTest::newRow("test over") << QByteArray("!") << DeviceState::TestShowMs << QByteArray()
-                               << "overlay"
-                               << "";
-
-    const QByteArray nearAlarm = timeBytes(6, 29, 58) + alarm630;
-    QTest::newRow("alarm rings") << nearAlarm << 2000ll << QByteArray() << "overlay"
-                                 << "playing track 151";
-    QTest::newRow("alarm not yet") << nearAlarm << 1999ll << QByteArray() << "overlay"
-                                   << "";
-    QTest::newRow("alarm rings until stop") << nearAlarm << 600000ll << QByteArray() << "event"
-                                            << "playing track 151";
-    QTest::newRow("alarm stopped") << nearAlarm << 2000ll << QByteArray("S") << "overlay"
-                                   << "";
-    QTest::newRow("alarm disabled stays quiet")
-            << nearAlarm + "D" << 2000ll << QByteArray() << "overlay"
-            << "";
-    QTest::newRow("alarm pm is not am")
-            << timeBytes(6, 29, 58) + bytes(*setAlarm(u"6", u"30", u"PM", 151)) << 2000ll
-            << QByteArray() << "overlay"
-            << "";
-    QTest::newRow("alarm 12 AM is midnight")
-            << bytes(setTime(QDateTime(QDate(2018, 7, 4), QTime(23, 59, 59))))
-                    + bytes(*setAlarm(u"12", u"0", u"AM", 160))
-            << 1000ll << QByteArray() << "overlay"
-            << "playing track 160";
+    row("time before T", "", 5000, "", Time, "--:--:--");
+    row("time T, 2 s on", t, 2000, "", Time, "3:05:34 PM");
+    row("time whole seconds to noon", setTo("2018-07-04T11:59:59"), 1999, "", Time, "12:00:00 PM");
+    row("time over midnight", lateNight, 1000, "", Time, "12:00:00 AM");
+    row("date over midnight", lateNight, 1000, "", Date, "Tue 2019-01-01");
+    row("time bad T kept", t, 1000, "T,13,01,18, 3, 105, 32,2,0", Time, "3:05:33 PM");
+    row("scheme last wins", "x32\x01", 0, "4", Scheme, "Teal/Black");
+    row("scheme at start", "", 0, "", Scheme, "Black/Green");
+    row("screen 7 is 3", "57", 0, "", Screen, "Wake-up screen 3");
+    row("alarm at start", "", 0, "", Alarm, "Alarm not set, enabled");
+    row("alarm disabled", alarm + "D", 0, "", Alarm,
+        "Alarm 6:30 AM, track 151 (Alarm #2), disabled");
+    row("alarm no time of day", "A, 13, 5,2, 170, 0", 0, "", Alarm,
+        "Alarm 13:05 PM (not a time of day), track 170, enabled");
+    row("announce on", "H", 0, "", Announce, "Hourly announcement on");
+    row("announce at the hour", nearHour + "H", 1000, "", Event, "announce 07:00");
+    row("announce off again", "Hh", 0, "", Announce, "Hourly announcement off");
+    row("announce only when on", nearHour, 1000, "", Event, "");
+    row("announce is short", nearHour + "H", 1000 + DeviceState::AnnounceShowMs, "", Event, "");
+    row("play", "P, 152, 0", 0, "", Event, "playing track 152");
+    row("play until stop", "P, 152, 0", 60000, "S", Event, "");
+    row("test 3 s", "!", DeviceState::TestShowMs - 1, "", Overlay, "TEST");
+    row("test over", "!", DeviceState::TestShowMs, "", Overlay, "");
+    row("alarm rings", nearAlarm, 2000, "", Overlay, "playing track 151");
+    row("alarm not yet", nearAlarm, 1999, "", Overlay, "");
+    row("alarm disabled is quiet", nearAlarm + "D", 2000, "", Overlay, "");
+    row("alarm enabled again", nearAlarm + "DE", 2000, "", Overlay, "playing track 151");
+    row("alarm PM is not AM", early + "A, 6, 30,2, 151, 0", 2000, "", Overlay, "");
+    row("alarm 12 AM", lateNight + "A, 12, 0,1, 160, 0", 1000, "", Overlay, "playing track 160");
 }
 
 void tst_DeviceState::shows()
@@ -164,16 +74,22 @@ void tst_DeviceState::shows()
     QFETCH(QByteArray, before);
     QFETCH(qint64, waitMs);
     QFETCH(QByteArray, after);
-    QFETCH(QString, what);
-    QFETCH(QString, expected);
-
-    DeviceState state;
-    // Any start value: the state only uses differences of the monotonic clock.
-    const qint64 start = 123456;
-    feed(state, before, start);
-    state.advance(start + waitMs);
-    feed(state, after, start + waitMs);
-    QCOMPARE(shown(state, what), expected);
+    QFETCH(int, item);
+    DeviceState s;
+    Protocol::Decoder decoder;   // one stream, as from one panel
+    const qint64 start = 123456; // any: the state only uses differences of the monotonic clock
+    for (const auto &[bytes, nowMs] :
+         {qMakePair(before, start), qMakePair(after, start + waitMs)}) {
+        s.advance(nowMs);
+        for (const Protocol::Decoder::Event &event : decoder.feed(bytes)) {
+            if (event.command)
+                s.receive(*event.command, nowMs);
+        }
+    }
+    const QString scheme = QLatin1String(DeviceState::scheme(s.schemeNumber()).name);
+    const QString shown[] = {s.timeText(),  s.dateText(),     scheme,        s.screenText(),
+                             s.alarmText(), s.announceText(), s.eventText(), s.overlayText()};
+    QTEST(shown[item], "expected");
 }
 
 QTEST_GUILESS_MAIN(tst_DeviceState)
