@@ -57,33 +57,18 @@ private:
     bool m_active = false;
 };
 
-// Makes a folder refuse new files while the files in it stay writable: read-only permissions
-// for a user, the immutable attribute for root, whom permissions do not stop.
-class FolderRefusingNewFiles
+// Makes a folder refuse new files, or take them again, while its files stay writable:
+// permissions for a user, the immutable attribute for root, whom permissions do not stop.
+bool refuseNewFiles(const QString &folder, bool refuse)
 {
-public:
-    explicit FolderRefusingNewFiles(const QString &folder)
-        : m_folder(folder)
-    {
-        if (geteuid() == 0)
-            m_active = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder})
-                    == 0;
-        else
-            m_active = QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    if (geteuid() == 0) {
+        const QString flag = QLatin1String(refuse ? "+i" : "-i");
+        return QProcess::execute(QStringLiteral("chattr"), {flag, folder}) == 0;
     }
-    ~FolderRefusingNewFiles()
-    {
-        if (geteuid() == 0)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_folder});
-        else
-            QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    bool isActive() const { return m_active; }
-
-private:
-    QString m_folder;
-    bool m_active = false;
-};
+    return QFile::setPermissions(folder,
+                                 QFile::ReadOwner | QFile::ExeOwner
+                                         | (refuse ? QFile::Permissions() : QFile::WriteOwner));
+}
 #endif
 
 } // namespace
@@ -302,12 +287,11 @@ void TestSettingsLoad::folderRefusingNewFilesSavesInPlace()
     QVERIFY(writeFile(m_path, DefaultBytes));
     SetupData record = load(m_path).record;
     record.WakeUpScreens = SettingValue::fromText("6");
-    {
-        FolderRefusingNewFiles guard(m_dir->path());
-        if (!guard.isActive())
-            QSKIP("cannot make the folder refuse new files here");
-        QVERIFY(save(m_path, record));
-    }
+    if (!refuseNewFiles(m_dir->path(), true))
+        QSKIP("cannot make the folder refuse new files here");
+    const bool saved = save(m_path, record);
+    refuseNewFiles(m_dir->path(), false);
+    QVERIFY(saved);
     QCOMPARE(contentOf(m_path), serialize(record));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);
 #else
