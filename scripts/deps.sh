@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
     fonts-crosextra-carlito fonts-liberation2
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev valgrind
     xvfb xdotool openbox x11-utils imagemagick xdg-utils
     dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
     dpkg-dev file desktop-file-utils appstream python3

@@ -37,8 +37,8 @@ const char optionArrayPrefix[] = "Option1(";
 // every installed image-format plugin to ask whether it reads a bitmap, which Qt reads itself.
 QPixmap pictureFrom(const char *path)
 {
-    const QString file = QString::fromLatin1(path);
-    QImageReader reader(file, QFileInfo(file).suffix().toLatin1());
+    const QString name = QString::fromLatin1(path);
+    QImageReader reader(name, QFileInfo(name).suffix().toLatin1());
     reader.setAutoDetectImageFormat(false);
     return QPixmap::fromImage(reader.read());
 }
@@ -307,7 +307,11 @@ Form::Form(QWidget *window)
                            | Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(pixelsFromTwips(windowWidthTwips), pixelsFromTwips(windowHeightTwips));
     window->setFont(fontFrom(windowFontSpec()));
-    QApplication::setFont(window->font()); // EXPERIMENT
+    // A text box lays its text out in the application font before it takes its own. While the
+    // controls are built that is the window's font, so that no font the window never shows is
+    // loaded for it; other windows, such as a message box, keep the desktop's font.
+    const QFont desktopFont = QApplication::font();
+    QApplication::setFont(window->font());
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, systemColour(SystemColour::MenuBackground, palette));
     window->setPalette(palette);
@@ -379,4 +383,6 @@ Form::Form(QWidget *window)
     // happens to follow the window in the focus chain.
     if (!tabOrder.empty())
         tabOrder.front().second->setFocus();
+
+    QApplication::setFont(desktopFont);
 }
