@@ -19,8 +19,8 @@
 #include <vector>
 
 #ifdef Q_OS_LINUX
-#    include <netinet/in.h>
 #    include <linux/tcp.h>
+#    include <netinet/in.h>
 #    include <sys/socket.h>
 #endif
 

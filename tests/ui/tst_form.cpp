@@ -469,8 +469,8 @@ void tst_Form::lampAfterConnectRuns_data()
     QTest::newRow("second fails") << QList<bool>{true, false} << QList<int>{65280, 255};
     QTest::newRow("first fails") << QList<bool>{false, true} << QList<int>{255, 65280};
     QTest::newRow("no device") << QList<bool>{false, false} << QList<int>{255, 255};
-    QTest::newRow("third success") << QList<bool>{true, true, true}
-                                   << QList<int>{65280, 65535, 65280};
+    QTest::newRow("third success")
+            << QList<bool>{true, true, true} << QList<int>{65280, 65535, 65280};
 }
 
 void tst_Form::lampAfterConnectRuns()

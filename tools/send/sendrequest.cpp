@@ -8,7 +8,6 @@
 #include <QtCore/QDir>
 #include <QtNetwork/QHostAddress>
 
-
 namespace Send {
 
 namespace {
