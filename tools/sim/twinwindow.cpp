@@ -16,15 +16,15 @@ const char *const previewControls[DeviceState::ScreenCount] = {"Image4", "Image3
 
 const ControlSpec &previewSpec(int screen)
 {
-    const ControlSpec *spec = findControlSpec(previewControls[screen - 1]);
-    Q_ASSERT(spec);
-    return *spec;
+    const ControlSpec *entry = findControlSpec(previewControls[screen - 1]);
+    Q_ASSERT(entry);
+    return *entry;
 }
 
 QSize previewSize()
 {
-    const ControlSpec &spec = previewSpec(1);
-    return {pixelsFromTwips(spec.width), pixelsFromTwips(spec.height)};
+    const ControlSpec &entry = previewSpec(1);
+    return {pixelsFromTwips(entry.width), pixelsFromTwips(entry.height)};
 }
 
 QFont pixelFont(int pixelSize, bool bold)
@@ -39,12 +39,12 @@ QFont pixelFont(int pixelSize, bool bold)
 // coloured caption, scaled by `scale` from the panel's preview size.
 QWidget *screenWidget(int screen, const QSize &size, double scale, bool keepAspect)
 {
-    const ControlSpec &spec = previewSpec(screen);
+    const ControlSpec &entry = previewSpec(screen);
     auto *label = new QLabel;
-    label->setAccessibleName(QString::fromLatin1(spec.accessibleName));
+    label->setAccessibleName(QString::fromLatin1(entry.accessibleName));
     label->setAlignment(Qt::AlignCenter);
-    if (spec.picture) {
-        const QPixmap picture(QString::fromLatin1(spec.picture));
+    if (entry.picture) {
+        const QPixmap picture(QString::fromLatin1(entry.picture));
         if (keepAspect) {
             label->setPixmap(picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         } else {
@@ -54,15 +54,15 @@ QWidget *screenWidget(int screen, const QSize &size, double scale, bool keepAspe
         }
         return label;
     }
-    label->setText(QString::fromLatin1(spec.caption));
+    label->setText(QString::fromLatin1(entry.caption));
     label->setWordWrap(true);
-    QFont font(QString::fromLatin1(spec.font.family));
-    font.setPointSizeF(spec.font.pointSize * scale);
-    font.setBold(spec.font.bold);
+    QFont font(QString::fromLatin1(entry.font.family));
+    font.setPointSizeF(entry.font.pointSize * scale);
+    font.setBold(entry.font.bold);
     label->setFont(font);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, colourFromBgr(spec.backColour.value));
-    palette.setColor(QPalette::WindowText, colourFromBgr(spec.foreColour.value));
+    palette.setColor(QPalette::Window, colourFromBgr(entry.backColour.value));
+    palette.setColor(QPalette::WindowText, colourFromBgr(entry.foreColour.value));
     label->setPalette(palette);
     label->setAutoFillBackground(true);
     return label;
