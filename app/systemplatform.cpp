@@ -170,6 +170,11 @@ ShutdownWatch::~ShutdownWatch()
 {
     if (m_windowFilter)
         QCoreApplication::instance()->removeNativeEventFilter(m_windowFilter.get());
+#ifdef Q_OS_UNIX
+    // Past this point no event loop reads the pipe: a signal ends the process at once again.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+        std::signal(signal, SIG_DFL);
+#endif
 }
 
 void ShutdownWatch::watchWindow(QWidget *window)
