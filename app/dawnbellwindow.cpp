@@ -168,10 +168,10 @@ void DawnbellWindow::Image1_Click()
     m_platform.openUrl(QUrl(MakerWebSite));
 }
 
-void DawnbellWindow::Form_Terminate()
+bool DawnbellWindow::beginShutdown()
 {
     if (m_shuttingDown)
-        return;
+        return false;
     m_shuttingDown = true;
     m_timer.stop();
     try {
@@ -179,6 +179,13 @@ void DawnbellWindow::Form_Terminate()
     } catch (...) {
         // The program ends whatever happened to the file; the old one is still whole.
     }
+    return true;
+}
+
+void DawnbellWindow::Form_Terminate()
+{
+    if (!beginShutdown())
+        return;
     m_link.socket().close();
     close();
     m_platform.endProcess();
@@ -192,15 +199,8 @@ void DawnbellWindow::endOnRequest(const QString &why)
 
 void DawnbellWindow::saveBeforeAbruptEnd()
 {
-    if (m_shuttingDown)
-        return;
-    m_shuttingDown = true;
-    qCInfo(lcApp) << "ending without the event loop; saving the settings";
-    try {
-        SaveSettings();
-    } catch (...) {
-        // The process is ending anyway; the old file is still whole.
-    }
+    if (beginShutdown())
+        qCInfo(lcApp) << "ended without the event loop; settings saved on the way out";
 }
 
 void DawnbellWindow::closeEvent(QCloseEvent *event)

@@ -54,6 +54,9 @@ protected:
 
 private:
     void startUp();
+    // The first step of every way out, taken once: stops the clock and saves the settings.
+    // False when a way out has already taken it.
+    bool beginShutdown();
     void applyEndpoint();
     static PanelControls panelControls(const Form &form);
 

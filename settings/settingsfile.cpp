@@ -222,9 +222,7 @@ void ItemReader::take(char byte)
                 m_state = State::Start;
             return;
         }
-        m_state = State::Start;
-        for (int i = 0; i < m_bomBytes; ++i)
-            take(Bom[i]);
+        leaveBom();
         take(byte);
         return;
     case State::Start:
@@ -233,7 +231,7 @@ void ItemReader::take(char byte)
     case State::Quoted:
         if (byte == '"')
             m_state = State::AfterQuote;
-        else if (byte == '\r' || byte == '\n')
+        else if (isLineEnd(QLatin1Char(byte)))
             endItem(byte);
         else
             append(QLatin1Char(byte));
@@ -257,6 +255,14 @@ void ItemReader::take(char byte)
         }
         return;
     }
+}
+
+void ItemReader::leaveBom()
+{
+    // The bytes matched so far were the start of the first item after all.
+    m_state = State::Start;
+    for (int i = 0; i < m_bomBytes; ++i)
+        take(Bom[i]);
 }
 
 void ItemReader::startItem(char byte)
@@ -308,11 +314,8 @@ void ItemReader::emitItem()
 
 std::optional<QList<SettingValue>> ItemReader::finish()
 {
-    if (m_state == State::Bom) {
-        m_state = State::Start;
-        for (int i = 0; i < m_bomBytes && !isDone(); ++i)
-            take(Bom[i]);
-    }
+    if (m_state == State::Bom)
+        leaveBom();
     // The last item runs into the end of the file; after a line end nothing more follows.
     if (!isDone() && (m_state != State::Start || m_afterComma || m_itemBegun))
         emitItem();

@@ -45,6 +45,7 @@ private:
     enum class State { Bom, Start, Quoted, AfterQuote, Unquoted };
 
     void take(char byte);
+    void leaveBom();
     void startItem(char byte);
     void endItem(char separator);
     void append(QChar c);
