@@ -2,14 +2,14 @@
 
 #include "applog.h"
 #include "clockformat.h"
-#include "device/deviceconstants.h"
-#include "link/commands.h"
-#include "link/linksocket.h"
-#include "panel/platform.h"
-#include "settings/settingsfile.h"
-#include "ui/colours.h"
-#include "ui/lampshape.h"
-#include "ui/picturebox.h"
+#include "colours.h"
+#include "commands.h"
+#include "deviceconstants.h"
+#include "lampshape.h"
+#include "linksocket.h"
+#include "picturebox.h"
+#include "platform.h"
+#include "settingsfile.h"
 
 #include <QtGui/QCloseEvent>
 #include <QtWidgets/QCheckBox>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "link/devicelink.h"
-#include "panel/controlpanel.h"
-#include "settings/setupdata.h"
-#include "ui/form.h"
+#include "controlpanel.h"
+#include "devicelink.h"
+#include "form.h"
+#include "setupdata.h"
 
 #include <QtCore/QTimer>
 #include <QtWidgets/QWidget>

@@ -1,9 +1,9 @@
 #include "applog.h"
 #include "commandline.h"
 #include "dawnbellwindow.h"
-#include "link/tcplinksocket.h"
-#include "settings/settingsfile.h"
+#include "settingsfile.h"
 #include "systemplatform.h"
+#include "tcplinksocket.h"
 #include "version.h"
 
 #include <QtCore/QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panel/platform.h"
+#include "platform.h"
 
 #include <QtCore/QLockFile>
 #include <QtCore/QObject>

@@ -1,9 +1,9 @@
 // Prints figures for the device link: processor time of the connection wait, latency of a
 // command to a loopback listener, and TCP segments per command.
 
-#include "link/devicelink.h"
-#include "link/linkstate.h"
-#include "link/tcplinksocket.h"
+#include "devicelink.h"
+#include "linkstate.h"
+#include "tcplinksocket.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>

@@ -2,7 +2,7 @@
 
 #include "linksocket.h"
 
-#include "device/deviceconstants.h"
+#include "deviceconstants.h"
 
 #include <QtNetwork/QTcpSocket>
 

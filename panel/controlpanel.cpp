@@ -1,11 +1,11 @@
-#include "panel/controlpanel.h"
+#include "controlpanel.h"
 
-#include "device/deviceconstants.h"
-#include "link/commands.h"
-#include "link/devicelink.h"
-#include "panel/platform.h"
-#include "settings/settingsfile.h"
-#include "settings/setupdata.h"
+#include "commands.h"
+#include "deviceconstants.h"
+#include "devicelink.h"
+#include "platform.h"
+#include "settingsfile.h"
+#include "setupdata.h"
 
 #include <QtGui/QColor>
 #include <QtGui/QPalette>

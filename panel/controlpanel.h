@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panel/panelcontrols.h"
+#include "panelcontrols.h"
 
 #include <QtCore/QObject>
 

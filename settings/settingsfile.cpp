@@ -2,7 +2,7 @@
 
 #include "settingslog.h"
 
-#include "device/deviceconstants.h"
+#include "deviceconstants.h"
 
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>

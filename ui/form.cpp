@@ -1,11 +1,11 @@
-#include "ui/form.h"
+#include "form.h"
 
-#include "ui/colours.h"
-#include "ui/groupframe.h"
-#include "ui/lampshape.h"
-#include "ui/layout.h"
-#include "ui/picturebox.h"
-#include "ui/typedlengthvalidator.h"
+#include "colours.h"
+#include "groupframe.h"
+#include "lampshape.h"
+#include "layout.h"
+#include "picturebox.h"
+#include "typedlengthvalidator.h"
 
 #include <QtCore/QFileInfo>
 #include <QtGui/QFontMetrics>

@@ -1,4 +1,4 @@
-#include "ui/groupframe.h"
+#include "groupframe.h"
 
 #include <QtGui/QPainter>
 #include <QtWidgets/QStyle>

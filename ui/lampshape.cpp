@@ -1,6 +1,6 @@
-#include "ui/lampshape.h"
+#include "lampshape.h"
 
-#include "ui/colours.h"
+#include "colours.h"
 
 #include <QtGui/QPainter>
 

@@ -1,6 +1,6 @@
-#include "ui/layout.h"
+#include "layout.h"
 
-#include "device/deviceconstants.h"
+#include "deviceconstants.h"
 
 #include <cstring>
 

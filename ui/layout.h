@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/colours.h"
+#include "colours.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "ui/picturebox.h"
+#include "picturebox.h"
 
 #include <QtGui/QMouseEvent>
 

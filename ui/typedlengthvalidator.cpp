@@ -1,4 +1,4 @@
-#include "ui/typedlengthvalidator.h"
+#include "typedlengthvalidator.h"
 
 #include <QtWidgets/QLineEdit>
 

@@ -1,12 +1,12 @@
-#include "app/dawnbellwindow.h"
-#include "app/systemplatform.h"
-#include "link/linkstate.h"
-#include "settings/settingsfile.h"
-#include "tests/common/fakelinksocket.h"
-#include "tests/common/fakeplatform.h"
-#include "ui/colours.h"
-#include "ui/lampshape.h"
-#include "ui/picturebox.h"
+#include "colours.h"
+#include "common/fakelinksocket.h"
+#include "common/fakeplatform.h"
+#include "dawnbellwindow.h"
+#include "lampshape.h"
+#include "linkstate.h"
+#include "picturebox.h"
+#include "settingsfile.h"
+#include "systemplatform.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>

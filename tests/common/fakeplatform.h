@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panel/platform.h"
+#include "platform.h"
 
 #include <QtCore/QList>
 #include <QtCore/QPair>

@@ -6,7 +6,7 @@
 //   savestress save <file> A|B  one save; exit status 0 when it succeeded, 1 when it failed
 //   savestress check <file>     prints "A" or "B" when the file is exactly that record, else "BAD"
 
-#include "settings/settingsfile.h"
+#include "settingsfile.h"
 
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QFile>

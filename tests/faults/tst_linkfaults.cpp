@@ -1,6 +1,6 @@
-#include "link/devicelink.h"
-#include "link/linkstate.h"
-#include "link/tcplinksocket.h"
+#include "devicelink.h"
+#include "linkstate.h"
+#include "tcplinksocket.h"
 
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QTimer>

@@ -1,8 +1,8 @@
 // Feeds an arbitrary byte stream to the command decoder, once whole and once in pieces, and
 // checks that the split makes no difference and that every byte is accounted for.
 
-#include "link/commands.h"
-#include "tests/fuzz/fuzzcheck.h"
+#include "commands.h"
+#include "fuzz/fuzzcheck.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the settings reader and checks that whatever loads also saves and
 // loads back unchanged.
 
-#include "settings/settingsfile.h"
-#include "tests/fuzz/fuzzcheck.h"
+#include "fuzz/fuzzcheck.h"
+#include "settingsfile.h"
 
 #include <array>
 #include <cstdint>

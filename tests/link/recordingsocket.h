@@ -1,8 +1,8 @@
 #pragma once
 
-#include "device/deviceconstants.h"
-#include "link/linksocket.h"
-#include "link/linkstate.h"
+#include "deviceconstants.h"
+#include "linksocket.h"
+#include "linkstate.h"
 
 #include <QtCore/QList>
 

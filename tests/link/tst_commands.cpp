@@ -1,4 +1,4 @@
-#include "link/commands.h"
+#include "commands.h"
 
 #include <QtTest/QtTest>
 

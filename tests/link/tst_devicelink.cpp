@@ -1,7 +1,7 @@
 #include "recordingsocket.h"
 
-#include "link/devicelink.h"
-#include "link/tcplinksocket.h"
+#include "devicelink.h"
+#include "tcplinksocket.h"
 
 #include <QtCore/QLoggingCategory>
 #include <QtCore/QScopeGuard>

@@ -1,5 +1,5 @@
-#include "link/linkstate.h"
-#include "link/tcplinksocket.h"
+#include "linkstate.h"
+#include "tcplinksocket.h"
 
 #include <QtNetwork/QTcpServer>
 #include <QtTest/QtTest>

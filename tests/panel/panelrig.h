@@ -1,11 +1,11 @@
 #pragma once
 
-#include "link/devicelink.h"
-#include "link/linkstate.h"
-#include "panel/controlpanel.h"
-#include "settings/setupdata.h"
-#include "tests/common/fakelinksocket.h"
-#include "tests/common/fakeplatform.h"
+#include "common/fakelinksocket.h"
+#include "common/fakeplatform.h"
+#include "controlpanel.h"
+#include "devicelink.h"
+#include "linkstate.h"
+#include "setupdata.h"
 
 #include <QtTest/QTest>
 #include <QtWidgets/QCheckBox>

@@ -1,6 +1,6 @@
 #include "panelrig.h"
 
-#include "link/tcplinksocket.h"
+#include "tcplinksocket.h"
 
 #include <QtNetwork/QTcpServer>
 #include <QtNetwork/QTcpSocket>

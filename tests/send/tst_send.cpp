@@ -1,5 +1,5 @@
-#include "settings/settingsfile.h"
-#include "tools/send/sendrequest.h"
+#include "sendrequest.h"
+#include "settingsfile.h"
 
 #include <QtNetwork/QTcpServer>
 #include <QtNetwork/QTcpSocket>

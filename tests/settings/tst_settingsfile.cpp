@@ -1,5 +1,5 @@
 #include "defaultbytes.h"
-#include "settings/settingsfile.h"
+#include "settingsfile.h"
 
 #include <QtTest/QtTest>
 

@@ -1,4 +1,4 @@
-#include "tools/sim/devicestate.h"
+#include "devicestate.h"
 
 #include <QtTest/QtTest>
 

@@ -1,8 +1,8 @@
-#include "tools/sim/simulator.h"
+#include "simulator.h"
 
-#include "link/devicelink.h"
-#include "link/linkstate.h"
-#include "link/tcplinksocket.h"
+#include "devicelink.h"
+#include "linkstate.h"
+#include "tcplinksocket.h"
 
 #include <QtNetwork/QTcpSocket>
 #include <QtTest/QtTest>

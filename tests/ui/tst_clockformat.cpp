@@ -1,4 +1,4 @@
-#include "app/clockformat.h"
+#include "clockformat.h"
 
 #include <QtTest/QtTest>
 

@@ -1,8 +1,8 @@
-#include "ui/colours.h"
-#include "ui/form.h"
-#include "ui/lampshape.h"
-#include "ui/layout.h"
-#include "ui/picturebox.h"
+#include "colours.h"
+#include "form.h"
+#include "lampshape.h"
+#include "layout.h"
+#include "picturebox.h"
 
 #include <QtGui/QFontDatabase>
 #include <QtTest/QtTest>

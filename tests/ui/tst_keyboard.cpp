@@ -1,6 +1,6 @@
-#include "app/dawnbellwindow.h"
-#include "tests/common/fakelinksocket.h"
-#include "tests/common/fakeplatform.h"
+#include "common/fakelinksocket.h"
+#include "common/fakeplatform.h"
+#include "dawnbellwindow.h"
 
 #include <QtGui/QClipboard>
 #include <QtTest/QtTest>

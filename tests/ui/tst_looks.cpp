@@ -1,7 +1,7 @@
-#include "app/clockformat.h"
-#include "ui/form.h"
-#include "ui/groupframe.h"
-#include "ui/layout.h"
+#include "clockformat.h"
+#include "form.h"
+#include "groupframe.h"
+#include "layout.h"
 
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>

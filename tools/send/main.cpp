@@ -1,8 +1,8 @@
 #include "commandsender.h"
 #include "sendrequest.h"
 
-#include "device/deviceconstants.h"
-#include "settings/settingsfile.h"
+#include "deviceconstants.h"
+#include "settingsfile.h"
 #include "version.h"
 
 #include <QtCore/QCommandLineParser>

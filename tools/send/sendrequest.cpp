@@ -1,9 +1,9 @@
 #include "sendrequest.h"
 
-#include "device/deviceconstants.h"
-#include "link/commands.h"
-#include "settings/settingsfile.h"
-#include "settings/setupdata.h"
+#include "commands.h"
+#include "deviceconstants.h"
+#include "settingsfile.h"
+#include "setupdata.h"
 
 #include <QtCore/QDir>
 #include <QtNetwork/QHostAddress>

@@ -1,6 +1,6 @@
 #include "devicestate.h"
 
-#include "device/deviceconstants.h"
+#include "deviceconstants.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/commands.h"
+#include "commands.h"
 
 #include <QtCore/QDateTime>
 #include <QtCore/QString>

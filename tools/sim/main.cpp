@@ -2,7 +2,7 @@
 #include "twinwindow.h"
 #include "version.h"
 
-#include "device/deviceconstants.h"
+#include "deviceconstants.h"
 
 #include <QtCore/QCommandLineParser>
 #include <QtCore/QCoreApplication>

@@ -1,9 +1,9 @@
 #include "twinwindow.h"
 
+#include "colours.h"
+#include "form.h"
+#include "layout.h"
 #include "simulator.h"
-#include "ui/colours.h"
-#include "ui/form.h"
-#include "ui/layout.h"
 
 #include <QtGui/QPixmap>
 #include <QtWidgets/QLabel>
