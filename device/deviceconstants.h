@@ -24,7 +24,26 @@ inline constexpr quint16 DefaultPort = Detail::decimal(DefaultPortText);
 // the command takes to reach the device and be taken in.
 inline constexpr int TimeLeadSeconds = 2;
 
-// The alarm buttons "Alarm #1" to "Alarm #16" play tracks TrackOffset + 1 to TrackOffset + 16.
+// The alarm buttons "Alarm #1" to "Alarm #16" play tracks TrackOffset + 1 to
+// TrackOffset + TrackCount.
+inline constexpr int TrackCount = 16;
 inline constexpr int TrackOffset = 149;
+inline constexpr int FirstTrack = TrackOffset + 1;
+inline constexpr int LastTrack = TrackOffset + TrackCount;
+
+// The colour schemes 1 to SchemeCount, by the names the panel and the clock show them under;
+// scheme n is SchemeNames[n - 1] and is chosen by the command byte '0' + n.
+inline constexpr int SchemeCount = 4;
+inline constexpr const char *SchemeNames[SchemeCount]
+        = {"Black/Green", "Black/Red", "Blue/Yellow", "Teal/Black"};
+
+// The wake-up screens 1 to ScreenCount are chosen by the codes FirstScreenCode and up, which
+// are also their command bytes ('5' to '7') and the values the settings file keeps.
+inline constexpr int ScreenCount = 3;
+inline constexpr int FirstScreenCode = 5;
+inline constexpr int LastScreenCode = FirstScreenCode + ScreenCount - 1;
+
+// How long a connection attempt to the module may take before it counts as failed.
+inline constexpr int ConnectWaitMs = 2000;
 
 } // namespace Device

@@ -206,30 +206,6 @@ QByteArray blankSigned(qint64 value)
             + QByteArray::number(magnitude);
 }
 
-std::optional<qint64> wholeNumber(QStringView text)
-{
-    const QStringView number = text.trimmed();
-    qsizetype pos = 0;
-    bool negative = false;
-    if (pos < number.size() && (number[pos] == u'+' || number[pos] == u'-'))
-        negative = number[pos++] == u'-';
-    if (pos == number.size())
-        return std::nullopt;
-    qint64 value = 0;
-    int significant = 0;
-    for (; pos < number.size(); ++pos) {
-        const char16_t c = number[pos].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        if (value == 0 && c == u'0')
-            continue;
-        if (++significant > MaxNumberDigits)
-            return std::nullopt;
-        value = value * 10 + (c - u'0');
-    }
-    return negative ? -value : value;
-}
-
 Pieces setTime(const QDateTime &time)
 {
     const QDate date = time.date();
@@ -271,7 +247,7 @@ std::optional<Pieces> setAlarm(QStringView hour, QStringView minute, QStringView
                   comma(),
                   blankSigned(*minuteValue),
                   comma(),
-                  flag(amPm == u"AM" || amPm == u"am"),
+                  flag(Device::isMorning(amPm)),
                   comma(),
                   blankSigned(track),
                   comma(),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devicetext.h"
+
 #include <QtCore/QByteArray>
 #include <QtCore/QDateTime>
 #include <QtCore/QList>
@@ -16,16 +18,13 @@ using Pieces = QList<QByteArray>;
 
 // Widest number a field carries. Entry texts with more digits are not encodable, and the
 // decoder rejects longer digit runs, so a stream of digits cannot grow its buffer.
-inline constexpr int MaxNumberDigits = 18;
+using Device::MaxNumberDigits;
 // Longest command on the wire: "T" with three numbers of MaxNumberDigits digits.
 inline constexpr int MaxCommandBytes = 2 + 3 * 3 + 3 * (MaxNumberDigits + 2) + 2 + 1;
 
 // " 5", " 0", "-3": decimal, one blank before a value that is not negative.
 QByteArray blankSigned(qint64 value);
-// An entry text read as a whole number: blanks around it ignored, an optional sign, leading
-// zeros allowed. Anything else (letters, fractions, exponents, "0x", only blanks) is nothing,
-// and so is a number of more than MaxNumberDigits significant digits.
-std::optional<qint64> wholeNumber(QStringView text);
+using Device::wholeNumber;
 
 // "T": the device's clock set to `time` (the caller adds any lead it wants). 17 pieces.
 Pieces setTime(const QDateTime &time);
