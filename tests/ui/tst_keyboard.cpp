@@ -1,6 +1,7 @@
 #include "common/fakelinksocket.h"
 #include "common/fakeplatform.h"
 #include "dawnbellwindow.h"
+#include "layout.h"
 
 #include <QtGui/QClipboard>
 #include <QtTest/QtTest>
@@ -8,13 +9,17 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QRadioButton>
 
-// The keyboard on the real window with the link connected: Tab into the alarm track group, the
-// arrow keys in it, Enter on a command button and a paste into an alarm box.
+#include <algorithm>
+
+// The keyboard on the real window with the link connected: Tab through the whole window, Tab
+// into the alarm track group and the arrow keys in it, Enter on a command button and a paste into
+// an alarm box.
 class tst_Keyboard : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void tabWalksTheTableOrder();
     void tabAndArrowsFollowTheSelection();
     void enterClicksFocusedButton();
     void pasteKeepsWhatFits();
@@ -35,6 +40,36 @@ void tst_Keyboard::initTestCase()
     m_window.show();
     QApplication::setActiveWindow(&m_window);
     QVERIFY(QTest::qWaitForWindowActive(&m_window));
+}
+
+void tst_Keyboard::tabWalksTheTableOrder()
+{
+    // The stops Tab should visit: every enabled control that takes focus, by tab index, with the
+    // alarm track group as one stop at its selected member.
+    std::vector<const ControlSpec *> stops;
+    for (const ControlSpec &entry : dawnbellLayout()) {
+        const QWidget *widget = control(entry.name);
+        const auto *option = qobject_cast<const QRadioButton *>(widget);
+        const bool takesFocus = entry.kind == ControlKind::CommandButton
+                || entry.kind == ControlKind::TextBox || entry.kind == ControlKind::CheckBox
+                || (option && option->isChecked());
+        if (takesFocus && widget->isEnabled())
+            stops.push_back(&entry);
+    }
+    std::sort(stops.begin(), stops.end(),
+              [](const ControlSpec *a, const ControlSpec *b) { return a->tabIndex < b->tabIndex; });
+
+    QStringList expected;
+    for (const ControlSpec *entry : stops)
+        expected << QString::fromLatin1(entry->name);
+    expected << expected.first(); // and round to the start
+    QStringList walked{expected.first()};
+    control(stops.front()->name)->setFocus();
+    while (walked.size() < expected.size()) {
+        press(Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(walked, expected);
 }
 
 void tst_Keyboard::tabAndArrowsFollowTheSelection()
