@@ -29,6 +29,8 @@ private slots:
 
     void startUpConnectsTwiceOnTheSavedEndpoint();
     void startUpWithoutDeviceLeavesLampRed();
+    void settingsAreReadOnlyAfterFirstConnectionEnds();
+    void endDuringFirstWaitLeavesFileUntouched();
     void portThatIsNoPortStopsBeforeSecondConnection_data();
     void portThatIsNoPortStopsBeforeSecondConnection();
     void missingFileIsReplacedByDefaults();
@@ -130,6 +132,42 @@ void tst_Lifecycle::startUpWithoutDeviceLeavesLampRed()
     QVERIFY(elapsed.elapsed() >= 2 * DeviceLink::ConnectWaitMs - 100);
     QCOMPARE(m_socket->connectCalls, 2);
     QCOMPARE(control<LampShape>("Shape1")->fillColour(), LampColour::Red);
+}
+
+void tst_Lifecycle::settingsAreReadOnlyAfterFirstConnectionEnds()
+{
+    // The file appears while the first attempt waits; only a load after that wait sees it.
+    m_socket->connectSucceeds = false;
+    makeWindow();
+    QTimer::singleShot(0, this, [this] {
+        writeSettings("\"6001\"");
+        m_socket->connectSucceeds = true;
+        m_socket->setState(LinkState::Connected);
+    });
+
+    QVERIFY(m_window->Form_Load());
+
+    QCOMPARE(m_socket->endpoints,
+             QStringList({QStringLiteral("127.0.0.1:5000"), QStringLiteral("127.0.0.1:6001")}));
+}
+
+void tst_Lifecycle::endDuringFirstWaitLeavesFileUntouched()
+{
+    // A file the loader would replace by the defaults shows any load or save.
+    const QByteArray unreadable("not a settings file\r\n");
+    QFile file(settingsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(unreadable);
+    file.close();
+    m_socket->connectSucceeds = false;
+    makeWindow();
+    QTimer::singleShot(0, this, [this] { m_window->endOnRequest(QStringLiteral("test")); });
+
+    QVERIFY(!m_window->Form_Load());
+
+    QCOMPARE(m_platform->endProcessCalls, 1);
+    QCOMPARE(m_socket->connectCalls, 1);
+    QCOMPARE(settingsBytes(), unreadable);
 }
 
 void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection_data()
