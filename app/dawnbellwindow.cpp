@@ -38,16 +38,16 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     socket.setRemotePort(Device::DefaultPort);
 
     if (auto *lamp = m_form.find<LampShape>(QStringLiteral("Shape1"))) {
-        connect(&m_link, &DeviceLink::connectDeviceEnded, lamp, [lamp](bool connected) {
+        connect(&m_link, &DeviceLink::connectionWaitEnded, lamp, [lamp](bool connected) {
             lamp->setFillColour(LampColour::afterConnectRun(lamp->fillColour(), connected));
         });
     }
     if (auto *logo = m_form.find<PictureBox>(QStringLiteral("Image1")))
-        connect(logo, &PictureBox::clicked, this, &DawnbellWindow::Image1_Click);
+        connect(logo, &PictureBox::clicked, this, &DawnbellWindow::openMakerWebSite);
     connect(m_controls.CMD_SaveExit, &QPushButton::clicked, this,
-            &DawnbellWindow::CMD_SaveExit_Click);
+            &DawnbellWindow::onSaveAndExitClicked);
 
-    connect(&m_timer, &QTimer::timeout, this, &DawnbellWindow::Timer1_Timer);
+    connect(&m_timer, &QTimer::timeout, this, &DawnbellWindow::showClock);
     m_timer.start(ClockTickMs);
 }
 
@@ -83,52 +83,62 @@ PanelControls DawnbellWindow::panelControls(const Form &form)
     return c;
 }
 
-bool DawnbellWindow::Form_Load()
+bool DawnbellWindow::start()
 {
     if (!m_platform.claimSingleCopy()) {
         m_platform.showMessage(Title, AlreadyRunningText);
         // The record was never loaded, so the shutdown below writes nothing.
-        Form_Terminate();
+        shutDown();
         return false;
     }
-    try {
-        startUp();
-    } catch (...) {
-        // Start-up ends silently at its first error; the window opens as far as it got.
-        qCInfo(lcApp) << "start-up ended early";
-    }
-    return !m_shuttingDown;
+    showClock();
+    connectThen(&DawnbellWindow::loadAndReconnect);
+    return true;
 }
 
-void DawnbellWindow::startUp()
+// Each step returns to the event loop while the link waits, so a request to end the panel
+// is served at once and the wait costs no processor time.
+void DawnbellWindow::connectThen(void (DawnbellWindow::*nextStep)())
 {
-    Timer1_Timer();
-    m_link.ConnectDevice();
+    connect(&m_link, &DeviceLink::connectionWaitEnded, this, nextStep, Qt::SingleShotConnection);
+    m_link.connectToDevice();
+}
+
+void DawnbellWindow::loadAndReconnect()
+{
     if (m_shuttingDown)
         return; // told to end during the wait, before anything was loaded
-    LoadSettings();
+    loadSettings();
     m_link.socket().close();
-    applyEndpoint();
+    if (applyEndpoint())
+        connectThen(&DawnbellWindow::finishStartUp);
+    else
+        finishStartUp();
 }
 
-void DawnbellWindow::applyEndpoint()
+void DawnbellWindow::finishStartUp()
+{
+    if (!m_shuttingDown)
+        emit startUpEnded();
+}
+
+bool DawnbellWindow::applyEndpoint()
 {
     const std::optional<quint16> port = SettingsFile::portOf(m_setupData.RemotePort);
     if (!port) {
-        // The link stays closed on the design-time port until a command reconnects.
+        // The link stays closed on the built-in port until a command reconnects.
         qCInfo(lcApp) << "the saved port is no port:" << m_setupData.RemotePort.toText();
-        return;
+        return false;
     }
     m_link.socket().setRemotePort(*port);
     // The saved host is applied too, so that the host box is more than decoration.
     const QString host = m_setupData.RemoteHost.toText().trimmed();
     if (!host.isEmpty())
         m_link.socket().setRemoteHost(host);
-    m_link.socket().close();
-    m_link.ConnectDevice();
+    return true;
 }
 
-void DawnbellWindow::Timer1_Timer()
+void DawnbellWindow::showClock()
 {
     const QDateTime now = m_platform.now();
     const QLocale locale = QLocale::system();
@@ -136,14 +146,14 @@ void DawnbellWindow::Timer1_Timer()
     m_timeLabel->setText(timeCaption(now.time(), locale));
 }
 
-void DawnbellWindow::LoadSettings()
+void DawnbellWindow::loadSettings()
 {
     m_setupData = SettingsFile::load(m_settingsPath).record;
     m_settingsLoaded = true;
     m_panel.showSettings();
 }
 
-void DawnbellWindow::SaveSettings()
+void DawnbellWindow::saveSettings()
 {
     // A record that was never loaded holds nothing worth keeping; writing it would wipe the
     // user's file.
@@ -153,16 +163,16 @@ void DawnbellWindow::SaveSettings()
         qCInfo(lcApp) << "settings never loaded, so not saved";
 }
 
-void DawnbellWindow::CMD_SaveExit_Click()
+void DawnbellWindow::onSaveAndExitClicked()
 {
     if (m_shuttingDown)
         return;
     m_setupData.RemoteHost = SettingValue::fromText(m_controls.Text5[0]->text());
     m_setupData.RemotePort = SettingValue::fromText(m_controls.Text5[1]->text());
-    Form_Terminate();
+    shutDown();
 }
 
-void DawnbellWindow::Image1_Click()
+void DawnbellWindow::openMakerWebSite()
 {
     // A browser that cannot be started changes nothing in the panel.
     m_platform.openUrl(QUrl(MakerWebSite));
@@ -174,15 +184,11 @@ bool DawnbellWindow::beginShutdown()
         return false;
     m_shuttingDown = true;
     m_timer.stop();
-    try {
-        SaveSettings();
-    } catch (...) {
-        // The program ends whatever happened to the file; the old one is still whole.
-    }
+    saveSettings();
     return true;
 }
 
-void DawnbellWindow::Form_Terminate()
+void DawnbellWindow::shutDown()
 {
     if (!beginShutdown())
         return;
@@ -194,7 +200,7 @@ void DawnbellWindow::Form_Terminate()
 void DawnbellWindow::endOnRequest(const QString &why)
 {
     qCInfo(lcApp) << "ending:" << why;
-    Form_Terminate();
+    shutDown();
 }
 
 void DawnbellWindow::saveBeforeAbruptEnd()
@@ -205,7 +211,7 @@ void DawnbellWindow::saveBeforeAbruptEnd()
 
 void DawnbellWindow::closeEvent(QCloseEvent *event)
 {
-    // Form_Unload: closing the window always ends the program, saving the loaded endpoint.
+    // Closing the window always ends the program, saving the endpoint as it was loaded.
     event->accept();
-    Form_Terminate();
+    shutDown();
 }

@@ -27,16 +27,19 @@ public:
     DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
                    QWidget *parent = nullptr);
 
-    // The start-up sequence. False when this copy must end at once: another copy runs, or
-    // the panel was told to end while it started.
-    bool Form_Load();
+    // Begins the start-up and returns at once; the rest runs from the event loop, one step
+    // per connection wait, and ends with startUpEnded. False when this copy must end at
+    // once because another copy runs.
+    bool start();
 
-    void Timer1_Timer();
-    void LoadSettings();
-    void SaveSettings();
-    void CMD_SaveExit_Click();
-    void Image1_Click();
-    void Form_Terminate();
+    void showClock();
+    void loadSettings();
+    void saveSettings();
+    void onSaveAndExitClicked();
+    void openMakerWebSite();
+    // The shutdown procedure shared by every way out: saves, closes the link and the window,
+    // and ends the program. Runs once; later calls do nothing.
+    void shutDown();
 
     // Every way out besides the window's own: logs why, then runs the shutdown procedure.
     void endOnRequest(const QString &why);
@@ -49,15 +52,22 @@ public:
     ControlPanel &panel() { return m_panel; }
     DeviceLink &link() { return m_link; }
 
+signals:
+    // The start-up has ended, as far as it got: the window is ready to be shown.
+    void startUpEnded();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void startUp();
+    // The start-up's steps after the first one, each run when a connection wait has ended.
+    void loadAndReconnect();
+    void finishStartUp();
+    void connectThen(void (DawnbellWindow::*nextStep)());
     // The first step of every way out, taken once: stops the clock and saves the settings.
     // False when a way out has already taken it.
     bool beginShutdown();
-    void applyEndpoint();
+    bool applyEndpoint();
     static PanelControls panelControls(const Form &form);
 
     Platform &m_platform;

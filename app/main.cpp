@@ -98,21 +98,21 @@ int main(int argc, char *argv[])
     ShutdownWatch watch;
     QObject::connect(&watch, &ShutdownWatch::endRequested, &window, &DawnbellWindow::endOnRequest);
     // A session that ends without closing the window still saves the settings.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window,
-                     &DawnbellWindow::Form_Terminate);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &DawnbellWindow::shutDown);
     windowToSave = &window;
     const auto noLongerSaving = qScopeGuard([] { windowToSave = nullptr; });
     std::atexit(saveOnAbruptExit);
 
-    if (!window.Form_Load())
+    QObject::connect(&window, &DawnbellWindow::startUpEnded, &window, [&window, &watch] {
+        if (const QScreen *screen = window.screen()) {
+            QRect frame = window.frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            window.move(frame.topLeft());
+        }
+        window.show();
+        watch.watchWindow(&window);
+    });
+    if (!window.start())
         return 0;
-
-    if (const QScreen *screen = window.screen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
-    window.show();
-    watch.watchWindow(&window);
     return app.exec();
 }

@@ -1,6 +1,7 @@
 // Prints figures for the device link: processor time of the connection wait, latency of a
 // command to a loopback listener, and TCP segments per command.
 
+#include "deviceconstants.h"
 #include "devicelink.h"
 #include "linkstate.h"
 #include "tcplinksocket.h"
@@ -32,6 +33,15 @@ constexpr int SegmentSends = 200;
 double cpuSeconds()
 {
     return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+// Serves events until the link's connection wait has ended.
+void connectAndWait(DeviceLink &link)
+{
+    QEventLoop loop;
+    QObject::connect(&link, &DeviceLink::connectionWaitEnded, &loop, &QEventLoop::quit);
+    link.connectToDevice();
+    loop.exec();
 }
 
 void runEventsFor(int ms)
@@ -75,7 +85,7 @@ struct Connected
         if (!server.listen(QHostAddress::LocalHost, 0))
             return false;
         socket.setRemotePort(server.serverPort());
-        link.ConnectDevice();
+        connectAndWait(link);
         if (socket.state() != LinkState::Connected)
             return false;
         if (!server.hasPendingConnections() && !server.waitForNewConnection(2000))
@@ -125,7 +135,7 @@ void connectionWait()
     QElapsedTimer wall;
     wall.start();
     double cpu = cpuSeconds();
-    link.ConnectDevice();
+    connectAndWait(link);
     cpu = cpuSeconds() - cpu;
     const qint64 ms = wall.elapsed();
     const LinkState endState = socket.state();
@@ -137,7 +147,7 @@ void connectionWait()
     QElapsedTimer pollWall;
     pollWall.start();
     double pollCpu = cpuSeconds();
-    while (pollWall.elapsed() < DeviceLink::ConnectWaitMs && polled.state() != LinkState::Connected)
+    while (pollWall.elapsed() < Device::ConnectWaitMs && polled.state() != LinkState::Connected)
         QCoreApplication::processEvents();
     pollCpu = cpuSeconds() - pollCpu;
 
@@ -145,7 +155,7 @@ void connectionWait()
                 Link::stateName(endState),
                 endState == LinkState::Connecting ? "handshake pending" : "not pending");
     std::printf("   %-28s %8s %10s %8s\n", "", "wall ms", "cpu ms", "cpu %");
-    std::printf("   %-28s %8lld %10.1f %8.1f\n", "ConnectDevice (sleeps)", ms, cpu * 1000,
+    std::printf("   %-28s %8lld %10.1f %8.1f\n", "connection wait (sleeps)", ms, cpu * 1000,
                 100.0 * cpu * 1000 / double(ms));
     std::printf("   %-28s %8lld %10.1f %8.1f\n", "polling loop (anchor)", pollWall.elapsed(),
                 pollCpu * 1000, 100.0 * pollCpu * 1000 / double(pollWall.elapsed()));

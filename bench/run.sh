@@ -236,7 +236,7 @@ latencyMedian=$(sed -n 's/.*median \([0-9]*\) us.*/\1/p' <<<"$linkOut")
 latencyP99=$(sed -n 's/.*p99 \([0-9]*\) us.*/\1/p' <<<"$linkOut")
 segments=$(sed -n 's/^ *SendToDevice (one flush) *\([0-9.]*\)$/\1/p' <<<"$linkOut")
 segmentsAnchor=$(sed -n 's/^ *flush per piece (anchor) *\([0-9.]*\)$/\1/p' <<<"$linkOut")
-linkWaitPct=$(awk '/ConnectDevice \(sleeps\)/ { print $(NF) }' <<<"$linkOut")
+linkWaitPct=$(awk '/connection wait \(sleeps\)/ { print $(NF) }' <<<"$linkOut")
 linkPollPct=$(awk '/polling loop \(anchor\)/ { print $(NF) }' <<<"$linkOut")
 
 echo

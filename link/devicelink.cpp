@@ -1,51 +1,52 @@
 #include "devicelink.h"
 
+#include "deviceconstants.h"
 #include "linklog.h"
 #include "linksocket.h"
 #include "linkstate.h"
 
-#include <QtCore/QElapsedTimer>
-#include <QtCore/QEventLoop>
-#include <QtCore/QTimer>
-
 DeviceLink::DeviceLink(LinkSocket &socket, QObject *parent)
     : QObject(parent)
     , m_socket(socket)
-{ }
+{
+    // The wait costs no processor time: nothing runs until the socket changes state or the
+    // deadline passes. A precise timer keeps the deadline to the millisecond of elapsed time.
+    m_deadline.setSingleShot(true);
+    m_deadline.setTimerType(Qt::PreciseTimer);
+    connect(&m_deadline, &QTimer::timeout, this, &DeviceLink::endWait);
+    connect(&m_socket, &LinkSocket::stateChanged, this, [this](LinkState state) {
+        // Only a connection ends the wait early: an error may still be followed by a
+        // connection inside the time. The end is reported from the event loop, not from
+        // inside the socket's own notification, as whoever hears it may close the socket.
+        if (state == LinkState::Connected && isWaiting())
+            QMetaObject::invokeMethod(this, &DeviceLink::endWaitIfConnected, Qt::QueuedConnection);
+    });
+}
 
-bool DeviceLink::ConnectDevice()
+void DeviceLink::connectToDevice()
 {
     if (m_socket.state() != LinkState::Closed)
         m_socket.close();
+    // Waiting before the attempt starts, so a socket that connects at once is heard.
+    m_waited.start();
+    m_deadline.start(Device::ConnectWaitMs);
     m_socket.connectToDevice();
+}
 
-    QElapsedTimer elapsed;
-    elapsed.start();
+void DeviceLink::endWaitIfConnected()
+{
+    // The state is read anew: the connection may have gone again since it was reported.
+    if (isWaiting() && m_socket.state() == LinkState::Connected)
+        endWait();
+}
 
-    // The wait sleeps in an event loop of its own instead of polling, so timers and sockets
-    // are served while it costs no processor time. It wakes on every state change and on the
-    // deadline, and decides from the state and the clock, never from what woke it: an error
-    // does not end it early, and a coarse timer that fires early only restarts the wait.
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(&m_socket, &LinkSocket::stateChanged, &loop, &QEventLoop::quit);
-    while (m_socket.state() != LinkState::Connected) {
-        const qint64 remaining = ConnectWaitMs - elapsed.elapsed();
-        if (remaining <= 0)
-            break;
-        deadline.start(int(remaining));
-        loop.exec();
-    }
-
+void DeviceLink::endWait()
+{
+    m_deadline.stop();
     const LinkState state = m_socket.state();
-    const bool connected = state == LinkState::Connected;
-    qCInfo(lcLink, "connection wait ended after %lld ms: %s", elapsed.elapsed(),
+    qCInfo(lcLink, "connection wait ended after %lld ms: %s", m_waited.elapsed(),
            Link::stateName(state));
-    emit connectDeviceEnded(connected);
-    return connected;
+    emit connectionWaitEnded(state == LinkState::Connected);
 }
 
 bool DeviceLink::SendToDevice(const Protocol::Pieces &pieces)

@@ -2,7 +2,9 @@
 
 #include "commands.h"
 
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QObject>
+#include <QtCore/QTimer>
 
 class LinkSocket;
 
@@ -12,7 +14,6 @@ class DeviceLink : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int ConnectWaitMs = 2000;
     // Commands waiting in the socket beyond this are dropped whole, so a device that stops
     // reading cannot make the panel's memory grow.
     static constexpr qint64 MaxQueuedBytes = 64 * 1024;
@@ -21,10 +22,12 @@ public:
 
     LinkSocket &socket() const { return m_socket; }
 
-    // Closes the link unless it is closed, connects, and waits up to ConnectWaitMs of
-    // elapsed time for it to come up while the event loop runs. Returns, and reports through
-    // connectDeviceEnded, whether the link was up when the wait ended.
-    bool ConnectDevice();
+    // Closes the link unless it is closed, starts a connection and returns at once. The
+    // attempt has Device::ConnectWaitMs of elapsed time to come up; connectionWaitEnded then
+    // tells whether it did, as soon as it does or when the time is up. A run started during
+    // another's wait takes over that wait.
+    void connectToDevice();
+    bool isWaiting() const { return m_deadline.isActive(); }
 
     // Writes the command's pieces, one write each, when the link is up, and reports whether
     // it did. A closed, failed or peer-closed link starts a connection instead and the
@@ -32,11 +35,15 @@ public:
     bool SendToDevice(const Protocol::Pieces &pieces);
 
 signals:
-    // The outcome of one ConnectDevice run; how it is shown is the window's business.
-    void connectDeviceEnded(bool connected);
+    // The outcome of one connectToDevice run; how it is shown is the window's business.
+    void connectionWaitEnded(bool connected);
 
 private:
+    void endWaitIfConnected();
+    void endWait();
     bool dropped(const Protocol::Pieces &pieces, const char *reason);
 
     LinkSocket &m_socket;
+    QTimer m_deadline;
+    QElapsedTimer m_waited;
 };

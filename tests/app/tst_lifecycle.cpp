@@ -2,6 +2,7 @@
 #include "common/fakelinksocket.h"
 #include "common/fakeplatform.h"
 #include "dawnbellwindow.h"
+#include "deviceconstants.h"
 #include "lampshape.h"
 #include "linkstate.h"
 #include "picturebox.h"
@@ -30,6 +31,7 @@ private slots:
     void startUpConnectsTwiceOnTheSavedEndpoint();
     void startUpWithoutDeviceLeavesLampRed();
     void settingsAreReadOnlyAfterFirstConnectionEnds();
+    void endDuringFirstWaitLeavesFileUntouched_data();
     void endDuringFirstWaitLeavesFileUntouched();
     void portThatIsNoPortStopsBeforeSecondConnection_data();
     void portThatIsNoPortStopsBeforeSecondConnection();
@@ -38,7 +40,6 @@ private slots:
     void closingWindowSavesLoadedEndpoint();
     void shutdownRunsOnce();
     void secondCopyIsRefusedAndWritesNothing();
-    void startUpCutShortWritesNothing();
     void unwritableSettingsStillEndTheProgram();
     void logoOpensWebSiteAndChangesNothing();
     void clockLabelsFollowThePlatformClock();
@@ -54,6 +55,7 @@ private:
         return m_window->form().find<T>(QLatin1String(name));
     }
     void makeWindow();
+    bool startAndWait();
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeLinkSocket> m_socket;
@@ -83,6 +85,13 @@ void tst_Lifecycle::makeWindow()
     m_window = std::make_unique<DawnbellWindow>(*m_socket, *m_platform, settingsPath());
 }
 
+// Starts the window and runs the event loop until its start-up has ended.
+bool tst_Lifecycle::startAndWait()
+{
+    QSignalSpy ended(m_window.get(), &DawnbellWindow::startUpEnded);
+    return m_window->start() && (!ended.isEmpty() || ended.wait(4 * Device::ConnectWaitMs));
+}
+
 void tst_Lifecycle::writeSettings(const QByteArray &port, const QByteArray &host)
 {
     QByteArray bytes = SettingsFile::defaultFileBytes();
@@ -105,7 +114,7 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
     writeSettings("\"6001\"", "\"127.0.0.2\"");
     makeWindow();
 
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
 
     // First the design-time endpoint, then the saved one.
     QCOMPARE(m_socket->endpoints,
@@ -127,9 +136,9 @@ void tst_Lifecycle::startUpWithoutDeviceLeavesLampRed()
     QElapsedTimer elapsed;
     elapsed.start();
 
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
 
-    QVERIFY(elapsed.elapsed() >= 2 * DeviceLink::ConnectWaitMs - 100);
+    QVERIFY(elapsed.elapsed() >= 2 * Device::ConnectWaitMs - 100);
     QCOMPARE(m_socket->connectCalls, 2);
     QCOMPARE(control<LampShape>("Shape1")->fillColour(), LampColour::Red);
 }
@@ -145,14 +154,22 @@ void tst_Lifecycle::settingsAreReadOnlyAfterFirstConnectionEnds()
         m_socket->setState(LinkState::Connected);
     });
 
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
 
     QCOMPARE(m_socket->endpoints,
              QStringList({QStringLiteral("127.0.0.1:5000"), QStringLiteral("127.0.0.1:6001")}));
 }
 
+void tst_Lifecycle::endDuringFirstWaitLeavesFileUntouched_data()
+{
+    QTest::addColumn<bool>("byClosing");
+    QTest::newRow("end request") << false;
+    QTest::newRow("window closed") << true;
+}
+
 void tst_Lifecycle::endDuringFirstWaitLeavesFileUntouched()
 {
+    QFETCH(bool, byClosing);
     // A file the loader would replace by the defaults shows any load or save.
     const QByteArray unreadable("not a settings file\r\n");
     QFile file(settingsPath());
@@ -161,13 +178,22 @@ void tst_Lifecycle::endDuringFirstWaitLeavesFileUntouched()
     file.close();
     m_socket->connectSucceeds = false;
     makeWindow();
-    QTimer::singleShot(0, this, [this] { m_window->endOnRequest(QStringLiteral("test")); });
+    QSignalSpy started(m_window.get(), &DawnbellWindow::startUpEnded);
+    QSignalSpy waitEnded(&m_window->link(), &DeviceLink::connectionWaitEnded);
+    QTimer::singleShot(0, this, [this, byClosing] {
+        if (byClosing)
+            m_window->close();
+        else
+            m_window->endOnRequest(QStringLiteral("test"));
+    });
 
-    QVERIFY(!m_window->Form_Load());
+    QVERIFY(m_window->start());
+    QVERIFY(waitEnded.wait(4 * Device::ConnectWaitMs)); // nothing may follow the wait
 
     QCOMPARE(m_platform->endProcessCalls, 1);
     QCOMPARE(m_socket->connectCalls, 1);
     QCOMPARE(settingsBytes(), unreadable);
+    QCOMPARE(started.size(), 0);
 }
 
 void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection_data()
@@ -186,7 +212,7 @@ void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection()
     writeSettings(port);
     makeWindow();
 
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
 
     QCOMPARE(m_socket->connectCalls, 1);
     QCOMPARE(m_socket->state(), LinkState::Closed);
@@ -197,7 +223,7 @@ void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection()
 void tst_Lifecycle::missingFileIsReplacedByDefaults()
 {
     makeWindow();
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
 
     QCOMPARE(settingsBytes(), SettingsFile::defaultFileBytes());
     QCOMPARE(control<QLineEdit>("Text_SATH")->text(), QStringLiteral("6"));
@@ -213,7 +239,7 @@ void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
 {
     writeSettings("\"5000\"");
     makeWindow();
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
     auto *saveExit = control<QPushButton>("CMD_SaveExit");
     QVERIFY(!saveExit->isEnabled());
 
@@ -232,7 +258,7 @@ void tst_Lifecycle::closingWindowSavesLoadedEndpoint()
 {
     writeSettings("\"5000\"");
     makeWindow();
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
     m_window->show();
 
     control<QLineEdit>("Text5(0)")->setText(QStringLiteral("127.0.0.9"));
@@ -250,12 +276,12 @@ void tst_Lifecycle::shutdownRunsOnce()
 {
     writeSettings("\"5000\"");
     makeWindow();
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
     m_window->show();
 
     control<QLineEdit>("Text5(1)")->setText(QStringLiteral("6001"));
     control<QPushButton>("CMD_SaveExit")->click(); // closes the window, which must not save again
-    m_window->Form_Terminate();
+    m_window->shutDown();
 
     QCOMPARE(m_platform->endProcessCalls, 1);
     QCOMPARE(settingsBytes().split('\n').value(18), QByteArray("\"6001\"\r"));
@@ -268,7 +294,7 @@ void tst_Lifecycle::secondCopyIsRefusedAndWritesNothing()
     m_platform->otherCopyRunning = true;
     makeWindow();
 
-    QVERIFY(!m_window->Form_Load());
+    QVERIFY(!m_window->start());
 
     QCOMPARE(m_platform->messages.size(), 1);
     QCOMPARE(m_platform->messages.first().first, QStringLiteral("Dawnbell"));
@@ -279,24 +305,10 @@ void tst_Lifecycle::secondCopyIsRefusedAndWritesNothing()
     QCOMPARE(settingsBytes(), before);
 }
 
-void tst_Lifecycle::startUpCutShortWritesNothing()
-{
-    writeSettings("\"6001\"");
-    const QByteArray before = settingsBytes();
-    m_socket->throwOnConnect = true;
-    makeWindow();
-
-    QVERIFY(m_window->Form_Load()); // the window still opens
-    m_window->close();
-
-    QCOMPARE(m_platform->endProcessCalls, 1);
-    QCOMPARE(settingsBytes(), before);
-}
-
 void tst_Lifecycle::unwritableSettingsStillEndTheProgram()
 {
     makeWindow();
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
     // Where the file was, a folder now stands: the save fails, the program still ends.
     QVERIFY(QFile::remove(settingsPath()));
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("setupdata.ini")));
@@ -311,7 +323,7 @@ void tst_Lifecycle::logoOpensWebSiteAndChangesNothing()
 {
     writeSettings("\"5000\"");
     makeWindow();
-    QVERIFY(m_window->Form_Load());
+    QVERIFY(startAndWait());
     m_platform->urlOpens = false;
 
     emit control<PictureBox>("Image1")->clicked();
@@ -325,7 +337,7 @@ void tst_Lifecycle::clockLabelsFollowThePlatformClock()
 {
     m_platform->current = QDateTime(QDate(2018, 1, 1), QTime(23, 59, 59));
     makeWindow();
-    m_window->Timer1_Timer();
+    m_window->showClock();
     QCOMPARE(control<QLabel>("Label16")->text(), QStringLiteral("Monday,  Jan 01, 2018"));
 
     // The next tick after midnight shows the new day.

@@ -27,8 +27,6 @@ public:
     bool connectSucceeds = false;
     // When set, a write raises an exception, as a broken socket layer might.
     bool throwOnWrite = false;
-    // When set, a connection attempt raises an exception.
-    bool throwOnConnect = false;
     // What bytesToWrite() reports: bytes the peer has not taken yet.
     qint64 queuedBytes = 0;
 
@@ -53,8 +51,6 @@ public:
 
     void connectToDevice() override
     {
-        if (throwOnConnect)
-            throw std::runtime_error("socket layer failure");
         ++connectCalls;
         endpoints.append(m_host + QLatin1Char(':') + QString::number(m_port));
         if (connectSucceeds)

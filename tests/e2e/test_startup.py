@@ -1,9 +1,26 @@
 """Start-up of the real panel: the default settings file, the lamp and the start-up waits."""
 
+import os
+import resource
+import signal
+import time
 import unittest
 
-from harness import (DESIGN_PORT, GREEN, RED, YELLOW, E2ETestCase, control_rect,
-                     free_port, settings_lines, write_settings)
+from harness import (DESIGN_PORT, EXIT_TIMEOUT, GREEN, RED, START_TIMEOUT, YELLOW, E2ETestCase,
+                     control_rect, free_port, settings_lines, wait_until, write_settings)
+
+
+def cpu_seconds(pid):
+    """Processor time that a running process has used so far, all its threads together."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    # utime and stime are the 14th and 15th fields; fields[0] is the 3rd.
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def reaped_cpu_seconds():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
 
 
 class StartupTest(E2ETestCase):
@@ -64,6 +81,29 @@ class StartupTest(E2ETestCase):
 
         panel.wait_pixel("Shape1", GREEN)
         sim.wait_for(r"^connected 127\.0\.0\.1:")
+
+    def test_end_signal_during_first_wait_ends_at_once_without_spinning(self):
+        self.require_design_port_idle()
+        panel = self.start_panel(extra_env={"QT_LOGGING_RULES": "dawnbell.link=true"})
+        wait_until(lambda: "connecting to 127.0.0.1 port 5000" in panel.log(), START_TIMEOUT,
+                   "the first connection attempt")
+        self.assertFalse(os.path.exists(panel.settings_path), "the first wait is over")
+
+        cpu_before = cpu_seconds(panel.pid)
+        reaped_before = reaped_cpu_seconds()
+        signalled = time.monotonic()
+        panel.process.send_signal(signal.SIGTERM)
+        code = panel.process.wait(timeout=EXIT_TIMEOUT)
+        exit_seconds = time.monotonic() - signalled
+        cpu_after_signal = reaped_cpu_seconds() - reaped_before - cpu_before
+
+        self.assertEqual(code, 0, panel.log())
+        self.assertLess(exit_seconds, 0.1)
+        self.assertLess(cpu_after_signal, 0.05)
+        # Nothing was loaded, so nothing was saved.
+        self.assertFalse(os.path.exists(panel.settings_path))
+        print("exit %.0f ms after the signal, %.0f ms of processor time"
+              % (exit_seconds * 1000, cpu_after_signal * 1000))
 
 
 if __name__ == "__main__":

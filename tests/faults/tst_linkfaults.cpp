@@ -1,3 +1,4 @@
+#include "common/connectionwait.h"
 #include "devicelink.h"
 #include "linkstate.h"
 #include "tcplinksocket.h"
@@ -155,7 +156,7 @@ Pieces timeCommand(int n)
 double connectCpuMs(DeviceLink &link)
 {
     const std::clock_t start = std::clock();
-    link.ConnectDevice();
+    connectAndWait(link);
     return double(std::clock() - start) * 1000.0 / CLOCKS_PER_SEC;
 }
 
@@ -175,7 +176,7 @@ QByteArray drain(int fd)
 
 // The ConnectDevice wait must neither end early nor busy-wait: a spinning loop would burn a
 // whole core for the two seconds, and timers must still run inside it.
-constexpr double MaxConnectCpuMs = DeviceLink::ConnectWaitMs / 2.0;
+constexpr double MaxConnectCpuMs = Device::ConnectWaitMs / 2.0;
 constexpr int TickMs = 50;
 
 } // namespace
@@ -191,9 +192,9 @@ void tst_LinkFaults::verifyWaitEndsRedWithoutSpinning(DeviceLink &link)
 
     QElapsedTimer elapsed;
     elapsed.start();
-    QSignalSpy outcomes(&link, &DeviceLink::connectDeviceEnded);
+    QSignalSpy outcomes(&link, &DeviceLink::connectionWaitEnded);
     const double cpuMs = connectCpuMs(link);
-    QVERIFY2(elapsed.elapsed() >= DeviceLink::ConnectWaitMs - 100,
+    QVERIFY2(elapsed.elapsed() >= Device::ConnectWaitMs - 100,
              qPrintable(QString::number(elapsed.elapsed())));
     QVERIFY2(cpuMs < MaxConnectCpuMs, qPrintable(QString::number(cpuMs)));
     QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
@@ -287,7 +288,7 @@ void tst_LinkFaults::deviceDropsConnection()
     TcpLinkSocket socket;
     socket.setRemotePort(device.serverPort());
     DeviceLink link(socket);
-    QVERIFY(link.ConnectDevice());
+    QVERIFY(connectAndWait(link));
     QTRY_VERIFY(device.hasPendingConnections());
     QTcpSocket *first = device.nextPendingConnection();
 
@@ -330,7 +331,7 @@ void tst_LinkFaults::deviceStopsReading()
     TcpLinkSocket socket;
     socket.setRemotePort(listener.port());
     DeviceLink link(socket);
-    QVERIFY(link.ConnectDevice());
+    QVERIFY(connectAndWait(link));
     const int peer = listener.acceptOne();
     QVERIFY(peer >= 0);
 

@@ -1,5 +1,6 @@
 #include "recordingsocket.h"
 
+#include "common/connectionwait.h"
 #include "devicelink.h"
 #include "tcplinksocket.h"
 
@@ -74,7 +75,7 @@ void tst_DeviceLink::connectReportsOutcome()
     const quint16 refused = freePort();
     TcpLinkSocket socket;
     DeviceLink link(socket);
-    QSignalSpy outcomes(&link, &DeviceLink::connectDeviceEnded);
+    QSignalSpy outcomes(&link, &DeviceLink::connectionWaitEnded);
 
     // The clock display must keep ticking while a run waits.
     QTimer ticker;
@@ -88,11 +89,11 @@ void tst_DeviceLink::connectReportsOutcome()
         ticks = 0;
         QElapsedTimer elapsed;
         elapsed.start();
-        returned.append(link.ConnectDevice());
+        returned.append(connectAndWait(link));
         const qint64 ms = elapsed.elapsed();
         if (answers) {
             QCOMPARE(socket.state(), LinkState::Connected);
-            QVERIFY(ms < DeviceLink::ConnectWaitMs); // the wait ends with the connection
+            QVERIFY(ms < Device::ConnectWaitMs); // the wait ends with the connection
         } else {
             QVERIFY2(ms >= 1900 && ms < 5000, qPrintable(QString::number(ms)));
             QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
@@ -113,13 +114,13 @@ void tst_DeviceLink::connectWaitsOutErrors()
     DeviceLink link(socket);
     QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Error); });
     QTimer::singleShot(300, &socket, [&socket] { socket.setState(LinkState::Connected); });
-    QVERIFY(link.ConnectDevice());
+    QVERIFY(connectAndWait(link));
 
     socket.setState(LinkState::Closed);
     QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Error); });
     QElapsedTimer elapsed;
     elapsed.start();
-    QVERIFY(!link.ConnectDevice());
+    QVERIFY(!connectAndWait(link));
     QVERIFY2(elapsed.elapsed() >= 1900, qPrintable(QString::number(elapsed.elapsed())));
 }
 
@@ -145,7 +146,7 @@ void tst_DeviceLink::connectClosesFirstUnlessClosed()
         if (code == LinkState::Connecting)
             QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Connected); });
     });
-    QVERIFY(link.ConnectDevice());
+    QVERIFY(connectAndWait(link));
     const QList<QByteArray> expected = closes ? QList<QByteArray>{"close", "connect"}
                                               : QList<QByteArray>{"connect"};
     QCOMPARE(socket.calls, expected);
@@ -184,7 +185,7 @@ void tst_DeviceLink::sendByState()
     RecordingSocket socket;
     socket.setState(state);
     DeviceLink link(socket);
-    QSignalSpy outcomes(&link, &DeviceLink::connectDeviceEnded);
+    QSignalSpy outcomes(&link, &DeviceLink::connectionWaitEnded);
     QCOMPARE(link.SendToDevice(pieces), written);
     QCOMPARE(socket.calls, calls);
     QCOMPARE(outcomes.size(), 0);
@@ -240,7 +241,7 @@ void tst_DeviceLink::peerCloseThenReconnect()
     TcpLinkSocket socket;
     socket.setRemotePort(device.serverPort());
     DeviceLink link(socket);
-    QVERIFY(link.ConnectDevice());
+    QVERIFY(connectAndWait(link));
     QTRY_VERIFY(device.hasPendingConnections());
     device.nextPendingConnection()->close();
     QTRY_COMPARE(socket.state(), LinkState::ClosedByPeer);

@@ -1,5 +1,6 @@
 #include "simulator.h"
 
+#include "common/connectionwait.h"
 #include "devicelink.h"
 #include "linkstate.h"
 #include "tcplinksocket.h"
@@ -105,7 +106,7 @@ void tst_Simulator::decodesWhatTheLinkWrites()
 {
     Harness h;
     QVERIFY(h.listening);
-    QVERIFY(h.link.ConnectDevice());
+    QVERIFY(connectAndWait(h.link));
     QTRY_COMPARE(h.lines.size(), 1);
     QVERIFY(h.lines.first().startsWith("connected 127.0.0.1:"));
 
@@ -156,7 +157,7 @@ void tst_Simulator::secondClientRefused()
 {
     Harness h;
     QVERIFY(h.listening);
-    h.link.ConnectDevice();
+    connectAndWait(h.link);
     QCOMPARE(h.socket.state(), LinkState::Connected);
 
     TcpLinkSocket second;
@@ -177,7 +178,7 @@ void tst_Simulator::closeAfterMakesLinkReconnect()
     options.closeAfter = 2;
     Harness h(options);
     QVERIFY(h.listening);
-    h.link.ConnectDevice();
+    connectAndWait(h.link);
     QVERIFY(h.link.SendToDevice(stopAlarm()));
     QVERIFY(h.link.SendToDevice(test()));
     QTRY_COMPARE(h.socket.state(), LinkState::ClosedByPeer);
@@ -196,7 +197,7 @@ void tst_Simulator::resetAfterBreaksLink()
     options.resetAfter = 1;
     Harness h(options);
     QVERIFY(h.listening);
-    h.link.ConnectDevice();
+    connectAndWait(h.link);
     QVERIFY(h.link.SendToDevice(stopAlarm()));
     QTRY_VERIFY(h.socket.state() == LinkState::ClosedByPeer
                 || h.socket.state() == LinkState::Error);
@@ -210,7 +211,7 @@ void tst_Simulator::noReadKeepsQueueBounded()
     options.noRead = true;
     Harness h(options);
     QVERIFY(h.listening);
-    h.link.ConnectDevice();
+    connectAndWait(h.link);
     QCOMPARE(h.socket.state(), LinkState::Connected);
 
     // Far more than the kernel buffers of both ends hold, unless commands get dropped.
