@@ -176,7 +176,7 @@ void sendLatency()
     QElapsedTimer clock;
     for (int i = 0; i < LatencySends; ++i) {
         clock.start();
-        if (!device.link.SendToDevice(command))
+        if (!device.link.sendToDevice(command))
             break;
         device.receive(size);
         micros.push_back(clock.nsecsElapsed() / 1000);
@@ -187,7 +187,7 @@ void sendLatency()
     }
     std::sort(micros.begin(), micros.end());
     const auto at = [&](double q) { return micros[size_t(q * double(micros.size() - 1))]; };
-    std::printf("2. SendToDevice to bytes at a loopback listener, %zu \"T\" commands\n",
+    std::printf("2. sendToDevice to bytes at a loopback listener, %zu \"T\" commands\n",
                 micros.size());
     std::printf("   median %lld us, p99 %lld us, max %lld us\n", at(0.5), at(0.99), micros.back());
 }
@@ -207,7 +207,7 @@ void segmentsPerCommand()
     // commands never merge; the kernel's data-segment counter gives the exact figure.
     const qint64 before = dataSegmentsIn(device.peer);
     for (int i = 0; i < SegmentSends; ++i) {
-        device.link.SendToDevice(command);
+        device.link.sendToDevice(command);
         device.receive(size);
     }
     const qint64 linkSegments = dataSegmentsIn(device.peer) - before;
@@ -230,7 +230,7 @@ void segmentsPerCommand()
         std::printf("   not available on this platform\n");
         return;
     }
-    std::printf("   %-28s %8.2f\n", "SendToDevice (one flush)",
+    std::printf("   %-28s %8.2f\n", "sendToDevice (one flush)",
                 double(linkSegments) / SegmentSends);
     std::printf("   %-28s %8.2f\n", "flush per piece (anchor)",
                 double(anchorSegments) / SegmentSends);

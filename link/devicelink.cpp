@@ -49,7 +49,7 @@ void DeviceLink::endWait()
     emit connectionWaitEnded(state == LinkState::Connected);
 }
 
-bool DeviceLink::SendToDevice(const Protocol::Pieces &pieces)
+bool DeviceLink::sendToDevice(const Protocol::Pieces &pieces)
 {
     switch (m_socket.state()) {
     case LinkState::Closed:

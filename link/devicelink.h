@@ -32,7 +32,7 @@ public:
     // Writes the command's pieces, one write each, when the link is up, and reports whether
     // it did. A closed, failed or peer-closed link starts a connection instead and the
     // command is dropped.
-    bool SendToDevice(const Protocol::Pieces &pieces);
+    bool sendToDevice(const Protocol::Pieces &pieces);
 
 signals:
     // The outcome of one connectToDevice run; how it is shown is the window's business.

@@ -139,7 +139,7 @@ void ControlPanel::CMDSET_TIME_Click()
         // One reading of the clock, advanced as a whole, so a carry of the lead reaches the
         // minute, hour and date instead of sending seconds 60 and 61.
         const QDateTime at = m_platform.now().addSecs(Device::TimeLeadSeconds);
-        m_link.SendToDevice(Protocol::setTime(at));
+        m_link.sendToDevice(Protocol::setTime(at));
     });
 }
 
@@ -232,7 +232,7 @@ void ControlPanel::CMDSet_WUA_Click()
             m_platform.beep();
             return;
         }
-        if (m_link.SendToDevice(*pieces))
+        if (m_link.sendToDevice(*pieces))
             setEntryColour(EntrySent);
     });
 }
@@ -242,19 +242,19 @@ void ControlPanel::CMDPlay_WUA_Click()
     guarded([this] {
         scanTrack();
         if (const std::optional<int> track = trackOf(m_record))
-            m_link.SendToDevice(Protocol::playTrack(*track));
+            m_link.sendToDevice(Protocol::playTrack(*track));
     });
 }
 
 void ControlPanel::CMDStop_WUA_Click()
 {
-    guarded([this] { m_link.SendToDevice(Protocol::stopAlarm()); });
+    guarded([this] { m_link.sendToDevice(Protocol::stopAlarm()); });
 }
 
 void ControlPanel::CMDSet_DWUA_Click()
 {
     guarded([this] {
-        m_link.SendToDevice(Protocol::disableAlarm());
+        m_link.sendToDevice(Protocol::disableAlarm());
         m_controls.CMDSet_DWUA->setEnabled(false);
         m_controls.CMDSet_EWUA->setEnabled(true);
     });
@@ -263,7 +263,7 @@ void ControlPanel::CMDSet_DWUA_Click()
 void ControlPanel::CMDSet_EWUA_Click()
 {
     guarded([this] {
-        m_link.SendToDevice(Protocol::enableAlarm());
+        m_link.sendToDevice(Protocol::enableAlarm());
         m_controls.CMDSet_DWUA->setEnabled(true);
         m_controls.CMDSet_EWUA->setEnabled(false);
     });
@@ -272,7 +272,7 @@ void ControlPanel::CMDSet_EWUA_Click()
 void ControlPanel::CMDSet_TEST_Click()
 {
     guarded([this] {
-        m_link.SendToDevice(Protocol::test());
+        m_link.sendToDevice(Protocol::test());
         m_controls.CMDSet_DWUA->setEnabled(true);
     });
 }
@@ -283,7 +283,7 @@ void ControlPanel::Check1_Click()
         // The setting follows the box before the link is looked at, sent or not.
         const bool on = m_controls.Check1->isChecked();
         m_record.AnnounceHourly = SettingValue::fromNumber(on ? 1 : 0);
-        m_link.SendToDevice(Protocol::announceHourly(on));
+        m_link.sendToDevice(Protocol::announceHourly(on));
     });
 }
 
@@ -294,7 +294,7 @@ void ControlPanel::schemeClicked(int scheme)
         if (box->isChecked()) {
             clearOthers(m_schemeBoxes, box);
             // The saved scheme is the one the device took, not the one shown.
-            if (m_link.SendToDevice(Protocol::colourScheme(scheme)))
+            if (m_link.sendToDevice(Protocol::colourScheme(scheme)))
                 m_record.BackGrounds = SettingValue::fromNumber(scheme);
         } else if (noneChecked(m_schemeBoxes)) {
             // Runs this handler again, which sends the scheme once more.
@@ -310,7 +310,7 @@ void ControlPanel::screenClicked(int screen)
         QCheckBox *box = m_screenBoxes[screen - FirstScreen];
         if (box->isChecked()) {
             clearOthers(m_screenBoxes, box);
-            if (m_link.SendToDevice(Protocol::wakeUpScreen(screen)))
+            if (m_link.sendToDevice(Protocol::wakeUpScreen(screen)))
                 m_record.WakeUpScreens = SettingValue::fromNumber(screen);
         } else if (noneChecked(m_screenBoxes)) {
             box->setChecked(true);

@@ -116,7 +116,7 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
 
     QVERIFY(startAndWait());
 
-    // First the design-time endpoint, then the saved one.
+    // First the built-in endpoint, then the saved one.
     QCOMPARE(m_socket->endpoints,
              QStringList({QStringLiteral("127.0.0.1:5000"), QStringLiteral("127.0.0.2:6001")}));
     QCOMPARE(m_socket->remotePort(), quint16(6001));

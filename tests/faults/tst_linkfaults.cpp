@@ -152,7 +152,8 @@ Pieces timeCommand(int n)
     return Protocol::setTime(base.addSecs(n % 86400));
 }
 
-// Runs ConnectDevice and reports the processor time it took, in milliseconds.
+// Runs one connection attempt to its end and reports the processor time it took, in
+// milliseconds.
 double connectCpuMs(DeviceLink &link)
 {
     const std::clock_t start = std::clock();
@@ -174,14 +175,14 @@ QByteArray drain(int fd)
     return received;
 }
 
-// The ConnectDevice wait must neither end early nor busy-wait: a spinning loop would burn a
-// whole core for the two seconds, and timers must still run inside it.
+// The connection wait must neither end early nor busy-wait: a spinning loop would burn a
+// whole core for the two seconds, and timers must still run during it.
 constexpr double MaxConnectCpuMs = Device::ConnectWaitMs / 2.0;
 constexpr int TickMs = 50;
 
 } // namespace
 
-// A ConnectDevice that finds no device waits the whole two seconds, keeps timers running,
+// A connection attempt that finds no device waits the whole two seconds, keeps timers running,
 // costs little processor time, and reports that the link did not come up.
 void tst_LinkFaults::verifyWaitEndsRedWithoutSpinning(DeviceLink &link)
 {
@@ -216,7 +217,7 @@ void tst_LinkFaults::nothingListeningThenDeviceAppears()
 
     // While nobody listens, each press is dropped and retries; none of them blocks.
     for (int i = 0; i < 3; ++i) {
-        QVERIFY(!link.SendToDevice(Protocol::test()));
+        QVERIFY(!link.sendToDevice(Protocol::test()));
         QTRY_COMPARE(socket.state(), LinkState::Error);
     }
 
@@ -224,11 +225,11 @@ void tst_LinkFaults::nothingListeningThenDeviceAppears()
     QTcpServer device;
     if (!device.listen(QHostAddress::LocalHost, port))
         QSKIP("the ephemeral port was taken by someone else meanwhile");
-    QVERIFY(!link.SendToDevice(Protocol::test()));
+    QVERIFY(!link.sendToDevice(Protocol::test()));
     QTRY_COMPARE(socket.state(), LinkState::Connected);
     QTRY_VERIFY(device.hasPendingConnections());
     QTcpSocket *peer = device.nextPendingConnection();
-    QVERIFY(link.SendToDevice(Protocol::stopAlarm()));
+    QVERIFY(link.sendToDevice(Protocol::stopAlarm()));
     QTRY_COMPARE(peer->bytesAvailable(), qint64(1));
     QCOMPARE(peer->readAll(), QByteArray("S"));
 }
@@ -261,7 +262,7 @@ void tst_LinkFaults::handshakeNeverCompletes()
     QElapsedTimer elapsed;
     elapsed.start();
     for (int i = 0; i < 100; ++i)
-        QVERIFY(!link.SendToDevice(timeCommand(i)));
+        QVERIFY(!link.sendToDevice(timeCommand(i)));
     QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
     QCOMPARE(socket.state(), LinkState::Connecting);
     QCOMPARE(states.count(), 0);
@@ -292,7 +293,7 @@ void tst_LinkFaults::deviceDropsConnection()
     QTRY_VERIFY(device.hasPendingConnections());
     QTcpSocket *first = device.nextPendingConnection();
 
-    QVERIFY(link.SendToDevice(Protocol::enableAlarm()));
+    QVERIFY(link.sendToDevice(Protocol::enableAlarm()));
     QTRY_COMPARE(first->bytesAvailable(), qint64(1));
     QCOMPARE(first->readAll(), QByteArray("E"));
 
@@ -312,13 +313,13 @@ void tst_LinkFaults::deviceDropsConnection()
                  Link::stateName(socket.state()));
 
     // The press that finds the broken link is dropped and starts a fresh connection...
-    QVERIFY(!link.SendToDevice(Protocol::stopAlarm()));
+    QVERIFY(!link.sendToDevice(Protocol::stopAlarm()));
     QTRY_COMPARE(socket.state(), LinkState::Connected);
     QTRY_VERIFY(device.hasPendingConnections());
     QTcpSocket *second = device.nextPendingConnection();
     // ...and the next press goes out whole on it, with nothing of the dropped one.
     const Pieces command = timeCommand(3600);
-    QVERIFY(link.SendToDevice(command));
+    QVERIFY(link.sendToDevice(command));
     const QByteArray expected = Protocol::bytes(command);
     QTRY_COMPARE(second->bytesAvailable(), qint64(expected.size()));
     QCOMPARE(second->readAll(), expected);
@@ -357,7 +358,7 @@ void tst_LinkFaults::deviceStopsReading()
     connect(&flooder, &QTimer::timeout, this, [&] {
         for (int i = 0; i < Batch && sent < MaxCommands; ++i) {
             const Pieces command = timeCommand(sent++);
-            if (link.SendToDevice(command)) {
+            if (link.sendToDevice(command)) {
                 accepted += Protocol::bytes(command);
             } else {
                 ++dropped;

@@ -186,7 +186,7 @@ void tst_DeviceLink::sendByState()
     socket.setState(state);
     DeviceLink link(socket);
     QSignalSpy outcomes(&link, &DeviceLink::connectionWaitEnded);
-    QCOMPARE(link.SendToDevice(pieces), written);
+    QCOMPARE(link.sendToDevice(pieces), written);
     QCOMPARE(socket.calls, calls);
     QCOMPARE(outcomes.size(), 0);
 }
@@ -210,7 +210,7 @@ void tst_DeviceLink::overFullQueueDropsWholeCommand()
     socket.setState(LinkState::Connected);
     socket.queued = queued;
     DeviceLink link(socket);
-    QCOMPARE(link.SendToDevice(timePieces()), written);
+    QCOMPARE(link.sendToDevice(timePieces()), written);
     QCOMPARE(socket.calls, written ? writesOf(timePieces()) : QList<QByteArray>());
 }
 
@@ -222,14 +222,14 @@ void tst_DeviceLink::droppedCommandStartsConnection()
     socket.setRemotePort(device.serverPort());
     DeviceLink link(socket);
 
-    QVERIFY(!link.SendToDevice(timePieces()));
+    QVERIFY(!link.sendToDevice(timePieces()));
     QVERIFY(socket.state() != LinkState::Closed);
     QTRY_COMPARE(socket.state(), LinkState::Connected);
     QTRY_VERIFY(device.hasPendingConnections());
     QTcpSocket *peer = device.nextPendingConnection();
     QCOMPARE(peer->bytesAvailable(), qint64(0)); // the first command was dropped
 
-    QVERIFY(link.SendToDevice(timePieces()));
+    QVERIFY(link.sendToDevice(timePieces()));
     QTRY_COMPARE(peer->bytesAvailable(), qint64(26));
     QCOMPARE(peer->readAll(), QByteArray("T,07,04,18, 3, 105, 32,2,0"));
 }
@@ -246,11 +246,11 @@ void tst_DeviceLink::peerCloseThenReconnect()
     device.nextPendingConnection()->close();
     QTRY_COMPARE(socket.state(), LinkState::ClosedByPeer);
 
-    QVERIFY(!link.SendToDevice(Protocol::stopAlarm()));
+    QVERIFY(!link.sendToDevice(Protocol::stopAlarm()));
     QTRY_COMPARE(socket.state(), LinkState::Connected);
     QTRY_VERIFY(device.hasPendingConnections());
     QTcpSocket *peer = device.nextPendingConnection();
-    QVERIFY(link.SendToDevice(Protocol::enableAlarm()));
+    QVERIFY(link.sendToDevice(Protocol::enableAlarm()));
     QTRY_COMPARE(peer->bytesAvailable(), qint64(1));
     QCOMPARE(peer->readAll(), QByteArray("E"));
 }
@@ -269,7 +269,7 @@ void tst_DeviceLink::diagnosticsTellWhy()
     QTest::ignoreMessage(QtInfoMsg, "command \"S\" dropped: link closed, connecting");
     QTest::ignoreMessage(QtInfoMsg, Re("^socket error: .+"));
     QTest::ignoreMessage(QtDebugMsg, Re("^state (ResolvingHost|Connecting) -> Error$"));
-    QVERIFY(!link.SendToDevice(Protocol::stopAlarm()));
+    QVERIFY(!link.sendToDevice(Protocol::stopAlarm()));
     QTRY_COMPARE(socket.state(), LinkState::Error);
 
     RecordingSocket stuck;
@@ -277,7 +277,7 @@ void tst_DeviceLink::diagnosticsTellWhy()
     stuck.queued = DeviceLink::MaxQueuedBytes;
     DeviceLink stuckLink(stuck);
     QTest::ignoreMessage(QtInfoMsg, Re(R"(^command "E" dropped: queue over its bound \(65536 )"));
-    QVERIFY(!stuckLink.SendToDevice(Protocol::enableAlarm()));
+    QVERIFY(!stuckLink.sendToDevice(Protocol::enableAlarm()));
 }
 
 QTEST_GUILESS_MAIN(tst_DeviceLink)

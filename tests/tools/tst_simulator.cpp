@@ -110,10 +110,10 @@ void tst_Simulator::decodesWhatTheLinkWrites()
     QTRY_COMPARE(h.lines.size(), 1);
     QVERIFY(h.lines.first().startsWith("connected 127.0.0.1:"));
 
-    QVERIFY(h.link.SendToDevice(setTime(QDateTime(QDate(2019, 1, 1), QTime(0, 0, 0)))));
-    QVERIFY(h.link.SendToDevice(*setAlarm(u" 06", u"00", u"am", 151)));
-    QVERIFY(h.link.SendToDevice(colourScheme(3)));
-    QVERIFY(h.link.SendToDevice(announceHourly(true)));
+    QVERIFY(h.link.sendToDevice(setTime(QDateTime(QDate(2019, 1, 1), QTime(0, 0, 0)))));
+    QVERIFY(h.link.sendToDevice(*setAlarm(u" 06", u"00", u"am", 151)));
+    QVERIFY(h.link.sendToDevice(colourScheme(3)));
+    QVERIFY(h.link.sendToDevice(announceHourly(true)));
     const QStringList expected{"T  clock set to 2019-01-01 00:00:00", "A  alarm 6:00 AM, track 151",
                                "3  colour scheme Blue/Yellow", "H  hourly announcement on"};
     QTRY_COMPARE(h.lines.mid(1), expected);
@@ -168,7 +168,7 @@ void tst_Simulator::secondClientRefused()
     QVERIFY(h.lines.at(1).startsWith("refused 127.0.0.1:"));
 
     // The first client is untouched.
-    QVERIFY(h.link.SendToDevice(stopAlarm()));
+    QVERIFY(h.link.sendToDevice(stopAlarm()));
     QTRY_COMPARE(h.lines.last(), QStringLiteral("S  stop alarm"));
 }
 
@@ -179,14 +179,14 @@ void tst_Simulator::closeAfterMakesLinkReconnect()
     Harness h(options);
     QVERIFY(h.listening);
     connectAndWait(h.link);
-    QVERIFY(h.link.SendToDevice(stopAlarm()));
-    QVERIFY(h.link.SendToDevice(test()));
+    QVERIFY(h.link.sendToDevice(stopAlarm()));
+    QVERIFY(h.link.sendToDevice(test()));
     QTRY_COMPARE(h.socket.state(), LinkState::ClosedByPeer);
     QVERIFY(h.lines.endsWith("disconnected"));
 
-    QVERIFY(!h.link.SendToDevice(enableAlarm())); // dropped, but reconnects
+    QVERIFY(!h.link.sendToDevice(enableAlarm())); // dropped, but reconnects
     QTRY_COMPARE(h.socket.state(), LinkState::Connected);
-    QVERIFY(h.link.SendToDevice(disableAlarm()));
+    QVERIFY(h.link.sendToDevice(disableAlarm()));
     QTRY_COMPARE(h.lines.last(), QStringLiteral("D  disable alarm"));
     QVERIFY(!h.lines.contains("E  enable alarm"));
 }
@@ -198,10 +198,10 @@ void tst_Simulator::resetAfterBreaksLink()
     Harness h(options);
     QVERIFY(h.listening);
     connectAndWait(h.link);
-    QVERIFY(h.link.SendToDevice(stopAlarm()));
+    QVERIFY(h.link.sendToDevice(stopAlarm()));
     QTRY_VERIFY(h.socket.state() == LinkState::ClosedByPeer
                 || h.socket.state() == LinkState::Error);
-    QVERIFY(!h.link.SendToDevice(test()));
+    QVERIFY(!h.link.sendToDevice(test()));
     QTRY_COMPARE(h.socket.state(), LinkState::Connected);
 }
 
@@ -218,7 +218,7 @@ void tst_Simulator::noReadKeepsQueueBounded()
     const Pieces big{QByteArray(16 * 1024, 'S')};
     int dropped = 0;
     for (int i = 0; i < 8192 && dropped == 0; ++i) {
-        if (!h.link.SendToDevice(big))
+        if (!h.link.sendToDevice(big))
             ++dropped;
         QCoreApplication::processEvents();
     }
