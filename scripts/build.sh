@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DAWNBELL_BUILD_DIR:-$root/build}
 
-"$root/scripts/deps.sh"
+"$root/scripts/deps.sh" run
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 if [ $# -gt 0 ]; then
     cmake --build "$build" -j"$(nproc)" --target "$@"

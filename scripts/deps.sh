@@ -1,18 +1,39 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing the panel need.
+# Installs the Debian packages a task needs: deps.sh [SET...], where SET is
+#   run       building the programs and running them on a display (scripts/run.sh)
+#   headless  running the panel without a display, in a virtual X server
+#   package   building and checking the Debian package (scripts/package.sh)
+#   test      everything the test suite needs (scripts/test.sh); the default
 # Run as root it installs what is missing; otherwise it names what is missing.
 set -euo pipefail
 
-packages=(
+run=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
     fonts-crosextra-carlito fonts-liberation2
-    clang libclang-rt-14-dev valgrind
-    xvfb xdotool openbox x11-utils imagemagick xdg-utils
-    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
-    dpkg-dev file desktop-file-utils appstream python3
+)
+headless=(xvfb xauth)
+package=(
+    dpkg-dev file lintian mandoc desktop-file-utils appstream imagemagick
     groff-base systemd
 )
+test=(
+    "${run[@]}" "${headless[@]}" "${package[@]}"
+    clang libclang-rt-14-dev valgrind
+    xdotool openbox x11-utils xdg-utils
+    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 python3
+)
+
+packages=()
+for set in "${@:-test}"; do
+    case "$set" in
+        run) packages+=("${run[@]}") ;;
+        headless) packages+=("${headless[@]}") ;;
+        package) packages+=("${run[@]}" "${package[@]}") ;;
+        test) packages+=("${test[@]}") ;;
+        *) echo "deps.sh: unknown set '$set' (run, headless, package or test)" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

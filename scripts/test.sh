@@ -11,6 +11,7 @@ build=${DAWNBELL_BUILD_DIR:-$root/build}
 asan_build=${DAWNBELL_ASAN_BUILD_DIR:-$root/build-asan}
 jobs=$(nproc)
 
+"$root/scripts/deps.sh" test
 echo "== ordinary build"
 "$root/scripts/build.sh"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs")

@@ -1,14 +1,39 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build tree and checks that it holds the programs, a valid
-# desktop entry and AppStream entry, the icon at every theme size, depends on Debian's Qt, and
-# that its programs start.
+# Builds the Debian package as scripts/package.sh does, in a build folder without tests, and
+# checks it: lintian finds nothing to report, it depends on the fonts the layout is drawn with,
+# it holds the licence, the changelog and a man page per program, the programs, a valid desktop
+# entry and AppStream entry, the icon at every theme size, depends on Debian's Qt, and its
+# programs start.
+# check-package.sh SOURCE-FOLDER PACKAGE-BUILD-FOLDER TST_LOOKS
 set -euo pipefail
-build=$1
+root=$1
+looks=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" >/dev/null)
-deb=$(ls "$work"/*.deb)
+deb=$(DAWNBELL_PACKAGE_BUILD_DIR=$2 "$root/scripts/package.sh" | tail -n 1)
+# The programs among the build folder's targets (not whatever an older configuration left).
+targets=$(sed -n 's|.*/CMakeFiles/\(.*\)\.dir$|\1|p' "$2/CMakeFiles/TargetDirectories.txt")
+built=$(find "$2" \( -name CMakeFiles -o -name _CPack_Packages \) -prune -o -type f -perm -u+x \
+        -printf '%f\n' | grep -xF "$targets" | sort | xargs)
+[ "$built" = "dawnbell dawnbell-send dawnbell-sim" ] \
+    || { echo "the package build built more than it ships: $built"; exit 1; }
+
+# Every hint lintian may still give, with the reason it stays.
+kept=(
+    # The package is built outside Debian's archive: no intent-to-package bug to close
+    # (an override in the package says so).
+    "O: dawnbell: initial-upload-closes-no-bugs"
+)
+if ! report=$(lintian --fail-on none --display-info --show-overrides "$deb" 2>&1); then
+    echo "lintian: $report"
+    exit 1
+fi
+while read -r line; do
+    case "$line" in E:* | W:* | I:* | O:*) ;; *) continue ;; esac
+    hint=${line%% \[*}
+    printf '%s\n' "${kept[@]}" | grep -qxF -- "$hint" || { echo "lintian: $line"; exit 1; }
+done <<<"$report"
 
 contents=$(dpkg-deb -c "$deb")
 icons=()
@@ -44,10 +69,9 @@ read -r -a exec_words <<<"$(sed -n 's/^Exec=//p' "$work/root/usr/share/applicati
 XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen \
     "$work/root/usr/bin/dawnbell" "${exec_words[@]:1}" --help >/dev/null
 
-# dawnbell-send, its man page and its systemd user units (shipped disabled: no enabling links).
+# dawnbell-send and its systemd user units (shipped disabled: no enabling links).
 units=./usr/lib/systemd/user
-for path in ./usr/bin/dawnbell-send ./usr/share/man/man1/dawnbell-send.1 \
-            $units/dawnbell-sync.service $units/dawnbell-sync.timer; do
+for path in ./usr/bin/dawnbell-send $units/dawnbell-sync.service $units/dawnbell-sync.timer; do
     grep -q " $path\$" <<<"$contents" || { echo "missing from package: $path"; exit 1; }
 done
 if grep -q '\.wants/' <<<"$contents"; then echo "package enables a unit"; exit 1; fi
@@ -55,10 +79,34 @@ version=$("$work/root/usr/bin/dawnbell-send" --version)
 grep -Eqx 'dawnbell-send [0-9]+\.[0-9]{2}' <<<"$version" || { echo "dawnbell-send: $version"; exit 1; }
 grep -q '^ExecStart=/usr/bin/dawnbell-send .*time$' "$work/root/$units/dawnbell-sync.service" \
     || { echo "the service does not run the installed dawnbell-send"; exit 1; }
-if command -v groff >/dev/null; then
-    warnings=$(groff -man -ww -z "$work/root/usr/share/man/man1/dawnbell-send.1" 2>&1)
-    [ -z "$warnings" ] || { echo "man page: $warnings"; exit 1; }
-fi
+# A man page per program, compressed, that mandoc and groff read without a warning.
+for program in "$work"/root/usr/bin/*; do
+    page=$work/root/usr/share/man/man1/$(basename "$program").1.gz
+    gzip -t "$page" || { echo "no compressed man page for $program"; exit 1; }
+    zcat "$page" >"$work/page.1"
+    mandoc -T lint -W warning "$work/page.1" || { echo "mandoc: $page"; exit 1; }
+    warnings=$(groff -man -ww -z "$work/page.1" 2>&1)
+    [ -z "$warnings" ] || { echo "man page $page: $warnings"; exit 1; }
+done
+
+# The licence's terms, in Debian's copyright format.
+diff <(sed -n '/^License: Expat$/,$p' "$work/root/usr/share/doc/dawnbell/copyright" \
+           | sed '1d; s/^ //; s/^\.$//') <(sed '1,/^Copyright/d' "$root/LICENSE" | sed '1d') \
+    || { echo "the copyright file does not hold LICENSE's terms"; exit 1; }
+
+# With only the fonts of the packages it depends on, no caption is cut.
+fontDirs=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/ *(.*//; s/ //g' \
+           | xargs dpkg -L 2>/dev/null | grep -E '\.(ttf|otf)$' | xargs -r -n1 dirname | sort -u)
+[ -n "$fontDirs" ] || { echo "the package depends on no font"; exit 1; }
+{
+    echo '<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">'
+    echo "<fontconfig><cachedir>$work/fontcache</cachedir>"
+    printf '<dir>%s</dir>\n' $fontDirs
+    echo '<include ignore_missing="yes">/etc/fonts/conf.d</include></fontconfig>'
+} >"$work/fonts.conf"
+FONTCONFIG_FILE=$work/fonts.conf XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen \
+    "$looks" >"$work/looks.log" 2>&1 || { cat "$work/looks.log"; exit 1; }
+
 if command -v systemd-analyze >/dev/null; then
     # verify looks for the program at its installed path; point it at the unpacked one.
     mkdir -p "$work/units" "$work/runtime"
