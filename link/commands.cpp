@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include "deviceconstants.h"
+
 namespace Protocol {
 
 namespace {
@@ -126,6 +128,17 @@ Parse parseFields(const char *data, qsizetype size, const Field (&fields)[N], QL
     return Parse::Complete;
 }
 
+// Scheme n is chosen by the byte '0' + n, a wake-up screen by '0' + its code.
+char schemeByte(int scheme)
+{
+    return char('0' + scheme);
+}
+
+char screenByte(int screen)
+{
+    return char('0' + screen);
+}
+
 bool isOneByteCommand(char c)
 {
     switch (c) {
@@ -135,16 +148,11 @@ bool isOneByteCommand(char c)
     case '!':
     case 'H':
     case 'h':
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-    case '5':
-    case '6':
-    case '7':
         return true;
     default:
-        return false;
+        return (c >= schemeByte(1) && c <= schemeByte(Device::SchemeCount))
+                || (c >= screenByte(Device::FirstScreenCode)
+                    && c <= screenByte(Device::LastScreenCode));
     }
 }
 
@@ -286,16 +294,16 @@ Pieces announceHourly(bool on)
 
 Pieces colourScheme(int scheme)
 {
-    if (scheme < 1 || scheme > 4)
+    if (scheme < 1 || scheme > Device::SchemeCount)
         return {};
-    return single(char('0' + scheme));
+    return single(schemeByte(scheme));
 }
 
 Pieces wakeUpScreen(int screen)
 {
-    if (screen < 5 || screen > 7)
+    if (screen < Device::FirstScreenCode || screen > Device::LastScreenCode)
         return {};
-    return single(char('0' + screen));
+    return single(screenByte(screen));
 }
 
 QByteArray bytes(const Pieces &pieces)
