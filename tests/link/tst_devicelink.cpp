@@ -27,7 +27,6 @@ private slots:
     void overFullQueueDropsWholeCommand_data();
     void overFullQueueDropsWholeCommand();
     void droppedCommandStartsConnection();
-    void peerCloseThenReconnect();
     void diagnosticsTellWhy();
 };
 
@@ -232,27 +231,6 @@ void tst_DeviceLink::droppedCommandStartsConnection()
     QVERIFY(link.sendToDevice(timePieces()));
     QTRY_COMPARE(peer->bytesAvailable(), qint64(26));
     QCOMPARE(peer->readAll(), QByteArray("T,07,04,18, 3, 105, 32,2,0"));
-}
-
-void tst_DeviceLink::peerCloseThenReconnect()
-{
-    QTcpServer device;
-    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
-    TcpLinkSocket socket;
-    socket.setRemotePort(device.serverPort());
-    DeviceLink link(socket);
-    QVERIFY(connectAndWait(link));
-    QTRY_VERIFY(device.hasPendingConnections());
-    device.nextPendingConnection()->close();
-    QTRY_COMPARE(socket.state(), LinkState::ClosedByPeer);
-
-    QVERIFY(!link.sendToDevice(Protocol::stopAlarm()));
-    QTRY_COMPARE(socket.state(), LinkState::Connected);
-    QTRY_VERIFY(device.hasPendingConnections());
-    QTcpSocket *peer = device.nextPendingConnection();
-    QVERIFY(link.sendToDevice(Protocol::enableAlarm()));
-    QTRY_COMPARE(peer->bytesAvailable(), qint64(1));
-    QCOMPARE(peer->readAll(), QByteArray("E"));
 }
 
 void tst_DeviceLink::diagnosticsTellWhy()
