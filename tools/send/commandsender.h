@@ -1,29 +1,55 @@
 #pragma once
 
+#include "deliverysocket.h"
+#include "sendrequest.h"
+
+#include <QtCore/QDateTime>
+#include <QtCore/QTimer>
 #include <QtNetwork/QTcpSocket>
 
-#include <functional>
-
-// One TCP connection that carries a single command whole and then closes gracefully.
+// Carries one command over one TCP connection and tells whether the module took it: connected
+// within the module's connection wait, every byte written and acknowledged by the module's
+// TCP, and the connection ended without a reset. Each step is bounded by a deadline and moved
+// on by the socket's signals; nothing here blocks.
 class CommandSender : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit CommandSender(QObject *parent = nullptr);
+    explicit CommandSender(const Send::Endpoint &endpoint, QObject *parent = nullptr);
 
-    // Connects, waiting up to `timeoutMs`. On false, errorString() says why.
-    bool open(const QString &host, quint16 port, int timeoutMs);
-    // Writes `bytes` in one write, waits up to `timeoutMs` until they have left for the
-    // network, then closes so that the peer sees an orderly end after the last byte.
-    bool sendAndClose(const QByteArray &bytes, int timeoutMs);
-    QString errorString() const { return m_error; }
+    // Starts connecting; connected() or failed() follows.
+    void open();
+    // Once connected: writes `bytes` when the wall clock reaches `moment` (at once for an
+    // invalid or past moment); delivered() or failed() follows.
+    void deliver(const QByteArray &bytes, const QDateTime &moment = {});
+
+signals:
+    void connected();
+    void delivered();
+    // `message` is one line naming the endpoint and what happened.
+    void failed(const QString &message);
 
 private:
-    // Runs the event loop until `done` holds, the socket fails, or the time is up.
-    bool waitFor(const std::function<bool()> &done, int timeoutMs);
+    enum class Stage { Idle, Connecting, Connected, Draining, Closing, Done };
 
+    void takeConnection();
+    void refuseConnection(QAbstractSocket::SocketError error);
+    void writeWhenDue();
+    void awaitAcknowledgement();
+    void closeSending();
+    void onEnded(DeliverySocket::Ending how);
+    void onDeadline();
+    void fail(const QString &reason);
+    void finish();
+
+    Send::Endpoint m_endpoint;
+    Stage m_stage = Stage::Idle;
     QTcpSocket m_socket;
-    bool m_failed = false;
-    QString m_error;
+    DeliverySocket *m_delivery = nullptr;
+    QByteArray m_bytes;
+    QDateTime m_moment;
+    QTimer m_deadline; // the bound of the current stage
+    QTimer m_step;     // the moment to write, and the next look at the acknowledgements
+    int m_pollMs = 0;
 };

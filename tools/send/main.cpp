@@ -3,15 +3,15 @@
 
 #include "deviceconstants.h"
 #include "settingsfile.h"
+#include "standardoutput.h"
 #include "version.h"
 
 #include <QtCore/QCommandLineParser>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
+#include <QtCore/QTimer>
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -35,20 +35,14 @@ QString description()
                    "The module takes one client at a time: it cannot be reached while the panel\n"
                    "is connected to it.\n"
                    "\n"
-                   "Exit status: 0 the command was sent; 1 no connection within %2 seconds, or\n"
-                   "the write failed; 2 bad input (nothing is connected or sent).")
+                   "Exit status: 0 the module took the command: every byte was acknowledged\n"
+                   "and the connection ended without a reset; 1 no connection within %2\n"
+                   "seconds, the module refused or reset the connection or closed it before\n"
+                   "taking the command, or standard output could not be written; 2 bad input\n"
+                   "(nothing is connected or sent).")
             .arg(Send::endpointText(Send::defaultEndpoint()))
-            .arg(Send::LinkTimeoutMs / 1000)
+            .arg(Device::ConnectWaitMs / 1000)
             .arg(Send::commandSummary());
-}
-
-// Sleeps until the wall clock reaches `moment`, never waking before it.
-void waitUntil(const QDateTime &moment)
-{
-    using namespace std::chrono;
-    const system_clock::time_point target{milliseconds(moment.toMSecsSinceEpoch())};
-    while (system_clock::now() < target)
-        std::this_thread::sleep_until(target);
 }
 
 } // namespace
@@ -95,9 +89,13 @@ int main(int argc, char *argv[])
         return fail(Send::BadInput, error + QStringLiteral(" (see --help)"));
     }
     if (parser.isSet(helpOption))
-        parser.showHelp(Send::Sent);
-    if (parser.isSet(versionOption))
-        parser.showVersion();
+        return Console::printLast("dawnbell-send", parser.helpText());
+    if (parser.isSet(versionOption)) {
+        return Console::printLast(
+                "dawnbell-send",
+                QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                              QCoreApplication::applicationVersion()));
+    }
 
     const Send::ParsedCommand parsed = Send::parseCommand(parser.positionalArguments());
     if (!parsed.command)
@@ -137,9 +135,7 @@ int main(int argc, char *argv[])
         const QByteArray bytes = command.isTime
                 ? Send::planTime(QDateTime::currentDateTime(), lead).bytes
                 : command.bytes;
-        std::fputs(bytes.constData(), stdout);
-        std::fputc('\n', stdout);
-        return Send::Sent;
+        return Console::printLast("dawnbell-send", QString::fromLatin1(bytes + '\n'));
     }
 
     Send::Endpoint endpoint;
@@ -150,23 +146,22 @@ int main(int argc, char *argv[])
     endpoint.host = host.value_or(endpoint.host);
     endpoint.port = port.value_or(endpoint.port);
 
-    CommandSender sender;
-    if (!sender.open(endpoint.host, endpoint.port, Send::LinkTimeoutMs)) {
-        return fail(Send::LinkFailed,
-                    QStringLiteral("cannot connect to %1: %2")
-                            .arg(Send::endpointText(endpoint), sender.errorString()));
-    }
-    QByteArray bytes = command.bytes;
-    if (command.isTime) {
+    CommandSender sender(endpoint);
+    QObject::connect(&sender, &CommandSender::connected, &sender, [&sender, &command, lead] {
+        if (!command.isTime) {
+            sender.deliver(command.bytes);
+            return;
+        }
         // Connected first, so that at the boundary only the write is left to do.
         const Send::TimePlan plan = Send::planTime(QDateTime::currentDateTime(), lead);
-        waitUntil(plan.boundary);
-        bytes = plan.bytes;
-    }
-    if (!sender.sendAndClose(bytes, Send::LinkTimeoutMs)) {
-        return fail(Send::LinkFailed,
-                    QStringLiteral("sending to %1 failed: %2")
-                            .arg(Send::endpointText(endpoint), sender.errorString()));
-    }
-    return Send::Sent;
+        sender.deliver(plan.bytes, plan.boundary);
+    });
+    QObject::connect(&sender, &CommandSender::delivered, &app,
+                     [] { QCoreApplication::exit(Send::Sent); });
+    QObject::connect(&sender, &CommandSender::failed, &app, [](const QString &message) {
+        QCoreApplication::exit(fail(Send::LinkFailed, message));
+    });
+    // Started from the event loop, so that an outcome always finds it running.
+    QTimer::singleShot(0, &sender, &CommandSender::open);
+    return app.exec();
 }

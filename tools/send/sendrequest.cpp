@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "deviceconstants.h"
+#include "devicetext.h"
 #include "settingsfile.h"
 #include "setupdata.h"
 
@@ -11,12 +12,6 @@
 namespace Send {
 
 namespace {
-
-constexpr int AlarmButtons = 16;
-constexpr int Schemes = 4;
-constexpr int Screens = 3;
-// Screen n is sent as the one-byte command FirstScreenCode + n - 1.
-constexpr int FirstScreenCode = 5;
 
 ParsedCommand failure(const QString &error)
 {
@@ -31,47 +26,42 @@ ParsedCommand fixed(const Protocol::Pieces &pieces)
 // A whole number from `first` to `last`, read as the panel reads its entry boxes.
 std::optional<int> numberIn(const QString &text, int first, int last)
 {
-    const std::optional<qint64> value = Protocol::wholeNumber(text);
+    const std::optional<qint64> value = Device::wholeNumber(text);
     if (!value || *value < first || *value > last)
         return std::nullopt;
     return int(*value);
 }
 
-// The panel's AM/PM box turns "a" and "A" into "AM", "p" and "P" into "PM"; "am" and "pm" are
-// taken as typed. Any other text would silently mean PM there, so it is refused here.
-std::optional<QString> amPmOf(const QString &text)
+// The AM/PM text completed as the panel's box completes it. The box sends any text other than
+// "AM" and "am" as PM; here only "PM" and "pm" are taken for it, so a typing slip is refused.
+std::optional<QString> amPmOf(const QString &typed)
 {
-    for (const char *am : {"AM", "am", "A", "a"}) {
-        if (text == QLatin1String(am))
-            return QStringLiteral("AM");
-    }
-    for (const char *pm : {"PM", "pm", "P", "p"}) {
-        if (text == QLatin1String(pm))
-            return QStringLiteral("PM");
-    }
+    const QString amPm = Device::completedAmPm(typed);
+    if (Device::isMorning(amPm) || amPm == u"PM" || amPm == u"pm")
+        return amPm;
     return std::nullopt;
 }
 
+// An alarm the clock can ring at: hour 1 to 12, minute 0 to 59, and one of its tracks.
 ParsedCommand alarmCommand(const QStringList &arguments)
 {
     const QString &hour = arguments.at(0);
     const QString &minute = arguments.at(1);
+    if (!numberIn(hour, 1, 12))
+        return failure(QStringLiteral("the alarm hour must be 1 to 12, not \"%1\"").arg(hour));
+    if (!numberIn(minute, 0, 59))
+        return failure(QStringLiteral("the alarm minute must be 0 to 59, not \"%1\"").arg(minute));
     const std::optional<QString> amPm = amPmOf(arguments.at(2));
     if (!amPm)
         return failure(
                 QStringLiteral("AMPM must be AM, PM, a or p, not \"%1\"").arg(arguments.at(2)));
-    const std::optional<int> button = numberIn(arguments.at(3), 1, AlarmButtons);
+    const std::optional<int> button = numberIn(arguments.at(3), 1, Device::TrackCount);
     if (!button)
         return failure(QStringLiteral("the alarm number must be 1 to %1, not \"%2\"")
-                               .arg(AlarmButtons)
+                               .arg(Device::TrackCount)
                                .arg(arguments.at(3)));
-    const std::optional<Protocol::Pieces> pieces
-            = Protocol::setAlarm(hour, minute, *amPm, Device::TrackOffset + *button);
-    if (!pieces)
-        return failure(QStringLiteral("the alarm hour and minute must be whole numbers, not \"%1\" "
-                                      "and \"%2\"")
-                               .arg(hour, minute));
-    return fixed(*pieces);
+    // Both numbers were read above, so the encoder cannot refuse them.
+    return fixed(*Protocol::setAlarm(hour, minute, *amPm, Device::TrackOffset + *button));
 }
 
 // Commands that take one number from 1 to `last`.
@@ -112,11 +102,12 @@ const Grammar Commands[] = {
              return ParsedCommand{Command{true, {}}, {}};
          }},
         {"alarm", 4, " HOUR MINUTE AMPM N",
-         "set the wake-up alarm; AMPM is AM, PM, a or p; N is 1-16", &alarmCommand},
-        {"play", 1, " N", "play alarm N, 1-16",
+         "set the wake-up alarm (HOUR 1-12, MINUTE 0-59, AMPM AM/PM/a/p, N 1-{tracks})",
+         &alarmCommand},
+        {"play", 1, " N", "play alarm N, 1-{tracks}",
          [](const QStringList &arguments) {
              return numbered(
-                     QStringLiteral("play"), arguments.first(), AlarmButtons,
+                     QStringLiteral("play"), arguments.first(), Device::TrackCount,
                      [](int button) { return Protocol::playTrack(Device::TrackOffset + button); });
          }},
         {"stop", 0, "", "stop the wake-up alarm",
@@ -128,18 +119,29 @@ const Grammar Commands[] = {
         {"test", 0, "", "send the test command",
          [](const QStringList &) { return fixed(Protocol::test()); }},
         {"announce", 1, " on|off", "switch the hourly announcement on or off", &announceCommand},
-        {"scheme", 1, " 1-4", "choose the colour scheme",
+        {"scheme", 1, " 1-{schemes}", "choose the colour scheme",
          [](const QStringList &arguments) {
-             return numbered(QStringLiteral("scheme"), arguments.first(), Schemes,
+             return numbered(QStringLiteral("scheme"), arguments.first(), Device::SchemeCount,
                              &Protocol::colourScheme);
          }},
-        {"screen", 1, " 1-3", "choose the wake-up screen",
+        {"screen", 1, " 1-{screens}", "choose the wake-up screen",
          [](const QStringList &arguments) {
-             return numbered(QStringLiteral("screen"), arguments.first(), Screens, [](int screen) {
-                 return Protocol::wakeUpScreen(FirstScreenCode + screen - 1);
-             });
+             return numbered(QStringLiteral("screen"), arguments.first(), Device::ScreenCount,
+                             [](int screen) {
+                                 return Protocol::wakeUpScreen(Device::FirstScreenCode + screen
+                                                               - 1);
+                             });
          }},
 };
+
+// A usage or summary text with the device's counts filled in.
+QString withCounts(const char *text)
+{
+    return QString::fromLatin1(text)
+            .replace(QLatin1String("{tracks}"), QString::number(Device::TrackCount))
+            .replace(QLatin1String("{schemes}"), QString::number(Device::SchemeCount))
+            .replace(QLatin1String("{screens}"), QString::number(Device::ScreenCount));
+}
 
 } // namespace
 
@@ -147,8 +149,8 @@ QString commandSummary()
 {
     QString lines;
     for (const Grammar &grammar : Commands) {
-        const QString usage = QLatin1String(grammar.name) + QLatin1String(grammar.usage);
-        lines += QStringLiteral("  %1 %2\n").arg(usage, -24).arg(QLatin1String(grammar.summary));
+        const QString usage = QLatin1String(grammar.name) + withCounts(grammar.usage);
+        lines += QStringLiteral("  %1 %2\n").arg(usage, -24).arg(withCounts(grammar.summary));
     }
     return lines;
 }
@@ -164,7 +166,7 @@ ParsedCommand parseCommand(const QStringList &words)
         const QStringList arguments = words.mid(1);
         if (arguments.size() != grammar.argumentCount)
             return failure(QStringLiteral("usage: dawnbell-send [OPTIONS] %1%2")
-                                   .arg(name, QLatin1String(grammar.usage)));
+                                   .arg(name, withCounts(grammar.usage)));
         return grammar.parse(arguments);
     }
     return failure(QStringLiteral("unknown command \"%1\" (see --help)").arg(name));

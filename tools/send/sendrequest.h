@@ -14,15 +14,21 @@ class SettingValue;
 namespace Send {
 
 enum ExitStatus : int {
-    Sent = 0,       // the bytes were written
-    LinkFailed = 1, // no connection within the wait, or the write failed
+    Sent = 0,       // the module took every byte and did not reset the connection
+    LinkFailed = 1, // no connection, or the module did not take the command
     BadInput = 2,   // nothing was connected or sent
 };
 
 inline constexpr int MaxLeadSeconds = 10;
 
-// How long a connection may take to come up, and the bytes to leave, before giving up.
-inline constexpr int LinkTimeoutMs = 2000;
+// How long the module's TCP may take to acknowledge the command once it is written.
+inline constexpr int DeliveryWaitMs = 2000;
+// How long to wait, after our end of the stream, for the module to end its side: a reset
+// then says that it dropped the command. A module that keeps the connection open that long
+// has acknowledged every byte and reset nothing, which is all there is to know.
+inline constexpr int CloseWaitMs = 1000;
+// The longest pause between two looks at the bytes not yet acknowledged.
+inline constexpr int MaxPollMs = 50;
 
 // A checked command: the bytes of a fixed command, or the "time" command, whose bytes depend on
 // the moment it is sent.

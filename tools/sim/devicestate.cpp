@@ -11,9 +11,6 @@ QDateTime zoneless(const QDateTime &time)
     return QDateTime(time.date(), time.time(), Qt::UTC);
 }
 
-// The panel's alarm buttons, "Alarm #1" to "Alarm #16".
-constexpr int AlarmButtons = 16;
-
 QString twoDigits(qint64 value)
 {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
@@ -21,16 +18,34 @@ QString twoDigits(qint64 value)
 
 } // namespace
 
-const DeviceState::Scheme &DeviceState::scheme(int number)
+DeviceState::Scheme DeviceState::scheme(int number)
 {
-    static const Scheme schemes[SchemeCount] = {
-            {"Black/Green", 0x000000, 0x00FF00},
-            {"Black/Red", 0x000000, 0x0000FF},
-            {"Blue/Yellow", 0xFF0000, 0x00FFFF},
-            {"Teal/Black", 0x808000, 0x000000},
+    // The background and the digits of each scheme, as its name says.
+    static constexpr int colours[Device::SchemeCount][2] = {
+            {0x000000, 0x00FF00},
+            {0x000000, 0x0000FF},
+            {0xFF0000, 0x00FFFF},
+            {0x808000, 0x000000},
     };
-    Q_ASSERT(number >= 1 && number <= SchemeCount);
-    return schemes[qBound(1, number, SchemeCount) - 1];
+    Q_ASSERT(number >= 1 && number <= Device::SchemeCount);
+    const int index = qBound(1, number, Device::SchemeCount) - 1;
+    return {Device::SchemeNames[index], colours[index][0], colours[index][1]};
+}
+
+std::optional<int> DeviceState::schemeOf(const Protocol::Command &command)
+{
+    const int number = command.code - '0';
+    if (number >= 1 && number <= Device::SchemeCount)
+        return number;
+    return std::nullopt;
+}
+
+std::optional<int> DeviceState::screenOf(const Protocol::Command &command)
+{
+    const int code = command.code - '0';
+    if (code >= Device::FirstScreenCode && code <= Device::LastScreenCode)
+        return code - Device::FirstScreenCode + 1;
+    return std::nullopt;
 }
 
 QString DeviceState::clockText(qint64 hour, qint64 minute, bool morning)
@@ -107,18 +122,11 @@ void DeviceState::receive(const Protocol::Command &command, qint64 nowMs)
     case 'h':
         m_announce = false;
         break;
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-        m_scheme = command.code - '0';
-        break;
-    case '5':
-    case '6':
-    case '7':
-        m_screen = command.code - '4';
-        break;
     default:
+        if (const std::optional<int> number = schemeOf(command))
+            m_scheme = *number;
+        else if (const std::optional<int> number = screenOf(command))
+            m_screen = *number;
         break;
     }
 }
@@ -186,8 +194,8 @@ QString DeviceState::alarmText() const
     if (!alarmTimeOfDay())
         text += QStringLiteral(" (not a time of day)");
     text += QStringLiteral(", track %1").arg(a.track);
-    if (const qint64 button = a.track - Device::TrackOffset; button >= 1 && button <= AlarmButtons)
-        text += QStringLiteral(" (Alarm #%1)").arg(button);
+    if (a.track >= Device::FirstTrack && a.track <= Device::LastTrack)
+        text += QStringLiteral(" (Alarm #%1)").arg(a.track - Device::TrackOffset);
     return text + QStringLiteral(", ") + enabled;
 }
 

@@ -20,11 +20,14 @@ public:
         int background;
         int text;
     };
-    static constexpr int SchemeCount = 4;
-    // Scheme 1 to SchemeCount, as commands "1" to "4" choose them.
-    static const Scheme &scheme(int number);
+    // Scheme 1 to Device::SchemeCount, as the commands "1" and up choose them.
+    static Scheme scheme(int number);
 
-    static constexpr int ScreenCount = 3;
+    // The scheme or wake-up screen, from 1, that a one-byte command chooses; nothing for
+    // another command.
+    static std::optional<int> schemeOf(const Protocol::Command &command);
+    static std::optional<int> screenOf(const Protocol::Command &command);
+
     // "6:30 AM": an alarm's time as the "A" command's fields give it.
     static QString clockText(qint64 hour, qint64 minute, bool morning);
 
@@ -45,7 +48,7 @@ public:
     // The device's time, to the second it shows; nothing before the first valid "T".
     std::optional<QDateTime> time() const;
     int schemeNumber() const { return m_scheme; }
-    int screen() const { return m_screen; } // 1 to ScreenCount
+    int screen() const { return m_screen; } // 1 to Device::ScreenCount
     bool alarmEnabled() const { return m_alarmEnabled; }
     bool announcesHourly() const { return m_announce; }
     std::optional<qint64> playingTrack() const { return m_playing; }

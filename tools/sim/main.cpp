@@ -1,6 +1,8 @@
 #include "simulator.h"
+#include "standardoutput.h"
 #include "twinwindow.h"
 #include "version.h"
+#include "windowwatch.h"
 
 #include "deviceconstants.h"
 
@@ -19,10 +21,10 @@ int main(int argc, char *argv[])
             "Stands in for the bedside clock behind its serial-to-Ethernet module: listens for "
             "the\n"
             "panel, decodes every command it writes and prints one line per command.\n"
-            "One client at a time: a second client is refused while one is connected.\n"
+            "One client at a time: while one is connected, any other is closed at once.\n"
             "Listens on the loopback address unless --host names another address."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QString defaultHost = QLatin1String(Device::DefaultHost);
     const QString defaultPort = QLatin1String(Device::DefaultPortText);
     const QCommandLineOption hostOption(
@@ -45,8 +47,8 @@ int main(int argc, char *argv[])
             QStringLiteral("Accept a client but never read from it, so its buffers fill."));
     const QCommandLineOption windowOption(
             QStringLiteral("window"),
-            QStringLiteral("Also show the clock as the device would, in a window. Closing the "
-                           "window ends the simulator."));
+            QStringLiteral("Also show the clock as the device would, in a window. Closing or "
+                           "destroying the window ends the simulator."));
     parser.addOptions(
             {hostOption, portOption, closeOption, resetOption, noReadOption, windowOption});
 
@@ -54,16 +56,28 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // Errors are reported by process() below; Qt's own options ("-platform") are unknown here.
+    // Errors are reported once the application has taken Qt's own options ("-platform").
     parser.parse(arguments);
-    const bool window = parser.isSet(windowOption);
+    const bool window = parser.isSet(windowOption) && !parser.isSet(helpOption)
+            && !parser.isSet(versionOption);
     std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
                                                    : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dawnbell-sim"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(DawnbellVersionText));
-    parser.process(*app);
-
     QTextStream err(stderr);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        err << "dawnbell-sim: " << parser.errorText() << '\n';
+        return 2;
+    }
+    if (parser.isSet(helpOption))
+        return Console::printLast("dawnbell-sim", parser.helpText());
+    if (parser.isSet(versionOption)) {
+        return Console::printLast(
+                "dawnbell-sim",
+                QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                              QCoreApplication::applicationVersion()));
+    }
+
     auto count = [&](const QCommandLineOption &option, int &value) {
         if (!parser.isSet(option))
             return true;
@@ -104,9 +118,11 @@ int main(int argc, char *argv[])
             = QStringLiteral("%1:%2").arg(address.toString()).arg(simulator.serverPort());
     out << "listening on " << endpoint << Qt::endl;
     std::unique_ptr<TwinWindow> twin;
+    std::unique_ptr<WindowWatch> watch;
     if (window) {
         twin = std::make_unique<TwinWindow>(simulator, endpoint);
         twin->show();
+        watch = std::make_unique<WindowWatch>(*twin);
     }
     return app->exec();
 }

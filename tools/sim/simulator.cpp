@@ -2,7 +2,6 @@
 
 #include "devicestate.h"
 
-#include <QtCore/QTimer>
 #include <QtNetwork/QTcpSocket>
 
 #ifdef Q_OS_UNIX
@@ -97,15 +96,14 @@ QString Simulator::describe(const Protocol::Decoder::Event &event)
     case 'h':
         meaning = QStringLiteral("hourly announcement off");
         break;
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-        meaning = QStringLiteral("colour scheme %1")
-                          .arg(QLatin1String(DeviceState::scheme(command.code - '0').name));
-        break;
     default:
-        meaning = QStringLiteral("wake-up screen %1").arg(command.code - '4');
+        if (const std::optional<int> scheme = DeviceState::schemeOf(command)) {
+            meaning = QStringLiteral("colour scheme %1")
+                              .arg(QLatin1String(DeviceState::scheme(*scheme).name));
+        } else {
+            meaning = QStringLiteral("wake-up screen %1")
+                              .arg(DeviceState::screenOf(command).value_or(0));
+        }
         break;
     }
     return QLatin1Char(command.code) + QStringLiteral("  ") + meaning;
@@ -113,31 +111,42 @@ QString Simulator::describe(const Protocol::Decoder::Event &event)
 
 void Simulator::acceptClients()
 {
-    while (QTcpSocket *socket = m_server.nextPendingConnection())
-        m_waiting.append(socket);
-    serveWaiting();
-    // A client that reconnects at once may arrive before its old connection's end has been
-    // read here; it gets a moment before it is turned away.
-    if (!m_waiting.isEmpty())
-        QTimer::singleShot(BusyGraceMs, this, &Simulator::refuseWaiting);
-}
-
-void Simulator::serveWaiting()
-{
-    if (!m_client && !m_waiting.isEmpty())
-        takeClient(m_waiting.takeFirst());
-}
-
-void Simulator::refuseWaiting()
-{
-    serveWaiting();
-    for (QTcpSocket *socket : std::as_const(m_waiting)) {
-        // Like the module, one client at a time.
-        emit line(QStringLiteral("refused %1 (busy)").arg(peerOf(socket)));
-        socket->abort();
-        socket->deleteLater();
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        if (clientIsGone())
+            dropClient();
+        if (m_client) {
+            // Like the module, one client at a time: the next one is closed at once. Not with
+            // a reset, which a client still completing its connection would not notice; a
+            // command it has written already makes the close a reset all the same.
+            emit line(QStringLiteral("refused %1 (busy)").arg(peerOf(socket)));
+            socket->abort();
+            socket->deleteLater();
+        } else {
+            takeClient(socket);
+        }
     }
-    m_waiting.clear();
+}
+
+bool Simulator::clientIsGone()
+{
+    if (!m_client)
+        return false;
+    // A panel closes and reconnects at once: the end of its old connection may have arrived
+    // but not been read yet. Reading what has come, without waiting, finds it.
+    m_client->waitForReadyRead(0);
+    return m_client && m_client->state() != QAbstractSocket::ConnectedState;
+}
+
+void Simulator::resetConnection(QTcpSocket *socket)
+{
+#ifdef Q_OS_UNIX
+    // A zero linger time makes the close send a reset instead of a polite FIN.
+    const linger noLinger{1, 0};
+    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
+                 sizeof noLinger);
+#endif
+    socket->abort();
+    socket->deleteLater();
 }
 
 void Simulator::takeClient(QTcpSocket *socket)
@@ -204,17 +213,11 @@ void Simulator::endClient(bool reset)
     m_client = nullptr;
     client->disconnect(this);
     if (reset) {
-#ifdef Q_OS_UNIX
-        // A zero linger time makes the close send a reset instead of a polite FIN.
-        const linger noLinger{1, 0};
-        ::setsockopt(int(client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
-                     sizeof noLinger);
-#endif
-        client->abort();
+        resetConnection(client);
     } else {
         client->disconnectFromHost();
+        client->deleteLater();
     }
-    client->deleteLater();
     reportEnd();
 }
 
@@ -229,5 +232,4 @@ void Simulator::reportEnd()
 {
     emit line(QStringLiteral("disconnected"));
     emit clientDisconnected();
-    serveWaiting();
 }

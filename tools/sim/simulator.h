@@ -9,7 +9,8 @@
 class QTcpSocket;
 
 // Stands in for the clock device behind its serial-to-Ethernet module: takes one client at
-// a time, decodes what it writes and describes every command in one line.
+// a time and closes any other at once, decodes what the client writes and describes every
+// command in one line.
 class Simulator : public QObject
 {
     Q_OBJECT
@@ -41,11 +42,9 @@ signals:
     void commandReceived(const Protocol::Command &command);
 
 private:
-    static constexpr int BusyGraceMs = 500;
-
     void acceptClients();
-    void serveWaiting();
-    void refuseWaiting();
+    bool clientIsGone();
+    static void resetConnection(QTcpSocket *socket);
     void takeClient(QTcpSocket *socket);
     void readClient();
     void dropClient();
@@ -56,7 +55,6 @@ private:
     Options m_options;
     QTcpServer m_server;
     QTcpSocket *m_client = nullptr;
-    QList<QTcpSocket *> m_waiting; // connections that came while a client was served
     Protocol::Decoder m_decoder;
     int m_commands = 0;
 };

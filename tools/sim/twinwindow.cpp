@@ -1,6 +1,7 @@
 #include "twinwindow.h"
 
 #include "colours.h"
+#include "deviceconstants.h"
 #include "form.h"
 #include "layout.h"
 #include "simulator.h"
@@ -12,7 +13,7 @@
 namespace {
 
 // The panel's preview of each wake-up screen, by screen number; the twin shows the same.
-const char *const previewControls[DeviceState::ScreenCount] = {"Image4", "Image3", "Label6"};
+const char *const previewControls[Device::ScreenCount] = {"Image4", "Image3", "Label6"};
 
 const ControlSpec &previewSpec(int screen)
 {
@@ -157,7 +158,7 @@ QStackedWidget *TwinWindow::addScreens(QWidget *parent, const QRect &geometry, b
     auto *screens = new QStackedWidget(parent);
     screens->setGeometry(geometry);
     const double scale = double(geometry.height()) / previewSize().height();
-    for (int screen = 1; screen <= DeviceState::ScreenCount; ++screen)
+    for (int screen = 1; screen <= Device::ScreenCount; ++screen)
         screens->addWidget(screenWidget(screen, geometry.size(), scale, keepAspect));
     return screens;
 }
