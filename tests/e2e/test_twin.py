@@ -3,7 +3,7 @@
 import re
 import unittest
 
-from harness import (E2ETestCase, LINE_TIMEOUT, START_TIMEOUT, HarnessError, control_rect,
+from harness import (E2ETestCase, EXIT_TIMEOUT, START_TIMEOUT, HarnessError, control_rect,
                      free_port, wait_until, write_settings)
 
 # The twin's fixed face (tools/sim/twinwindow.h) and where it puts the screen preview: the
@@ -41,6 +41,9 @@ class TwinTest(E2ETestCase):
         x, y, w, h = self.x.geometry(twin)
         self.assertEqual((w, h), FACE_SIZE)
         twin_origin = (x, y)
+        # The first paint follows the mapping, as for the panel's window.
+        wait_until(lambda: len(self.grab(twin_origin, (0, 0) + FACE_SIZE).colours()) > 4,
+                   START_TIMEOUT, "the simulated clock to be painted")
 
         def face():
             return self.grab(twin_origin, FACE_POINT + (1, 1)).pixel(0, 0)
@@ -66,10 +69,14 @@ class TwinTest(E2ETestCase):
             seen[:] = [face(), difference(preview, screen2), difference(preview, screen1)]
             return seen[0] == BLUE and seen[1] < 4
         try:
-            wait_until(shows_blue_and_screen_2, LINE_TIMEOUT, "a blue face with screen 2")
+            wait_until(shows_blue_and_screen_2, START_TIMEOUT, "a blue face with screen 2")
         except HarnessError as e:
             self.fail("%s; face %s, preview differs from screen 2 by %.1f and from screen 1 "
                       "by %.1f" % (e, *seen))
+
+        # Another client destroying the window ends the simulator, as closing it does.
+        self.x.xdotool("windowclose", twin)
+        self.assertEqual(device.process.wait(EXIT_TIMEOUT), 0)
 
 
 if __name__ == "__main__":

@@ -10,6 +10,8 @@ class tst_DeviceState : public QObject
 private slots:
     void shows_data();
     void shows();
+    void schemeColours_data();
+    void schemeColours();
 
 private:
     enum Item { Time, Date, Scheme, Screen, Alarm, Announce, Event, Overlay };
@@ -90,6 +92,41 @@ void tst_DeviceState::shows()
     const QString shown[] = {s.timeText(),  s.dateText(),     scheme,        s.screenText(),
                              s.alarmText(), s.announceText(), s.eventText(), s.overlayText()};
     QTEST(shown[item], "expected");
+}
+
+void tst_DeviceState::schemeColours_data()
+{
+    // The command that chooses a scheme; the scheme's name, background and digits on screen.
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("background");
+    QTest::addColumn<QString>("digits");
+    const auto row = [](const char *command, const char *name, const char *background,
+                        const char *digits) {
+        QTest::newRow(command) << QByteArray(command) << QString(name) << QString(background)
+                               << QString(digits);
+    };
+    row("1", "Black/Green", "#000000", "#00ff00");
+    row("2", "Black/Red", "#000000", "#ff0000");
+    row("3", "Blue/Yellow", "#0000ff", "#ffff00");
+    row("4", "Teal/Black", "#008080", "#000000");
+}
+
+void tst_DeviceState::schemeColours()
+{
+    QFETCH(QByteArray, command);
+    DeviceState s;
+    Protocol::Decoder decoder;
+    s.receive(*decoder.feed(command).value(0).command, 0);
+    // The state speaks blue-green-red, red in the low byte; the screen shows red-green-blue.
+    const auto shown = [](int bgr) {
+        return QStringLiteral("#%1").arg((bgr & 0xff) << 16 | (bgr & 0xff00) | (bgr >> 16 & 0xff),
+                                         6, 16, QLatin1Char('0'));
+    };
+    const DeviceState::Scheme scheme = DeviceState::scheme(s.schemeNumber());
+    QTEST(QString::fromLatin1(scheme.name), "name");
+    QTEST(shown(scheme.background), "background");
+    QTEST(shown(scheme.text), "digits");
 }
 
 QTEST_GUILESS_MAIN(tst_DeviceState)
