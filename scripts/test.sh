@@ -24,6 +24,15 @@ cmake -S "$root" -B "$asan_build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=
 cmake --build "$asan_build" -j"$jobs"
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+# intercept_tls_get_addr=0: clang 14's runtime guesses the bounds of a thread-local block that
+# the dynamic linker allocates at run time from the two words in front of it whenever the block
+# starts 16 bytes into a page, a header glibc stopped writing in 2.25. When a block lands there
+# by chance (libjpeg's, loaded for the window's pictures, in every panel) the leak checker gets
+# a bogus range and crashes at exit. Where the block lands depends only on the allocations made
+# before it, so upgrading or adding unrelated system packages can start or stop the crash.
+# Leak checking stays whole: the blocks are heap blocks reachable from the thread's own
+# records, so what they point at still counts as held and leaks are still reported
+# (tests/sanitizer checks both).
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0:intercept_tls_get_addr=0
 export DAWNBELL_SANITIZED=1
 (cd "$asan_build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs" -LE package)
