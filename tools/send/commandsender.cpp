@@ -28,7 +28,7 @@ CommandSender::CommandSender(const Send::Endpoint &endpoint, QObject *parent)
             awaitAcknowledgement();
     });
     connect(&m_socket, &QTcpSocket::connected, this, &CommandSender::takeConnection);
-    connect(&m_socket, &QTcpSocket::errorOccurred, this, &CommandSender::refuseConnection);
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, &CommandSender::failToConnect);
 }
 
 void CommandSender::open()
@@ -52,7 +52,7 @@ void CommandSender::takeConnection()
     emit connected();
 }
 
-void CommandSender::refuseConnection(QAbstractSocket::SocketError error)
+void CommandSender::failToConnect(QAbstractSocket::SocketError error)
 {
     if (m_stage != Stage::Connecting)
         return;

@@ -34,7 +34,7 @@ private:
     enum class Stage { Idle, Connecting, Connected, Draining, Closing, Done };
 
     void takeConnection();
-    void refuseConnection(QAbstractSocket::SocketError error);
+    void failToConnect(QAbstractSocket::SocketError error);
     void writeWhenDue();
     void awaitAcknowledgement();
     void closeSending();
