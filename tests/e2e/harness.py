@@ -230,11 +230,13 @@ def _parse_ppm(data):
 
 
 class XSession:
-    """An Xvfb display with openbox, for one test. Use as a context manager or start/stop."""
+    """An Xvfb display with openbox (unless window_manager is false), for one test. Use as a
+    context manager or start/stop."""
 
-    def __init__(self, workdir, width=1024, height=768):
+    def __init__(self, workdir, width=1024, height=768, window_manager=True):
         self.workdir = workdir
         self.size = (width, height)
+        self.window_manager = window_manager
         self.display = None
         self._xvfb = None
         self._wm = None
@@ -274,6 +276,8 @@ class XSession:
             self.stop()
             raise HarnessError("Xvfb did not report a display number")
         self.display = ":" + number.decode().strip()
+        if not self.window_manager:
+            return
 
         wm_config = os.path.join(self.workdir, "wm-config")
         os.makedirs(wm_config, exist_ok=True)
