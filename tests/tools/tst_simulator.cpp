@@ -21,6 +21,7 @@ private slots:
     void decodesWhatTheLinkWrites();
     void survivesGarbage();
     void secondClientRefused();
+    void reconnectAtOnceServed();
     void closeAfterMakesLinkReconnect();
     void resetAfterBreaksLink();
     void noReadKeepsQueueBounded();
@@ -170,6 +171,21 @@ void tst_Simulator::secondClientRefused()
     // The first client is untouched.
     QVERIFY(h.link.sendToDevice(stopAlarm()));
     QTRY_COMPARE(h.lines.last(), QStringLiteral("S  stop alarm"));
+}
+
+void tst_Simulator::reconnectAtOnceServed()
+{
+    // The panel closes and connects again in one go, before the simulator has read the end.
+    Harness h;
+    QVERIFY(h.listening);
+    connectAndWait(h.link);
+    QCOMPARE(h.socket.state(), LinkState::Connected);
+    h.socket.close();
+    h.socket.connectToDevice();
+    QTRY_COMPARE(h.socket.state(), LinkState::Connected);
+    QVERIFY(h.link.sendToDevice(stopAlarm()));
+    QTRY_COMPARE(h.lines.last(), QStringLiteral("S  stop alarm"));
+    QCOMPARE(h.lines.filter("refused").size(), 0);
 }
 
 void tst_Simulator::closeAfterMakesLinkReconnect()
