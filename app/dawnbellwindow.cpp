@@ -12,11 +12,9 @@
 #include "settingsfile.h"
 
 #include <QtGui/QCloseEvent>
-#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
-#include <QtWidgets/QRadioButton>
 
 #include <optional>
 
@@ -29,57 +27,47 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     , m_settingsPath(settingsPath)
     , m_form(this)
     , m_link(socket)
-    , m_controls(panelControls(m_form))
+    , m_controls(panelControls(m_form.controls()))
     , m_panel(m_controls, m_link, m_setupData, platform)
-    , m_dateLabel(m_form.find<QLabel>(QStringLiteral("Label16")))
-    , m_timeLabel(m_form.find<QLabel>(QStringLiteral("Label15")))
+    , m_dateLabel(m_form.controls().dateLabel)
+    , m_timeLabel(m_form.controls().timeLabel)
 {
     socket.setRemoteHost(QLatin1String(Device::DefaultHost));
     socket.setRemotePort(Device::DefaultPort);
 
-    if (auto *lamp = m_form.find<LampShape>(QStringLiteral("Shape1"))) {
-        connect(&m_link, &DeviceLink::connectionWaitEnded, lamp, [lamp](bool connected) {
-            lamp->setFillColour(LampColour::afterConnectRun(lamp->fillColour(), connected));
-        });
-    }
-    if (auto *logo = m_form.find<PictureBox>(QStringLiteral("Image1")))
-        connect(logo, &PictureBox::clicked, this, &DawnbellWindow::openMakerWebSite);
-    connect(m_controls.CMD_SaveExit, &QPushButton::clicked, this,
+    LampShape *lamp = m_form.controls().linkLamp;
+    connect(&m_link, &DeviceLink::connectionWaitEnded, lamp, [lamp](bool connected) {
+        lamp->setFillColour(LampColour::afterConnectRun(lamp->fillColour(), connected));
+    });
+    connect(m_form.controls().logoPicture, &PictureBox::clicked, this,
+            &DawnbellWindow::openMakerWebSite);
+    connect(m_controls.saveAndExitButton, &QPushButton::clicked, this,
             &DawnbellWindow::onSaveAndExitClicked);
 
     connect(&m_timer, &QTimer::timeout, this, &DawnbellWindow::showClock);
     m_timer.start(ClockTickMs);
 }
 
-PanelControls DawnbellWindow::panelControls(const Form &form)
+PanelControls DawnbellWindow::panelControls(const WindowControls &form)
 {
     PanelControls c;
-    auto button = [&form](const char *name) { return form.find<QPushButton>(QLatin1String(name)); };
-    auto box = [&form](const char *name) { return form.find<QCheckBox>(QLatin1String(name)); };
-    auto text = [&form](const char *name) { return form.find<QLineEdit>(QLatin1String(name)); };
-
-    c.CMDSET_TIME = button("CMDSET_TIME");
-    c.CMDSet_WUA = button("CMDSet_WUA");
-    c.CMDPlay_WUA = button("CMDPlay_WUA");
-    c.CMDStop_WUA = button("CMDStop_WUA");
-    c.CMDSet_EWUA = button("CMDSet_EWUA");
-    c.CMDSet_DWUA = button("CMDSet_DWUA");
-    c.CMDSet_TEST = button("CMDSet_TEST");
-    c.CMD_SaveExit = button("CMD_SaveExit");
-    c.Text_SATH = text("Text_SATH");
-    c.Text_SATM = text("Text_SATM");
-    c.Text_SATAMPM = text("Text_SATAMPM");
-    c.Text5 = {text("Text5(0)"), text("Text5(1)")};
-    for (int n = 1; n < int(c.Option1.size()); ++n)
-        c.Option1[n] = form.find<QRadioButton>(QStringLiteral("Option1(%1)").arg(n));
-    c.Check1 = box("Check1");
-    c.Check21 = box("Check21");
-    c.Check22 = box("Check22");
-    c.Check23 = box("Check23");
-    c.Check24 = box("Check24");
-    c.Check31 = box("Check31");
-    c.Check32 = box("Check32");
-    c.Check33 = box("Check33");
+    c.setTimeButton = form.setTimeButton;
+    c.setAlarmButton = form.setAlarmButton;
+    c.playAlarmButton = form.playAlarmButton;
+    c.stopAlarmButton = form.stopAlarmButton;
+    c.enableAlarmButton = form.enableAlarmButton;
+    c.disableAlarmButton = form.disableAlarmButton;
+    c.testButton = form.testButton;
+    c.saveAndExitButton = form.saveAndExitButton;
+    c.alarmHourEdit = form.alarmHourEdit;
+    c.alarmMinuteEdit = form.alarmMinuteEdit;
+    c.alarmAmPmEdit = form.alarmAmPmEdit;
+    c.hostEdit = form.hostEdit;
+    c.portEdit = form.portEdit;
+    c.announceBox = form.announceBox;
+    c.trackGroup = form.trackGroup;
+    c.schemeGroup = form.schemeGroup;
+    c.screenGroup = form.screenGroup;
     return c;
 }
 
@@ -167,8 +155,8 @@ void DawnbellWindow::onSaveAndExitClicked()
 {
     if (m_shuttingDown)
         return;
-    m_setupData.RemoteHost = SettingValue::fromText(m_controls.Text5[0]->text());
-    m_setupData.RemotePort = SettingValue::fromText(m_controls.Text5[1]->text());
+    m_setupData.RemoteHost = SettingValue::fromText(m_controls.hostEdit->text());
+    m_setupData.RemotePort = SettingValue::fromText(m_controls.portEdit->text());
     shutDown();
 }
 

@@ -68,7 +68,7 @@ private:
     // False when a way out has already taken it.
     bool beginShutdown();
     bool applyEndpoint();
-    static PanelControls panelControls(const Form &form);
+    static PanelControls panelControls(const WindowControls &form);
 
     Platform &m_platform;
     QString m_settingsPath;

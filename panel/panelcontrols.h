@@ -1,38 +1,34 @@
 #pragma once
 
-#include <array>
-
+class QButtonGroup;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 
 // The window's controls that the command handlers and the settings loader work on.
 struct PanelControls
 {
-    QPushButton *CMDSET_TIME = nullptr;
-    QPushButton *CMDSet_WUA = nullptr;
-    QPushButton *CMDPlay_WUA = nullptr;
-    QPushButton *CMDStop_WUA = nullptr;
-    QPushButton *CMDSet_EWUA = nullptr;
-    QPushButton *CMDSet_DWUA = nullptr;
-    QPushButton *CMDSet_TEST = nullptr;
-    QPushButton *CMD_SaveExit = nullptr;
+    QPushButton *setTimeButton = nullptr;
+    QPushButton *setAlarmButton = nullptr;
+    QPushButton *playAlarmButton = nullptr;
+    QPushButton *stopAlarmButton = nullptr;
+    QPushButton *enableAlarmButton = nullptr;
+    QPushButton *disableAlarmButton = nullptr;
+    QPushButton *testButton = nullptr;
+    QPushButton *saveAndExitButton = nullptr;
 
-    QLineEdit *Text_SATH = nullptr;
-    QLineEdit *Text_SATM = nullptr;
-    QLineEdit *Text_SATAMPM = nullptr;
-    std::array<QLineEdit *, 2> Text5{}; // 0 remote host, 1 remote port
+    QLineEdit *alarmHourEdit = nullptr;
+    QLineEdit *alarmMinuteEdit = nullptr;
+    QLineEdit *alarmAmPmEdit = nullptr;
+    QLineEdit *hostEdit = nullptr;
+    QLineEdit *portEdit = nullptr;
 
-    // Option1(1) to Option1(16); there is no member 0.
-    std::array<QRadioButton *, 17> Option1{};
+    QCheckBox *announceBox = nullptr;
 
-    QCheckBox *Check1 = nullptr;
-    QCheckBox *Check21 = nullptr;
-    QCheckBox *Check22 = nullptr;
-    QCheckBox *Check23 = nullptr;
-    QCheckBox *Check24 = nullptr;
-    QCheckBox *Check31 = nullptr;
-    QCheckBox *Check32 = nullptr;
-    QCheckBox *Check33 = nullptr;
+    // The alarm track buttons, exclusive, with the track numbers as ids.
+    QButtonGroup *trackGroup = nullptr;
+    // The colour scheme boxes, not exclusive, with the scheme numbers 1 and up as ids.
+    QButtonGroup *schemeGroup = nullptr;
+    // The wake-up screen boxes, not exclusive, with the screen codes as ids.
+    QButtonGroup *screenGroup = nullptr;
 };

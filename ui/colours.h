@@ -4,7 +4,7 @@
 
 class QPalette;
 
-// The platform colour roles that the layout names by their classic system colour numbers.
+// The desktop colour roles the layout uses, numbered as the layout table's colour values are.
 enum class SystemColour {
     MenuBackground = 4,
     WindowBackground = 5,

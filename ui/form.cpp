@@ -1,5 +1,6 @@
 #include "form.h"
 
+#include "choicebox.h"
 #include "colours.h"
 #include "groupframe.h"
 #include "lampshape.h"
@@ -31,7 +32,6 @@ namespace {
 
 constexpr int maxTypedTimeCharacters = 2;
 const char iconPath[] = ":/pictures/dawnbell.ico";
-const char optionArrayPrefix[] = "Option1(";
 
 // Reads a picture in the format its file name's suffix names. Left to guess, Qt would load
 // every installed image-format plugin to ask whether it reads a bitmap, which Qt reads itself.
@@ -149,7 +149,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
         return edit;
     }
     case ControlKind::CheckBox: {
-        auto *box = withFont(new QCheckBox(parent));
+        auto *box = withFont(new ChoiceBox(parent));
         box->setText(caption);
         return box;
     }
@@ -212,7 +212,7 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
             return back;
     }
 
-    // Disabled controls keep the style's greyed text, as the classic toolkit does.
+    // Disabled controls keep the style's greyed text, so that they read as disabled.
     palette.setColor(QPalette::Active, widget->foregroundRole(), fore);
     palette.setColor(QPalette::Inactive, widget->foregroundRole(), fore);
     if (entry.kind != ControlKind::CommandButton)
@@ -257,18 +257,7 @@ void applyGeometry(const ControlSpec &entry, QWidget *widget)
     }
 }
 
-int optionArrayIndex(const char *name)
-{
-    const QString text = QString::fromLatin1(name);
-    const QString prefix = QString::fromLatin1(optionArrayPrefix);
-    if (!text.startsWith(prefix) || !text.endsWith(QLatin1Char(')')))
-        return -1;
-    bool ok = false;
-    const int index = text.mid(prefix.size(), text.size() - prefix.size() - 1).toInt(&ok);
-    return ok ? index : -1;
-}
-
-// The option group is one tab stop, at its selected member, from which the arrow keys move the
+// The track group is one tab stop, at its selected member, from which the arrow keys move the
 // selection. The other members stay in the focus chain at their own places for a mouse click.
 void keepTabStopOnSelection(QButtonGroup *group)
 {
@@ -286,7 +275,8 @@ void Form::installFontSubstitutes()
     if (installed)
         return;
     installed = true;
-    // Liberation Sans keeps Arial's metrics, which is what the classic dialog font grew into.
+    // Microsoft Sans Serif is the outline font drawn to MS Sans Serif's metrics; Liberation Sans
+    // and Arial come close to both.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Microsoft Sans Serif"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
@@ -319,9 +309,6 @@ Form::Form(QWidget *window)
     // Positions are fixed in twips from the left; a right-to-left language or Qt's -reverse
     // would mirror the captions, indicators and alignments but not the positions.
     window->setLayoutDirection(Qt::LeftToRight);
-
-    m_option1Group = new QButtonGroup(window);
-    m_option1Group->setExclusive(true);
 
     QHash<QString, QColor> backgrounds; // of the window ("") and of each group box
     backgrounds.insert(QString(), palette.color(QPalette::Window));
@@ -358,22 +345,13 @@ Form::Form(QWidget *window)
         else
             widget->setFocusPolicy(Qt::NoFocus);
 
-        if (auto *option = qobject_cast<QRadioButton *>(widget))
-            m_option1Group->addButton(option, optionArrayIndex(entry.name));
-
-        m_controls.insert(name, widget);
+        m_byName.insert(name, widget);
     }
+    bindControls();
+    buildGroups(window);
 
     // The banner only decorates; clicks and hovers belong to what lies beneath it.
-    if (QWidget *banner = control(QStringLiteral("Label5")))
-        banner->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-    keepTabStopOnSelection(m_option1Group);
-    QObject::connect(m_option1Group, &QButtonGroup::buttonToggled, m_option1Group,
-                     [group = m_option1Group](QAbstractButton *, bool checked) {
-                         if (checked)
-                             keepTabStopOnSelection(group);
-                     });
+    m_controls.bannerLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -385,4 +363,91 @@ Form::Form(QWidget *window)
         tabOrder.front().second->setFocus();
 
     QApplication::setFont(desktopFont);
+}
+
+template<class T>
+void Form::bind(T *&member, const QString &name)
+{
+    member = qobject_cast<T *>(control(name));
+    // A row renamed or given another kind in the table must not leave a control unset.
+    if (!member)
+        qFatal("the layout table has no control %s of class %s", qPrintable(name),
+               T::staticMetaObject.className());
+}
+
+void Form::bindControls()
+{
+    WindowControls &c = m_controls;
+    bind(c.linkLamp, QStringLiteral("linkLamp"));
+    bind(c.linkLabel, QStringLiteral("linkLabel"));
+    bind(c.bannerLabel, QStringLiteral("bannerLabel"));
+    bind(c.logoPicture, QStringLiteral("logoPicture"));
+
+    bind(c.dateTimeFrame, QStringLiteral("dateTimeFrame"));
+    bind(c.dateLabel, QStringLiteral("dateLabel"));
+    bind(c.timeLabel, QStringLiteral("timeLabel"));
+    bind(c.setTimeButton, QStringLiteral("setTimeButton"));
+    bind(c.announceBox, QStringLiteral("announceBox"));
+
+    bind(c.schemeFrame, QStringLiteral("schemeFrame"));
+    for (int n = 1; n <= Device::SchemeCount; ++n)
+        bind(c.schemeBoxes[n - 1], QStringLiteral("schemeBox%1").arg(n));
+
+    bind(c.networkFrame, QStringLiteral("networkFrame"));
+    bind(c.hostCaption, QStringLiteral("hostCaption"));
+    bind(c.hostEdit, QStringLiteral("hostEdit"));
+    bind(c.portCaption, QStringLiteral("portCaption"));
+    bind(c.portEdit, QStringLiteral("portEdit"));
+    bind(c.saveAndExitButton, QStringLiteral("saveAndExitButton"));
+
+    bind(c.alarmFrame, QStringLiteral("alarmFrame"));
+    bind(c.setAlarmButton, QStringLiteral("setAlarmButton"));
+    bind(c.hourCaption, QStringLiteral("hourCaption"));
+    bind(c.minuteCaption, QStringLiteral("minuteCaption"));
+    bind(c.amPmCaption, QStringLiteral("amPmCaption"));
+    bind(c.alarmHourEdit, QStringLiteral("alarmHourEdit"));
+    bind(c.alarmMinuteEdit, QStringLiteral("alarmMinuteEdit"));
+    bind(c.alarmAmPmEdit, QStringLiteral("alarmAmPmEdit"));
+    bind(c.entrySeparator, QStringLiteral("entrySeparator"));
+    bind(c.playAlarmButton, QStringLiteral("playAlarmButton"));
+    bind(c.stopAlarmButton, QStringLiteral("stopAlarmButton"));
+    for (int n = 1; n <= Device::TrackCount; ++n)
+        bind(c.trackButtons[n - 1], QStringLiteral("trackButton%1").arg(n));
+    bind(c.trackSeparator, QStringLiteral("trackSeparator"));
+    bind(c.enableAlarmButton, QStringLiteral("enableAlarmButton"));
+    bind(c.testButton, QStringLiteral("testButton"));
+    bind(c.disableAlarmButton, QStringLiteral("disableAlarmButton"));
+
+    bind(c.screenFrame, QStringLiteral("screenFrame"));
+    for (int n = 1; n <= Device::ScreenCount; ++n)
+        bind(c.screenBoxes[n - 1], QStringLiteral("screenBox%1").arg(n));
+    bind(c.screen1Picture, QStringLiteral("screen1Picture"));
+    bind(c.screen2Picture, QStringLiteral("screen2Picture"));
+    bind(c.screen3Preview, QStringLiteral("screen3Preview"));
+}
+
+void Form::buildGroups(QWidget *window)
+{
+    WindowControls &c = m_controls;
+    c.trackGroup = new QButtonGroup(window);
+    c.trackGroup->setExclusive(true);
+    for (int n = 0; n < Device::TrackCount; ++n)
+        c.trackGroup->addButton(c.trackButtons[n], Device::FirstTrack + n);
+
+    c.schemeGroup = new QButtonGroup(window);
+    c.schemeGroup->setExclusive(false);
+    for (int n = 0; n < Device::SchemeCount; ++n)
+        c.schemeGroup->addButton(c.schemeBoxes[n], n + 1);
+
+    c.screenGroup = new QButtonGroup(window);
+    c.screenGroup->setExclusive(false);
+    for (int n = 0; n < Device::ScreenCount; ++n)
+        c.screenGroup->addButton(c.screenBoxes[n], Device::FirstScreenCode + n);
+
+    keepTabStopOnSelection(c.trackGroup);
+    QObject::connect(c.trackGroup, &QButtonGroup::buttonToggled, c.trackGroup,
+                     [group = c.trackGroup](QAbstractButton *, bool checked) {
+                         if (checked)
+                             keepTabStopOnSelection(group);
+                     });
 }

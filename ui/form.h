@@ -1,36 +1,111 @@
 #pragma once
 
+#include "deviceconstants.h"
+
 #include <QtCore/QHash>
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 #include <QtWidgets/QWidget>
 
-class QButtonGroup;
+#include <array>
 
-// The window's controls built from the layout table, reachable by their names:
-// "CMDSET_TIME", "Text5(0)", "Option1(7)", "Shape1", ...
+class GroupFrame;
+class LampShape;
+class PictureBox;
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// Every control of the window by what it is for, each of its own widget class.
+struct WindowControls
+{
+    // Header strip
+    LampShape *linkLamp = nullptr;
+    QLabel *linkLabel = nullptr;
+    QLabel *bannerLabel = nullptr;
+    PictureBox *logoPicture = nullptr;
+
+    // Date and time
+    GroupFrame *dateTimeFrame = nullptr;
+    QLabel *dateLabel = nullptr;
+    QLabel *timeLabel = nullptr;
+    QPushButton *setTimeButton = nullptr;
+    QCheckBox *announceBox = nullptr;
+
+    // Colour schemes: schemeBoxes[n - 1] chooses scheme n.
+    GroupFrame *schemeFrame = nullptr;
+    std::array<QCheckBox *, Device::SchemeCount> schemeBoxes{};
+
+    // Network endpoint
+    GroupFrame *networkFrame = nullptr;
+    QLabel *hostCaption = nullptr;
+    QLineEdit *hostEdit = nullptr;
+    QLabel *portCaption = nullptr;
+    QLineEdit *portEdit = nullptr;
+    QPushButton *saveAndExitButton = nullptr;
+
+    // Wake-up alarm: trackButtons[n - 1] is "Alarm #n".
+    GroupFrame *alarmFrame = nullptr;
+    QPushButton *setAlarmButton = nullptr;
+    QLabel *hourCaption = nullptr;
+    QLabel *minuteCaption = nullptr;
+    QLabel *amPmCaption = nullptr;
+    QLineEdit *alarmHourEdit = nullptr;
+    QLineEdit *alarmMinuteEdit = nullptr;
+    QLineEdit *alarmAmPmEdit = nullptr;
+    QFrame *entrySeparator = nullptr;
+    QPushButton *playAlarmButton = nullptr;
+    QPushButton *stopAlarmButton = nullptr;
+    std::array<QRadioButton *, Device::TrackCount> trackButtons{};
+    QFrame *trackSeparator = nullptr;
+    QPushButton *enableAlarmButton = nullptr;
+    QPushButton *testButton = nullptr;
+    QPushButton *disableAlarmButton = nullptr;
+
+    // Wake-up screens: screenBoxes[n - 1] chooses screen n, shown below it by its preview.
+    GroupFrame *screenFrame = nullptr;
+    std::array<QCheckBox *, Device::ScreenCount> screenBoxes{};
+    PictureBox *screen1Picture = nullptr;
+    PictureBox *screen2Picture = nullptr;
+    QLabel *screen3Preview = nullptr;
+
+    // The three one-of-n choices. The track buttons are exclusive, with the track numbers
+    // Device::FirstTrack and up as ids. The scheme and screen boxes are not: the panel keeps
+    // one of them checked itself. Their ids are the scheme numbers 1 and up and the screen
+    // codes Device::FirstScreenCode and up, which the commands send.
+    QButtonGroup *trackGroup = nullptr;
+    QButtonGroup *schemeGroup = nullptr;
+    QButtonGroup *screenGroup = nullptr;
+};
+
+// The window's controls built from the layout table.
 class Form
 {
 public:
     // Builds every control of the table as a child of `window` and sizes the window.
     explicit Form(QWidget *window);
 
-    QWidget *control(const QString &name) const { return m_controls.value(name); }
-    template<class T>
-    T *find(const QString &name) const
-    {
-        return qobject_cast<T *>(control(name));
-    }
-    QStringList names() const { return m_controls.keys(); }
+    const WindowControls &controls() const { return m_controls; }
 
-    // The exclusive group of Option1(1) to Option1(16); button ids are the indexes.
-    QButtonGroup *option1Group() const { return m_option1Group; }
+    // The control built from the layout table's row of that name, for code that walks the
+    // table; nullptr for a name the table does not have.
+    QWidget *control(const QString &name) const { return m_byName.value(name); }
+    QStringList names() const { return m_byName.keys(); }
 
     // Maps "MS Sans Serif" and "Calibri" onto installed look-alikes where they are missing.
     // The constructor calls it; calling it again does nothing.
     static void installFontSubstitutes();
 
 private:
-    QHash<QString, QWidget *> m_controls;
-    QButtonGroup *m_option1Group = nullptr;
+    void bindControls();
+    template<class T>
+    void bind(T *&member, const QString &name);
+    void buildGroups(QWidget *window);
+
+    QHash<QString, QWidget *> m_byName;
+    WindowControls m_controls;
 };

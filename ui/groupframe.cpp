@@ -36,8 +36,8 @@ void GroupFrame::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QRect caption = captionRect();
 
-    // An etched frame: a dark rectangle with a light one a pixel inside it, as the classic
-    // dialog look draws group boxes, left open behind the caption.
+    // An etched frame: a dark rectangle with a light one a pixel inside it, left open behind
+    // the caption, so that the frame reads as cut into the window whatever the style.
     painter.save();
     painter.setClipRegion(QRegion(rect()) - caption);
     const QRect frame = frameRect();

@@ -49,11 +49,7 @@ private:
     void writeSettings(const QByteArray &port, const QByteArray &host = "\"127.0.0.1\"");
     QByteArray settingsBytes() const;
     QString settingsPath() const { return m_dir->filePath(QStringLiteral("setupdata.ini")); }
-    template<class T>
-    T *control(const char *name) const
-    {
-        return m_window->form().find<T>(QLatin1String(name));
-    }
+    const WindowControls &controls() const { return m_window->form().controls(); }
     void makeWindow();
     bool startAndWait();
 
@@ -122,9 +118,9 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
     QCOMPARE(m_socket->remotePort(), quint16(6001));
     QCOMPARE(m_socket->remoteHost(), QStringLiteral("127.0.0.2"));
     QCOMPARE(m_socket->state(), LinkState::Connected);
-    QCOMPARE(control<LampShape>("Shape1")->fillColour(), LampColour::Yellow);
-    QCOMPARE(control<QLineEdit>("Text5(1)")->text(), QStringLiteral("6001"));
-    QVERIFY(!control<QLabel>("Label16")->text().isEmpty());
+    QCOMPARE(controls().linkLamp->fillColour(), LampColour::Yellow);
+    QCOMPARE(controls().portEdit->text(), QStringLiteral("6001"));
+    QVERIFY(!controls().dateLabel->text().isEmpty());
     QVERIFY(m_socket->written.isEmpty()); // loading never talks to the device
 }
 
@@ -140,7 +136,7 @@ void tst_Lifecycle::startUpWithoutDeviceLeavesLampRed()
 
     QVERIFY(elapsed.elapsed() >= 2 * Device::ConnectWaitMs - 100);
     QCOMPARE(m_socket->connectCalls, 2);
-    QCOMPARE(control<LampShape>("Shape1")->fillColour(), LampColour::Red);
+    QCOMPARE(controls().linkLamp->fillColour(), LampColour::Red);
 }
 
 void tst_Lifecycle::settingsAreReadOnlyAfterFirstConnectionEnds()
@@ -217,7 +213,7 @@ void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection()
     QCOMPARE(m_socket->connectCalls, 1);
     QCOMPARE(m_socket->state(), LinkState::Closed);
     QCOMPARE(m_socket->remotePort(), quint16(5000));
-    QCOMPARE(control<LampShape>("Shape1")->fillColour(), LampColour::Green);
+    QCOMPARE(controls().linkLamp->fillColour(), LampColour::Green);
 }
 
 void tst_Lifecycle::missingFileIsReplacedByDefaults()
@@ -226,13 +222,13 @@ void tst_Lifecycle::missingFileIsReplacedByDefaults()
     QVERIFY(startAndWait());
 
     QCOMPARE(settingsBytes(), SettingsFile::defaultFileBytes());
-    QCOMPARE(control<QLineEdit>("Text_SATH")->text(), QStringLiteral("6"));
-    QCOMPARE(control<QLineEdit>("Text_SATM")->text(), QStringLiteral("30"));
-    QCOMPARE(control<QLineEdit>("Text_SATAMPM")->text(), QStringLiteral("AM"));
-    QVERIFY(control<QRadioButton>("Option1(2)")->isChecked());
-    QVERIFY(control<QCheckBox>("Check21")->isChecked());
-    QVERIFY(!control<QCheckBox>("Check31")->isChecked());
-    QVERIFY(!control<QCheckBox>("Check1")->isChecked());
+    QCOMPARE(controls().alarmHourEdit->text(), QStringLiteral("6"));
+    QCOMPARE(controls().alarmMinuteEdit->text(), QStringLiteral("30"));
+    QCOMPARE(controls().alarmAmPmEdit->text(), QStringLiteral("AM"));
+    QVERIFY(controls().trackButtons[1]->isChecked());
+    QVERIFY(controls().schemeBoxes[0]->isChecked());
+    QVERIFY(!controls().screenBoxes[0]->isChecked());
+    QVERIFY(!controls().announceBox->isChecked());
 }
 
 void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
@@ -240,10 +236,10 @@ void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
     writeSettings("\"5000\"");
     makeWindow();
     QVERIFY(startAndWait());
-    auto *saveExit = control<QPushButton>("CMD_SaveExit");
+    auto *saveExit = controls().saveAndExitButton;
     QVERIFY(!saveExit->isEnabled());
 
-    control<QLineEdit>("Text5(1)")->setText(QStringLiteral("6001"));
+    controls().portEdit->setText(QStringLiteral("6001"));
     QVERIFY(saveExit->isEnabled());
     saveExit->click();
 
@@ -261,8 +257,8 @@ void tst_Lifecycle::closingWindowSavesLoadedEndpoint()
     QVERIFY(startAndWait());
     m_window->show();
 
-    control<QLineEdit>("Text5(0)")->setText(QStringLiteral("127.0.0.9"));
-    control<QLineEdit>("Text5(1)")->setText(QStringLiteral("6001"));
+    controls().hostEdit->setText(QStringLiteral("127.0.0.9"));
+    controls().portEdit->setText(QStringLiteral("6001"));
     m_window->close();
 
     QCOMPARE(m_platform->endProcessCalls, 1);
@@ -279,8 +275,8 @@ void tst_Lifecycle::shutdownRunsOnce()
     QVERIFY(startAndWait());
     m_window->show();
 
-    control<QLineEdit>("Text5(1)")->setText(QStringLiteral("6001"));
-    control<QPushButton>("CMD_SaveExit")->click(); // closes the window, which must not save again
+    controls().portEdit->setText(QStringLiteral("6001"));
+    controls().saveAndExitButton->click(); // closes the window, which must not save again
     m_window->shutDown();
 
     QCOMPARE(m_platform->endProcessCalls, 1);
@@ -326,7 +322,7 @@ void tst_Lifecycle::logoOpensWebSiteAndChangesNothing()
     QVERIFY(startAndWait());
     m_platform->urlOpens = false;
 
-    emit control<PictureBox>("Image1")->clicked();
+    emit controls().logoPicture->clicked();
 
     QCOMPARE(m_platform->openedUrls, QList<QUrl>{QUrl(DawnbellWindow::MakerWebSite)});
     QCOMPARE(m_platform->endProcessCalls, 0);
@@ -338,11 +334,11 @@ void tst_Lifecycle::clockLabelsFollowThePlatformClock()
     m_platform->current = QDateTime(QDate(2018, 1, 1), QTime(23, 59, 59));
     makeWindow();
     m_window->showClock();
-    QCOMPARE(control<QLabel>("Label16")->text(), QStringLiteral("Monday,  Jan 01, 2018"));
+    QCOMPARE(controls().dateLabel->text(), QStringLiteral("Monday,  Jan 01, 2018"));
 
     // The next tick after midnight shows the new day.
     m_platform->current = QDateTime(QDate(2018, 1, 2), QTime(0, 0, 0));
-    QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>("Label16")->text(),
+    QTRY_COMPARE_WITH_TIMEOUT(controls().dateLabel->text(),
                               QStringLiteral("Tuesday,  Jan 02, 2018"), 3000);
 }
 

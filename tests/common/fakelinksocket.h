@@ -8,8 +8,6 @@
 #include <QtCore/QList>
 #include <QtCore/QTimer>
 
-#include <stdexcept>
-
 // A socket that does no I/O: the test sets its state and reads back every piece written.
 class FakeLinkSocket : public LinkSocket
 {
@@ -25,8 +23,6 @@ public:
     int flushCalls = 0;
     // When set, a connection attempt comes up on the next turn of the event loop.
     bool connectSucceeds = false;
-    // When set, a write raises an exception, as a broken socket layer might.
-    bool throwOnWrite = false;
     // What bytesToWrite() reports: bytes the peer has not taken yet.
     qint64 queuedBytes = 0;
 
@@ -65,8 +61,6 @@ public:
 
     bool write(const QByteArray &piece) override
     {
-        if (throwOnWrite)
-            throw std::runtime_error("socket layer failure");
         if (m_state != LinkState::Connected)
             return false;
         written.append(piece);

@@ -23,6 +23,7 @@ Every connection made here goes to the loopback address; nothing else is ever co
 The binaries come from the environment variables DAWNBELL_BIN and DAWNBELL_SIM (set by CTest).
 """
 
+import json
 import os
 import re
 import shutil
@@ -37,59 +38,15 @@ LOOPBACK = "127.0.0.1"
 DESIGN_PORT = 5000
 SETTINGS_FILE = "setupdata.ini"
 WINDOW_TITLE = "Dawnbell"
-CLIENT_SIZE = (693, 468)
 
-# Generous upper bounds for event-driven waits; a passing run never waits them out.
-START_TIMEOUT = 20.0
-LINE_TIMEOUT = 10.0
-EXIT_TIMEOUT = 15.0
+# Generous upper bounds for event-driven waits; a passing run never waits them out. They are
+# sized for a loaded two-core machine, where a process start, its window's first paint or a
+# line through the simulator can take many times as long as on an idle one.
+START_TIMEOUT = 60.0
+WINDOW_TIMEOUT = 90.0
+LINE_TIMEOUT = 30.0
+EXIT_TIMEOUT = 45.0
 DESIGN_PORT_TIMEOUT = 120.0
-
-TWIPS_PER_PIXEL = 15
-
-# Control rectangles in twips (left, top, width, height) with the group box they sit in;
-# positions inside a group box count from the box's own top-left corner.
-_FRAMES = {
-    "Frame1": (3600, 1200),
-    "Frame2": (120, 1200),
-    "Frame3": (120, 3120),
-    "Frame4": (120, 5280),
-    "Frame5": (7440, 1200),
-}
-
-CONTROLS = {
-    "Shape1": (None, 3000, 420, 210, 180),
-    "Image1": (None, 7440, 480, 2745, 630),
-    "Label16": ("Frame2", 120, 240, 3030, 375),
-    "CMDSET_TIME": ("Frame2", 120, 720, 1335, 495),
-    "Label15": ("Frame2", 1560, 780, 1695, 375),
-    "Check1": ("Frame2", 240, 1440, 1695, 255),
-    "Check21": ("Frame3", 240, 360, 1335, 255),
-    "Check22": ("Frame3", 240, 720, 1335, 255),
-    "Check23": ("Frame3", 240, 1080, 1335, 255),
-    "Check24": ("Frame3", 240, 1440, 1335, 255),
-    "Text5(0)": ("Frame4", 1440, 360, 1755, 315),
-    "Text5(1)": ("Frame4", 1440, 795, 735, 360),
-    "CMD_SaveExit": ("Frame4", 960, 1200, 1335, 360),
-    "CMDSet_WUA": ("Frame1", 120, 360, 975, 615),
-    "Text_SATH": ("Frame1", 1560, 600, 495, 375),
-    "Text_SATM": ("Frame1", 2160, 600, 495, 375),
-    "Text_SATAMPM": ("Frame1", 2760, 600, 495, 375),
-    "CMDPlay_WUA": ("Frame1", 240, 1560, 975, 615),
-    "CMDStop_WUA": ("Frame1", 240, 2280, 975, 615),
-    "CMDSet_EWUA": ("Frame1", 120, 4680, 2295, 400),
-    "CMDSet_TEST": ("Frame1", 2520, 4800, 1095, 615),
-    "CMDSet_DWUA": ("Frame1", 120, 5280, 2295, 400),
-    "Check31": ("Frame5", 600, 345, 1095, 255),
-    "Check32": ("Frame5", 600, 2145, 1095, 255),
-    "Check33": ("Frame5", 600, 3945, 1095, 255),
-    "Image4": ("Frame5", 600, 600, 1635, 1410),
-    "Image3": ("Frame5", 600, 2400, 1635, 1410),
-}
-for _n in range(1, 17):
-    _column, _row = divmod(_n - 1, 8)
-    CONTROLS["Option1(%d)" % _n] = ("Frame1", 1320 + 1080 * _column, 1440 + 360 * _row,
-                                    975, 375)
 
 # Lamp colours as the screen shows them (RGB).
 BLACK = (0, 0, 0)
@@ -148,14 +105,43 @@ def wait_until(predicate, timeout, what, interval=0.05):
         time.sleep(interval)
 
 
+_layout = None
+
+
+def layout():
+    """The window as the layout table builds it, read once from the program that DAWNBELL_LAYOUT
+    names: {"window": [x, y, width, height], "controls": {name: row}}, where each row has the
+    table's kind, caption and accessible name (None: the caption) and the control's "rect" in
+    pixels of the client area."""
+    global _layout
+    if _layout is None:
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        out = subprocess.run([binary("DAWNBELL_LAYOUT")], env=env, capture_output=True,
+                             timeout=120)
+        if out.returncode != 0:
+            raise HarnessError("the layout program failed: %s"
+                               % out.stderr.decode(errors="replace"))
+        data = json.loads(out.stdout)
+        _layout = {"window": data["window"],
+                   "controls": {row["name"]: row for row in data["controls"]}}
+    return _layout
+
+
+def __getattr__(name):
+    # CLIENT_SIZE is read from the layout program when a test first asks for it.
+    if name == "CLIENT_SIZE":
+        return client_size()
+    raise AttributeError("module %r has no attribute %r" % (__name__, name))
+
+
+def client_size():
+    """(width, height) of the window's client area."""
+    return tuple(layout()["window"][2:])
+
+
 def control_rect(name):
     """The control's rectangle (x, y, width, height) in pixels of the window's client area."""
-    frame, left, top, width, height = CONTROLS[name]
-    if frame:
-        left += _FRAMES[frame][0]
-        top += _FRAMES[frame][1]
-    return (left // TWIPS_PER_PIXEL, top // TWIPS_PER_PIXEL,
-            width // TWIPS_PER_PIXEL, height // TWIPS_PER_PIXEL)
+    return tuple(layout()["controls"][name]["rect"])
 
 
 def control_centre(name):
@@ -405,7 +391,7 @@ class Panel:
     def running(self):
         return self.process is not None and self.process.poll() is None
 
-    def wait_window(self, timeout=START_TIMEOUT):
+    def wait_window(self, timeout=WINDOW_TIMEOUT):
         """Waits for the main window to be mapped; returns the seconds since start()."""
         def found():
             if not self.running():
@@ -413,7 +399,7 @@ class Panel:
                                    % (self.process.returncode, self.log()))
             windows = self.session.windows(self.pid)
             for window in windows:
-                if self.session.geometry(window)[2:] == CLIENT_SIZE:
+                if self.session.geometry(window)[2:] == client_size():
                     return window
             return None
         self.window = wait_until(found, timeout, "the dawnbell window")
@@ -421,12 +407,12 @@ class Panel:
         self.origin = self.session.geometry(self.window)[:2]
         # The first paint follows the mapping; a flat fill means it has not come yet, and
         # pixels read before it would be the bare background.
-        wait_until(lambda: len(self.grab_client().colours()) > 4, START_TIMEOUT,
+        wait_until(lambda: len(self.grab_client().colours()) > 4, WINDOW_TIMEOUT,
                    "the window to be painted")
         return elapsed
 
     def grab_client(self):
-        return self.session.grab(self.origin[0], self.origin[1], *CLIENT_SIZE)
+        return self.session.grab(self.origin[0], self.origin[1], *client_size())
 
     def screen_point(self, name):
         cx, cy = control_centre(name)

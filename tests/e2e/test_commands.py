@@ -9,22 +9,22 @@ from harness import E2ETestCase, settings_lines
 # the panel starts with "Black/Green" checked and no screen box checked, and "Announce
 # Hourly" is clicked twice (on, then off).
 CLICKS = [
-    ("CMDSET_TIME", r"^T  clock set to (\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)$"),
-    ("CMDPlay_WUA", r"^P  play track 151$"),
-    ("CMDStop_WUA", r"^S  "),
-    ("CMDSet_EWUA", r"^E  "),
-    ("CMDSet_DWUA", r"^D  "),
-    ("CMDSet_TEST", r"^!  "),
-    ("Check1", r"^H  "),
-    ("Check1", r"^h  "),
-    ("Check22", r"^2  "),
-    ("Check23", r"^3  "),
-    ("Check24", r"^4  "),
-    ("Check21", r"^1  "),
-    ("Check31", r"^5  "),
-    ("Check32", r"^6  "),
-    ("Check33", r"^7  "),
-    ("CMDSet_WUA", r"^A  alarm 6:30 AM, track 151$"),
+    ("setTimeButton", r"^T  clock set to (\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)$"),
+    ("playAlarmButton", r"^P  play track 151$"),
+    ("stopAlarmButton", r"^S  "),
+    ("enableAlarmButton", r"^E  "),
+    ("disableAlarmButton", r"^D  "),
+    ("testButton", r"^!  "),
+    ("announceBox", r"^H  "),
+    ("announceBox", r"^h  "),
+    ("schemeBox2", r"^2  "),
+    ("schemeBox3", r"^3  "),
+    ("schemeBox4", r"^4  "),
+    ("schemeBox1", r"^1  "),
+    ("screenBox1", r"^5  "),
+    ("screenBox2", r"^6  "),
+    ("screenBox3", r"^7  "),
+    ("setAlarmButton", r"^A  alarm 6:30 AM, track 151$"),
 ]
 
 
@@ -44,7 +44,7 @@ class CommandsTest(E2ETestCase):
         for control, pattern in CLICKS:
             with self.subTest(control=control, expect=pattern):
                 match = self.click_and_expect(control, pattern)
-                if control == "CMDSET_TIME":
+                if control == "setTimeButton":
                     sent = datetime.datetime.strptime(match.group(1), "%Y-%m-%d %H:%M:%S")
                     self.assertLess(abs((datetime.datetime.now() - sent).total_seconds()), 120)
 
@@ -56,30 +56,30 @@ class CommandsTest(E2ETestCase):
     def test_alarm_entry_expands_single_letters(self):
         # Typed text, expected simulator line after Set-Up; "a" alone would be sent as PM.
         cases = [
-            ({"Text_SATH": "7", "Text_SATM": "05", "Text_SATAMPM": "p"},
+            ({"alarmHourEdit": "7", "alarmMinuteEdit": "05", "alarmAmPmEdit": "p"},
              r"^A  alarm 7:05 PM, track 151$"),
-            ({"Text_SATAMPM": "a"}, r"^A  alarm 7:05 AM, track 151$"),
-            ({"Text_SATH": "12", "Text_SATAMPM": "P"}, r"^A  alarm 12:05 PM, track 151$"),
-            ({"Text_SATM": "0", "Text_SATAMPM": "A"}, r"^A  alarm 12:00 AM, track 151$"),
+            ({"alarmAmPmEdit": "a"}, r"^A  alarm 7:05 AM, track 151$"),
+            ({"alarmHourEdit": "12", "alarmAmPmEdit": "P"}, r"^A  alarm 12:05 PM, track 151$"),
+            ({"alarmMinuteEdit": "0", "alarmAmPmEdit": "A"}, r"^A  alarm 12:00 AM, track 151$"),
         ]
         for typed, pattern in cases:
             with self.subTest(typed=typed):
                 for box, text in typed.items():
                     self.panel.replace_text(box, text)
-                self.click_and_expect("CMDSet_WUA", pattern)
+                self.click_and_expect("setAlarmButton", pattern)
 
         # The box itself holds the expanded text: the window close saves it.
-        self.panel.replace_text("Text_SATAMPM", "p")
+        self.panel.replace_text("alarmAmPmEdit", "p")
         self.panel.close_by_window_manager()
         self.assertEqual(self.panel.wait_exit(), 0)
         lines = settings_lines(self.panel.settings_path)
         self.assertEqual(lines[2:7:2], ['"12"', '"0"', '"PM"'])
 
     def test_selected_track_is_played_and_saved(self):
-        self.panel.click("Option1(5)")
-        self.click_and_expect("CMDPlay_WUA", r"^P  play track 154$")
-        self.panel.click("Option1(16)")
-        self.click_and_expect("CMDSet_WUA", r"^A  alarm 6:30 AM, track 165$")
+        self.panel.click("trackButton5")
+        self.click_and_expect("playAlarmButton", r"^P  play track 154$")
+        self.panel.click("trackButton16")
+        self.click_and_expect("setAlarmButton", r"^A  alarm 6:30 AM, track 165$")
 
         self.panel.close_by_window_manager()
         self.assertEqual(self.panel.wait_exit(), 0)

@@ -13,8 +13,8 @@ class ShutdownTest(E2ETestCase):
         panel.wait_window()
         port = free_port()
 
-        panel.replace_text("Text5(1)", str(port))
-        panel.click("CMD_SaveExit")
+        panel.replace_text("portEdit", str(port))
+        panel.click("saveAndExitButton")
         self.assertEqual(panel.wait_exit(), 0)
 
         lines = settings_lines(panel.settings_path)
@@ -27,7 +27,7 @@ class ShutdownTest(E2ETestCase):
         again = self.start_panel(panel.workdir)
         again.wait_window()
         device.wait_for(r"^connected 127\.0\.0\.1:", what="the panel to connect on %d" % port)
-        again.wait_pixel("Shape1", YELLOW)
+        again.wait_pixel("linkLamp", YELLOW)
 
     def test_window_close_saves_endpoint_as_loaded(self):
         self.start_simulator(DESIGN_PORT)
@@ -36,8 +36,8 @@ class ShutdownTest(E2ETestCase):
         with open(panel.settings_path, "rb") as f:
             loaded = f.read()
 
-        panel.replace_text("Text5(0)", "127.0.0.2")
-        panel.replace_text("Text5(1)", str(free_port()))
+        panel.replace_text("hostEdit", "127.0.0.2")
+        panel.replace_text("portEdit", str(free_port()))
         panel.close_by_window_manager()
         self.assertEqual(panel.wait_exit(), 0)
 

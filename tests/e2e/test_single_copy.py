@@ -29,7 +29,7 @@ class SingleCopyTest(E2ETestCase):
         self.assertTrue(first.running())
         # The first copy keeps its link: its next command goes out on the same connection.
         first.activate()
-        first.click("CMDSet_TEST")
+        first.click("testButton")
         device.wait_for(r"^!  ", start=mark)
         self.assertEqual(device.lines[mark:], ["!  test"],
                          "the second copy must not connect")

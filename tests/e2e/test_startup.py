@@ -30,7 +30,7 @@ class StartupTest(E2ETestCase):
         panel = self.start_panel()
         panel.wait_window()
 
-        panel.wait_pixel("Shape1", YELLOW)
+        panel.wait_pixel("linkLamp", YELLOW)
         # Only the first connection is certain to be served: the one-client simulator may
         # turn the immediate reconnect away while it still holds the first connection, after
         # the kernel has completed the handshake that the lamp reports.
@@ -44,7 +44,7 @@ class StartupTest(E2ETestCase):
         # The clock labels carry text as soon as the window shows: their insides are not
         # one flat colour.
         picture = panel.grab_client()
-        for label in ("Label16", "Label15"):
+        for label in ("dateLabel", "timeLabel"):
             x, y, w, h = control_rect(label)
             colours = {picture.pixel(px, py)
                        for px in range(x + 3, x + w - 3) for py in range(y + 3, y + h - 3)}
@@ -57,7 +57,7 @@ class StartupTest(E2ETestCase):
 
         # Each of the two connection attempts waits its full 2 seconds on a refusal.
         self.assertGreaterEqual(elapsed, 3.5)
-        panel.wait_pixel("Shape1", RED)
+        panel.wait_pixel("linkLamp", RED)
 
     def test_only_first_connection_answering_gives_red_lamp(self):
         self.require_design_port_idle()
@@ -67,7 +67,7 @@ class StartupTest(E2ETestCase):
         panel = self.start_panel(work)
         panel.wait_window()
 
-        panel.wait_pixel("Shape1", RED)
+        panel.wait_pixel("linkLamp", RED)
         sim.wait_for(r"^connected ")
 
     def test_only_saved_port_answering_gives_green_lamp(self):
@@ -79,7 +79,7 @@ class StartupTest(E2ETestCase):
         panel = self.start_panel(work)
         panel.wait_window()
 
-        panel.wait_pixel("Shape1", GREEN)
+        panel.wait_pixel("linkLamp", GREEN)
         sim.wait_for(r"^connected 127\.0\.0\.1:")
 
     def test_end_signal_during_first_wait_ends_at_once_without_spinning(self):

@@ -9,7 +9,7 @@ from harness import (E2ETestCase, EXIT_TIMEOUT, START_TIMEOUT, HarnessError, con
 # The twin's fixed face (tools/sim/twinwindow.h) and where it puts the screen preview: the
 # panel's preview size, a 12-pixel margin from the top right corner.
 FACE_SIZE = (560, 300)
-PREVIEW_SIZE = control_rect("Image3")[2:]
+PREVIEW_SIZE = control_rect("screen2Picture")[2:]
 PREVIEW_AT = (FACE_SIZE[0] - 12 - PREVIEW_SIZE[0], 12)
 # A corner of the face where nothing is drawn over the background.
 FACE_POINT = (FACE_SIZE[0] - 4, FACE_SIZE[1] - 4)
@@ -53,12 +53,12 @@ class TwinTest(E2ETestCase):
         panel.wait_window()
         device.wait_for(r"^connected 127\.0\.0\.1:", what="the panel to connect")
         panel.activate()
-        for control, line in (("Check23", r"^3  "), ("Check32", r"^6  ")):
+        for control, line in (("schemeBox3", r"^3  "), ("screenBox2", r"^6  ")):
             mark = device.mark()
             panel.click(control)
             device.wait_for(line, start=mark, what="%s to send its command" % control)
-        screen1 = self.grab(panel.origin, control_rect("Image4"))
-        screen2 = self.grab(panel.origin, control_rect("Image3"))
+        screen1 = self.grab(panel.origin, control_rect("screen1Picture"))
+        screen2 = self.grab(panel.origin, control_rect("screen2Picture"))
         self.assertGreater(difference(screen1, screen2), 20)
 
         self.x.xdotool("windowactivate", "--sync", twin)

@@ -15,7 +15,7 @@ class WaysOutTest(E2ETestCase):
     def choose_blue_yellow(self):
         panel, device = self.start_connected_panel()
         mark = device.mark()
-        panel.click("Check23")
+        panel.click("schemeBox3")
         device.wait_for(r"^3  ", start=mark, what="Blue/Yellow to reach the device")
         return panel
 

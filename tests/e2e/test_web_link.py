@@ -64,14 +64,14 @@ class WebLinkTest(E2ETestCase):
         panel, device = self.start_connected_panel(extra_env=env)
         mark = device.mark()
 
-        panel.click("Image1")
+        panel.click("logoPicture")
         opened = wait_until(self.recorded, 20, "the stand-in browser to be started")
         self.assertEqual(opened, "mimeapps %s\n" % MAKER_SITE)
 
         self.assertTrue(panel.running())
         self.assertEqual(self.x.windows(panel.pid), [panel.window])
         panel.activate()
-        panel.click("CMDSet_TEST")
+        panel.click("testButton")
         device.wait_for(r"^!  ", start=mark)
         self.assertEqual(device.lines[mark:], ["!  test"])
 

@@ -19,7 +19,7 @@ class DeviceStopsReading(E2ETestCase):
     RSS_GROWTH_LIMIT_KB = 20 * 1024
 
     def label15(self, panel):
-        x, y, w, h = control_rect("Label15")
+        x, y, w, h = control_rect("timeLabel")
         return self.x.grab(panel.origin[0] + x, panel.origin[1] + y, w, h).data
 
     def wait_clock_change(self, panel, rss):
@@ -45,7 +45,7 @@ class DeviceStopsReading(E2ETestCase):
         rss = [start_rss]
 
         panel.activate()
-        x, y = panel.screen_point("CMDSET_TIME")
+        x, y = panel.screen_point("setTimeButton")
         self.x.xdotool("mousemove", x, y)
         clicker = subprocess.Popen(
             ["xdotool", "click", "--repeat", str(self.CLICKS), "--delay", "1", "1"],
@@ -119,8 +119,8 @@ class SettingsUnwritableAtShutdown(E2ETestCase):
     def test_save_and_exit_with_a_folder_in_place(self):
         def save_and_exit(panel):
             # The button is enabled by an edit of the endpoint boxes.
-            panel.replace_text("Text5(1)", str(DESIGN_PORT))
-            panel.click("CMD_SaveExit")
+            panel.replace_text("portEdit", str(DESIGN_PORT))
+            panel.click("saveAndExitButton")
         self.run_panel_with_folder(save_and_exit)
 
     def test_file_size_limit_keeps_the_old_file(self):

@@ -3,11 +3,13 @@
 #include "common/fakelinksocket.h"
 #include "common/fakeplatform.h"
 #include "controlpanel.h"
+#include "deviceconstants.h"
 #include "devicelink.h"
 #include "linkstate.h"
 #include "setupdata.h"
 
 #include <QtTest/QTest>
+#include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QGridLayout>
 #include <QtWidgets/QLineEdit>
@@ -15,6 +17,7 @@
 #include <QtWidgets/QRadioButton>
 #include <QtWidgets/QWidget>
 
+#include <array>
 #include <memory>
 
 // Readable failure messages for settings fields: kind and value.
@@ -53,33 +56,44 @@ public:
             place(c);
             return c;
         };
-        c.CMDSET_TIME = button("SET Date/Time");
-        c.CMDSet_WUA = button("Set-Up");
-        c.CMDPlay_WUA = button("Play");
-        c.CMDStop_WUA = button("Stop");
-        c.CMDSet_EWUA = button("Enable");
-        c.CMDSet_DWUA = button("Disable");
-        c.CMDSet_TEST = button("TEST!");
-        c.CMD_SaveExit = button("Save and Exit");
-        c.CMD_SaveExit->setEnabled(false);
-        c.Text_SATH = edit();
-        c.Text_SATM = edit();
-        c.Text_SATAMPM = edit();
-        c.Text5 = {edit(), edit()};
-        for (int n = 1; n <= 16; ++n) {
-            c.Option1[n] = new QRadioButton(QStringLiteral("Alarm #%1").arg(n), &window);
-            place(c.Option1[n]);
+        c.setTimeButton = button("SET Date/Time");
+        c.setAlarmButton = button("Set-Up");
+        c.playAlarmButton = button("Play");
+        c.stopAlarmButton = button("Stop");
+        c.enableAlarmButton = button("Enable");
+        c.disableAlarmButton = button("Disable");
+        c.testButton = button("TEST!");
+        c.saveAndExitButton = button("Save and Exit");
+        c.saveAndExitButton->setEnabled(false);
+        c.alarmHourEdit = edit();
+        c.alarmMinuteEdit = edit();
+        c.alarmAmPmEdit = edit();
+        c.hostEdit = edit();
+        c.portEdit = edit();
+        c.announceBox = check("Announce Hourly");
+
+        // The groups as the window builds them, ids and all.
+        c.trackGroup = new QButtonGroup(&window);
+        for (int n = 1; n <= Device::TrackCount; ++n) {
+            auto *option = new QRadioButton(QStringLiteral("Alarm #%1").arg(n), &window);
+            place(option);
+            c.trackGroup->addButton(option, Device::TrackOffset + n);
+            trackButtons[n - 1] = option;
         }
-        c.Check1 = check("Announce Hourly");
-        c.Check21 = check("Black/Green");
-        c.Check22 = check("Black/Red");
-        c.Check23 = check("Blue/Yellow");
-        c.Check24 = check("Teal/Black");
-        c.Check31 = check("Screen 1");
-        c.Check32 = check("Screen 2");
-        c.Check33 = check("Screen 3");
-        c.Check21->setChecked(true);
-        c.Check31->setChecked(true);
+        c.schemeGroup = new QButtonGroup(&window);
+        c.schemeGroup->setExclusive(false);
+        for (int n = 1; n <= Device::SchemeCount; ++n) {
+            schemeBoxes[n - 1] = check(Device::SchemeNames[n - 1]);
+            c.schemeGroup->addButton(schemeBoxes[n - 1], n);
+        }
+        c.screenGroup = new QButtonGroup(&window);
+        c.screenGroup->setExclusive(false);
+        for (int n = 1; n <= Device::ScreenCount; ++n) {
+            screenBoxes[n - 1] = check("Screen");
+            c.screenGroup->addButton(screenBoxes[n - 1], Device::FirstScreenCode + n - 1);
+        }
+        schemeBoxes[0]->setChecked(true);
+        screenBoxes[0]->setChecked(true);
         panel = std::make_unique<ControlPanel>(c, link, record, platform);
         window.show();
     }
@@ -93,19 +107,34 @@ public:
 
     QList<int> entryColours() const
     {
-        return {colourOf(c.Text_SATH), colourOf(c.Text_SATM), colourOf(c.Text_SATAMPM)};
+        return {colourOf(c.alarmHourEdit), colourOf(c.alarmMinuteEdit), colourOf(c.alarmAmPmEdit)};
     }
 
-    // Checked boxes of both groups and Check1, as one readable string ("21 31").
+    // "Alarm #n"
+    QRadioButton *trackButton(int n) const { return trackButtons[n - 1]; }
+
+    // A check box by the name checkedBoxes() gives it: "announce", "scheme2", "screen3".
+    QCheckBox *box(const QString &name) const
+    {
+        if (name == QLatin1String("announce"))
+            return c.announceBox;
+        const int n = name.right(1).toInt();
+        return name.startsWith(QLatin1String("scheme")) ? schemeBoxes[n - 1] : screenBoxes[n - 1];
+    }
+
+    // The checked boxes, announcement first, as one readable string ("scheme1 screen1").
     QString checkedBoxes() const
     {
         QStringList names;
-        const QList<QPair<QCheckBox *, const char *>> boxes
-                = {{c.Check1, "1"},   {c.Check21, "21"}, {c.Check22, "22"}, {c.Check23, "23"},
-                   {c.Check24, "24"}, {c.Check31, "31"}, {c.Check32, "32"}, {c.Check33, "33"}};
-        for (const auto &[box, name] : boxes) {
-            if (box->isChecked())
-                names << QString::fromLatin1(name);
+        if (c.announceBox->isChecked())
+            names << QStringLiteral("announce");
+        for (int n = 1; n <= Device::SchemeCount; ++n) {
+            if (schemeBoxes[n - 1]->isChecked())
+                names << QStringLiteral("scheme%1").arg(n);
+        }
+        for (int n = 1; n <= Device::ScreenCount; ++n) {
+            if (screenBoxes[n - 1]->isChecked())
+                names << QStringLiteral("screen%1").arg(n);
         }
         return names.join(QLatin1Char(' '));
     }
@@ -114,6 +143,9 @@ public:
 
     QWidget window;
     PanelControls c;
+    std::array<QRadioButton *, Device::TrackCount> trackButtons{};
+    std::array<QCheckBox *, Device::SchemeCount> schemeBoxes{};
+    std::array<QCheckBox *, Device::ScreenCount> screenBoxes{};
     DeviceLink link;
     SetupData record;
     FakePlatform platform;

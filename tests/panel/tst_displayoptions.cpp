@@ -14,18 +14,6 @@ private slots:
     void twoClicksOnAClearBox();
 };
 
-namespace {
-
-QCheckBox *box(const PanelControls &c, const QString &name)
-{
-    const QMap<QString, QCheckBox *> boxes
-            = {{"1", c.Check1},   {"21", c.Check21}, {"22", c.Check22}, {"23", c.Check23},
-               {"24", c.Check24}, {"31", c.Check31}, {"32", c.Check32}, {"33", c.Check33}};
-    return boxes.value(name);
-}
-
-} // namespace
-
 void TestDisplayOptions::announceHourly_data()
 {
     QTest::addColumn<LinkState>("state");
@@ -46,11 +34,11 @@ void TestDisplayOptions::announceHourly()
     QFETCH(int, connects);
     FakeRig rig(state);
     {
-        const QSignalBlocker blocker(rig.c.Check1);
-        rig.c.Check1->setChecked(wasChecked);
+        const QSignalBlocker blocker(rig.c.announceBox);
+        rig.c.announceBox->setChecked(wasChecked);
     }
-    PanelRig::click(rig.c.Check1);
-    QCOMPARE(rig.c.Check1->isChecked(), !wasChecked);
+    PanelRig::click(rig.c.announceBox);
+    QCOMPARE(rig.c.announceBox->isChecked(), !wasChecked);
     QCOMPARE(rig.socket().bytes(), sent);
     QCOMPARE(rig.socket().connectCalls, connects);
     // The setting follows the box even when nothing went out.
@@ -67,24 +55,29 @@ void TestDisplayOptions::groups_data()
     QTest::addColumn<double>("screen"); // WakeUpScreens afterwards; starts at 8
     QTest::addColumn<bool>("disableEnabled");
     // The window starts with 21 and 31 checked.
-    QTest::newRow("scheme 3, up") << LinkState::Connected << "23"
-                                  << "23 31" << QByteArray("3") << 3.0 << 8.0 << false;
-    QTest::newRow("scheme 2, down") << LinkState::Closed << "22"
-                                    << "22 31" << QByteArray() << 9.0 << 8.0 << false;
-    QTest::newRow("scheme 4, connecting") << LinkState::Connecting << "24"
-                                          << "24 31" << QByteArray() << 9.0 << 8.0 << false;
-    QTest::newRow("checked scheme again, up") << LinkState::Connected << "21"
-                                              << "21 31" << QByteArray("1") << 1.0 << 8.0 << false;
-    QTest::newRow("checked scheme again, down") << LinkState::Closed << "21"
-                                                << "21 31" << QByteArray() << 9.0 << 8.0 << false;
-    QTest::newRow("screen 2, up") << LinkState::Connected << "32"
-                                  << "21 32" << QByteArray("6") << 9.0 << 6.0 << true;
-    QTest::newRow("screen 3, down") << LinkState::Error << "33"
-                                    << "21 33" << QByteArray() << 9.0 << 8.0 << true;
-    QTest::newRow("checked screen again, up") << LinkState::Connected << "31"
-                                              << "21 31" << QByteArray("5") << 9.0 << 5.0 << true;
-    QTest::newRow("checked screen again, down") << LinkState::Closed << "31"
-                                                << "21 31" << QByteArray() << 9.0 << 8.0 << true;
+    QTest::newRow("scheme 3, up") << LinkState::Connected << "scheme3"
+                                  << "scheme3 screen1" << QByteArray("3") << 3.0 << 8.0 << false;
+    QTest::newRow("scheme 2, down") << LinkState::Closed << "scheme2"
+                                    << "scheme2 screen1" << QByteArray() << 9.0 << 8.0 << false;
+    QTest::newRow("scheme 4, connecting")
+            << LinkState::Connecting << "scheme4"
+            << "scheme4 screen1" << QByteArray() << 9.0 << 8.0 << false;
+    QTest::newRow("checked scheme again, up")
+            << LinkState::Connected << "scheme1"
+            << "scheme1 screen1" << QByteArray("1") << 1.0 << 8.0 << false;
+    QTest::newRow("checked scheme again, down")
+            << LinkState::Closed << "scheme1"
+            << "scheme1 screen1" << QByteArray() << 9.0 << 8.0 << false;
+    QTest::newRow("screen 2, up") << LinkState::Connected << "screen2"
+                                  << "scheme1 screen2" << QByteArray("6") << 9.0 << 6.0 << true;
+    QTest::newRow("screen 3, down") << LinkState::Error << "screen3"
+                                    << "scheme1 screen3" << QByteArray() << 9.0 << 8.0 << true;
+    QTest::newRow("checked screen again, up")
+            << LinkState::Connected << "screen1"
+            << "scheme1 screen1" << QByteArray("5") << 9.0 << 5.0 << true;
+    QTest::newRow("checked screen again, down")
+            << LinkState::Closed << "screen1"
+            << "scheme1 screen1" << QByteArray() << 9.0 << 8.0 << true;
 }
 
 void TestDisplayOptions::groups()
@@ -99,16 +92,16 @@ void TestDisplayOptions::groups()
     FakeRig rig(state);
     rig.record.BackGrounds = SettingValue::fromNumber(9);
     rig.record.WakeUpScreens = SettingValue::fromNumber(8);
-    rig.c.CMDSet_DWUA->setEnabled(false);
-    rig.c.CMDSet_EWUA->setEnabled(false);
+    rig.c.disableAlarmButton->setEnabled(false);
+    rig.c.enableAlarmButton->setEnabled(false);
 
-    PanelRig::click(box(rig.c, clicked));
+    PanelRig::click(rig.box(clicked));
     QCOMPARE(rig.checkedBoxes(), checked);
     QCOMPARE(rig.socket().bytes(), sent);
     QCOMPARE(rig.record.BackGrounds, SettingValue::fromNumber(scheme));
     QCOMPARE(rig.record.WakeUpScreens, SettingValue::fromNumber(screen));
-    QCOMPARE(rig.c.CMDSet_DWUA->isEnabled(), disableEnabled);
-    QVERIFY(!rig.c.CMDSet_EWUA->isEnabled());
+    QCOMPARE(rig.c.disableAlarmButton->isEnabled(), disableEnabled);
+    QVERIFY(!rig.c.enableAlarmButton->isEnabled());
 }
 
 void TestDisplayOptions::twoClicksOnAClearBox_data()
@@ -117,14 +110,14 @@ void TestDisplayOptions::twoClicksOnAClearBox_data()
     QTest::addColumn<QString>("clicked");
     QTest::addColumn<QString>("checked");
     QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("scheme, up") << LinkState::Connected << "24"
-                                << "24 31" << QByteArray("44");
-    QTest::newRow("scheme, down") << LinkState::Closed << "24"
-                                  << "24 31" << QByteArray();
-    QTest::newRow("screen, up") << LinkState::Connected << "33"
-                                << "21 33" << QByteArray("77");
-    QTest::newRow("announce, up") << LinkState::Connected << "1"
-                                  << "21 31" << QByteArray("Hh");
+    QTest::newRow("scheme, up") << LinkState::Connected << "scheme4"
+                                << "scheme4 screen1" << QByteArray("44");
+    QTest::newRow("scheme, down") << LinkState::Closed << "scheme4"
+                                  << "scheme4 screen1" << QByteArray();
+    QTest::newRow("screen, up") << LinkState::Connected << "screen3"
+                                << "scheme1 screen3" << QByteArray("77");
+    QTest::newRow("announce, up") << LinkState::Connected << "announce"
+                                  << "scheme1 screen1" << QByteArray("Hh");
 }
 
 void TestDisplayOptions::twoClicksOnAClearBox()
@@ -134,8 +127,8 @@ void TestDisplayOptions::twoClicksOnAClearBox()
     QFETCH(QString, checked);
     QFETCH(QByteArray, sent);
     FakeRig rig(state);
-    PanelRig::click(box(rig.c, clicked));
-    PanelRig::click(box(rig.c, clicked));
+    PanelRig::click(rig.box(clicked));
+    PanelRig::click(rig.box(clicked));
     QCOMPARE(rig.checkedBoxes(), checked);
     QCOMPARE(rig.socket().bytes(), sent);
 }

@@ -22,13 +22,13 @@ void TestPanelLoopback::firstCommandConnectsLaterOnesArrive()
     socket.setRemoteHost(QStringLiteral("127.0.0.1"));
     socket.setRemotePort(server.serverPort());
     PanelRig rig(socket);
-    rig.c.Text_SATH->setText(QStringLiteral("6"));
-    rig.c.Text_SATM->setText(QStringLiteral("30"));
-    rig.c.Text_SATAMPM->setText(QStringLiteral("AM"));
-    rig.c.Option1[1]->setChecked(true);
+    rig.c.alarmHourEdit->setText(QStringLiteral("6"));
+    rig.c.alarmMinuteEdit->setText(QStringLiteral("30"));
+    rig.c.alarmAmPmEdit->setText(QStringLiteral("AM"));
+    rig.trackButton(1)->setChecked(true);
 
     // Closed: the command is dropped and a connection starts.
-    PanelRig::click(rig.c.CMDSet_TEST);
+    PanelRig::click(rig.c.testButton);
     QTRY_VERIFY(server.hasPendingConnections());
     QTcpSocket *peer = server.nextPendingConnection();
     QVERIFY(peer);
@@ -36,10 +36,10 @@ void TestPanelLoopback::firstCommandConnectsLaterOnesArrive()
 
     QByteArray received;
     connect(peer, &QTcpSocket::readyRead, peer, [&] { received += peer->readAll(); });
-    PanelRig::click(rig.c.CMDSET_TIME);
-    PanelRig::click(rig.c.CMDSet_WUA);
-    PanelRig::click(rig.c.Check23);
-    PanelRig::click(rig.c.CMDSet_TEST);
+    PanelRig::click(rig.c.setTimeButton);
+    PanelRig::click(rig.c.setAlarmButton);
+    PanelRig::click(rig.schemeBoxes[2]);
+    PanelRig::click(rig.c.testButton);
     const QByteArray expected = "T,07,04,18, 3, 105, 32,2,0"
                                 "A, 6, 30,1, 150, 0"
                                 "3!";

@@ -45,15 +45,15 @@ void TestShowSettings::checksExactlyTheSavedBoxes_data()
     auto text = [](const char *t) { return SettingValue::fromText(QString::fromLatin1(t)); };
     auto number = [](double n) { return SettingValue::fromNumber(n); };
     QTest::newRow("default file") << text("1") << text("1") << text("0") << LinkState::Connected
-                                  << "21";
-    QTest::newRow("scheme 3, screen 7, on")
-            << number(3) << number(7) << number(1) << LinkState::Connected << "1 23 33";
+                                  << "scheme1";
+    QTest::newRow("scheme 3, screen 7, on") << number(3) << number(7) << number(1)
+                                            << LinkState::Connected << "announce scheme3 screen3";
     QTest::newRow("scheme 4 as text, screen 6")
-            << text("4") << number(6) << number(0) << LinkState::Connected << "24 32";
+            << text("4") << number(6) << number(0) << LinkState::Connected << "scheme4 screen2";
     QTest::newRow("nothing matches")
             << number(0) << number(4) << number(2) << LinkState::Connected << "";
     QTest::newRow("scheme 5, screen 5")
-            << number(5) << number(5) << number(1) << LinkState::Closed << "1 31";
+            << number(5) << number(5) << number(1) << LinkState::Closed << "announce screen1";
     QTest::newRow("empty fields") << SettingValue() << SettingValue() << SettingValue()
                                   << LinkState::Error << "";
 }
@@ -67,7 +67,7 @@ void TestShowSettings::checksExactlyTheSavedBoxes()
     QFETCH(QString, checked);
     FakeRig rig(state);
     rig.record = loadedRecord(scheme, screen, announce);
-    rig.c.CMDSet_DWUA->setEnabled(false);
+    rig.c.disableAlarmButton->setEnabled(false);
 
     rig.panel->showSettings();
     QCOMPARE(rig.checkedBoxes(), checked);
@@ -77,7 +77,7 @@ void TestShowSettings::checksExactlyTheSavedBoxes()
     QCOMPARE(rig.record.BackGrounds, scheme);
     QCOMPARE(rig.record.WakeUpScreens, screen);
     QCOMPARE(rig.record.AnnounceHourly, announce);
-    QVERIFY(!rig.c.CMDSet_DWUA->isEnabled());
+    QVERIFY(!rig.c.disableAlarmButton->isEnabled());
 }
 
 void TestShowSettings::textsGoThroughTheirHandlers()
@@ -88,37 +88,37 @@ void TestShowSettings::textsGoThroughTheirHandlers()
     rig.record.AlarmAMPM = SettingValue::fromText(QStringLiteral("p"));
     rig.panel->showSettings();
 
-    QCOMPARE(rig.c.Text_SATH->text(), QStringLiteral("7"));
-    QCOMPARE(rig.c.Text_SATAMPM->text(), QStringLiteral("PM"));
+    QCOMPARE(rig.c.alarmHourEdit->text(), QStringLiteral("7"));
+    QCOMPARE(rig.c.alarmAmPmEdit->text(), QStringLiteral("PM"));
     // The change handlers stored the boxes' texts back, as texts.
     QCOMPARE(rig.record.AlarmHour, SettingValue::fromText(QStringLiteral("7")));
     QCOMPARE(rig.record.AlarmMinute, SettingValue::fromText(QStringLiteral("05")));
     QCOMPARE(rig.record.AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
     QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
-    QVERIFY(rig.c.Option1[2]->isChecked());
+    QVERIFY(rig.trackButton(2)->isChecked());
     QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(151));
-    QCOMPARE(rig.c.Text5[0]->text(), QStringLiteral("127.0.0.1"));
-    QCOMPARE(rig.c.Text5[1]->text(), QStringLiteral("5000"));
-    QVERIFY(rig.c.CMD_SaveExit->isEnabled());
+    QCOMPARE(rig.c.hostEdit->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(rig.c.portEdit->text(), QStringLiteral("5000"));
+    QVERIFY(rig.c.saveAndExitButton->isEnabled());
     QVERIFY(rig.socket().written.isEmpty());
 
     // The shown alarm is the one Set-Up sends.
-    PanelRig::click(rig.c.CMDSet_WUA);
+    PanelRig::click(rig.c.setAlarmButton);
     QCOMPARE(rig.socket().bytes(), QByteArray("A, 7, 5,2, 151, 0"));
 }
 
 void TestShowSettings::unchangedEndpointKeepsSaveDisabled()
 {
     FakeRig rig;
-    rig.c.Text5[0]->setText(QStringLiteral("127.0.0.1"));
-    rig.c.Text5[1]->setText(QStringLiteral("5000"));
-    rig.c.CMD_SaveExit->setEnabled(false);
+    rig.c.hostEdit->setText(QStringLiteral("127.0.0.1"));
+    rig.c.portEdit->setText(QStringLiteral("5000"));
+    rig.c.saveAndExitButton->setEnabled(false);
     rig.record = loadedRecord(SettingValue(), SettingValue(), SettingValue());
     rig.panel->showSettings();
-    QVERIFY(!rig.c.CMD_SaveExit->isEnabled());
+    QVERIFY(!rig.c.saveAndExitButton->isEnabled());
 
-    QTest::keyClicks(rig.c.Text5[1], QStringLiteral("1"));
-    QVERIFY(rig.c.CMD_SaveExit->isEnabled());
+    QTest::keyClicks(rig.c.portEdit, QStringLiteral("1"));
+    QVERIFY(rig.c.saveAndExitButton->isEnabled());
     QCOMPARE(rig.record.RemotePort, SettingValue::fromText(QStringLiteral("5000")));
 }
 

@@ -1,4 +1,5 @@
 #include "colours.h"
+#include "deviceconstants.h"
 #include "form.h"
 #include "lampshape.h"
 #include "layout.h"
@@ -29,7 +30,7 @@ private slots:
     void geometry_data();
     void geometry();
     void everyControlInsideItsContainer();
-    void option1Array();
+    void buttonGroups();
     void tabOrder();
     void initialStates_data();
     void initialStates();
@@ -87,30 +88,30 @@ void tst_Form::geometry_data()
     QTest::addColumn<QString>("container");
     QTest::addColumn<QRect>("rect");
 
-    QTest::newRow("banner") << "Label5" << QByteArray("QLabel") << "Dawnbell"
+    QTest::newRow("banner") << "bannerLabel" << QByteArray("QLabel") << "Dawnbell"
                             << QRect(16, 0, 649, 33);
-    QTest::newRow("lamp") << "Shape1" << QByteArray("LampShape") << "Dawnbell"
+    QTest::newRow("lamp") << "linkLamp" << QByteArray("LampShape") << "Dawnbell"
                           << QRect(200, 28, 14, 12);
-    QTest::newRow("logo") << "Image1" << QByteArray("PictureBox") << "Dawnbell"
+    QTest::newRow("logo") << "logoPicture" << QByteArray("PictureBox") << "Dawnbell"
                           << QRect(496, 32, 183, 42);
-    QTest::newRow("alarm frame") << "Frame1" << QByteArray("GroupFrame") << "Dawnbell"
+    QTest::newRow("alarm frame") << "alarmFrame" << QByteArray("GroupFrame") << "Dawnbell"
                                  << QRect(240, 80, 249, 385);
-    QTest::newRow("announce") << "Check1" << QByteArray("QCheckBox") << "Frame2"
+    QTest::newRow("announce") << "announceBox" << QByteArray("ChoiceBox") << "dateTimeFrame"
                               << QRect(16, 96, 113, 17);
-    QTest::newRow("host") << "Text5(0)" << QByteArray("QLineEdit") << "Frame4"
+    QTest::newRow("host") << "hostEdit" << QByteArray("QLineEdit") << "networkFrame"
                           << QRect(96, 24, 117, 21);
-    QTest::newRow("save and exit")
-            << "CMD_SaveExit" << QByteArray("QPushButton") << "Frame4" << QRect(64, 80, 89, 24);
-    QTest::newRow("alarm 16") << "Option1(16)" << QByteArray("QRadioButton") << "Frame1"
+    QTest::newRow("save and exit") << "saveAndExitButton" << QByteArray("QPushButton")
+                                   << "networkFrame" << QRect(64, 80, 89, 24);
+    QTest::newRow("alarm 16") << "trackButton16" << QByteArray("QRadioButton") << "alarmFrame"
                               << QRect(160, 264, 73, 25);
-    QTest::newRow("enable, 400 twips high")
-            << "CMDSet_EWUA" << QByteArray("QPushButton") << "Frame1" << QRect(8, 312, 153, 27);
-    QTest::newRow("test") << "CMDSet_TEST" << QByteArray("QPushButton") << "Frame1"
+    QTest::newRow("enable, 400 twips high") << "enableAlarmButton" << QByteArray("QPushButton")
+                                            << "alarmFrame" << QRect(8, 312, 153, 27);
+    QTest::newRow("test") << "testButton" << QByteArray("QPushButton") << "alarmFrame"
                           << QRect(168, 320, 73, 41);
-    QTest::newRow("screen 2 picture")
-            << "Image3" << QByteArray("PictureBox") << "Frame5" << QRect(40, 160, 109, 94);
+    QTest::newRow("screen 2 picture") << "screen2Picture" << QByteArray("PictureBox")
+                                      << "screenFrame" << QRect(40, 160, 109, 94);
     QTest::newRow("screen 3 label")
-            << "Label6" << QByteArray("QLabel") << "Frame5" << QRect(40, 280, 109, 94);
+            << "screen3Preview" << QByteArray("QLabel") << "screenFrame" << QRect(40, 280, 109, 94);
 }
 
 void tst_Form::geometry()
@@ -141,32 +142,39 @@ void tst_Form::everyControlInsideItsContainer()
         QVERIFY2(widget->isVisible(), entry.name);
     }
     QCOMPARE(m_form->names().size(), built);
-    QVERIFY(!m_form->control(QStringLiteral("Timer1")));
-    QVERIFY(!m_form->control(QStringLiteral("Winsock1")));
 }
 
-void tst_Form::option1Array()
+void tst_Form::buttonGroups()
 {
-    QVERIFY(!m_form->control(QStringLiteral("Option1(0)")));
-    QVERIFY(!m_form->control(QStringLiteral("Option1(17)")));
-    QCOMPARE(m_form->option1Group()->buttons().size(), 16);
-    QVERIFY(m_form->option1Group()->exclusive());
-
-    for (int n = 1; n <= 16; ++n) {
-        auto *option = m_form->find<QRadioButton>(QStringLiteral("Option1(%1)").arg(n));
-        QVERIFY(option);
+    const WindowControls &c = m_form->controls();
+    QCOMPARE(c.trackGroup->buttons().size(), Device::TrackCount);
+    QVERIFY(c.trackGroup->exclusive());
+    for (int n = 1; n <= Device::TrackCount; ++n) {
+        QRadioButton *option = c.trackButtons[n - 1];
         QCOMPARE(option->text(), QStringLiteral("Alarm #%1").arg(n));
-        QCOMPARE(m_form->option1Group()->id(option), n);
+        QCOMPARE(c.trackGroup->id(option), Device::TrackOffset + n);
         QCOMPARE(option->x(), pixelsFromTwips(n <= 8 ? 1320 : 2400));
         QCOMPARE(option->y(), pixelsFromTwips(1440 + 360 * ((n - 1) % 8)));
         QCOMPARE(option->height(), pixelsFromTwips(375));
         QCOMPARE(findControlSpec(option->objectName().toLatin1().constData())->tabIndex, 18 - n);
     }
+    QCOMPARE(c.trackGroup->checkedId(), Device::FirstTrack);
+    QTest::mouseClick(c.trackButtons[11], Qt::LeftButton);
+    QCOMPARE(c.trackGroup->checkedId(), Device::TrackOffset + 12);
+    QVERIFY(!c.trackButtons[0]->isChecked());
 
-    QCOMPARE(m_form->option1Group()->checkedId(), 1);
-    QTest::mouseClick(m_form->control(QStringLiteral("Option1(12)")), Qt::LeftButton);
-    QCOMPARE(m_form->option1Group()->checkedId(), 12);
-    QVERIFY(!m_form->find<QRadioButton>(QStringLiteral("Option1(1)"))->isChecked());
+    // The scheme and screen boxes carry the values their commands send; the panel, not the
+    // group, keeps one of them checked.
+    QVERIFY(!c.schemeGroup->exclusive());
+    for (int n = 1; n <= Device::SchemeCount; ++n) {
+        QCOMPARE(c.schemeBoxes[n - 1]->text(), QString::fromLatin1(Device::SchemeNames[n - 1]));
+        QCOMPARE(c.schemeGroup->id(c.schemeBoxes[n - 1]), n);
+    }
+    QVERIFY(!c.screenGroup->exclusive());
+    for (int n = 1; n <= Device::ScreenCount; ++n) {
+        QCOMPARE(c.screenBoxes[n - 1]->text(), QStringLiteral("Screen %1").arg(n));
+        QCOMPARE(c.screenGroup->id(c.screenBoxes[n - 1]), Device::FirstScreenCode + n - 1);
+    }
 }
 
 void tst_Form::tabOrder()
@@ -224,20 +232,20 @@ void tst_Form::initialStates_data()
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("announce") << "Check1" << false << true << "Announce Hourly";
-    QTest::newRow("scheme 1") << "Check21" << true << true << "Black/Green";
-    QTest::newRow("scheme 4") << "Check24" << false << true << "Teal/Black";
-    QTest::newRow("screen 1") << "Check31" << true << true << "Screen 1";
-    QTest::newRow("screen 3") << "Check33" << false << true << "Screen 3";
-    QTest::newRow("alarm 1") << "Option1(1)" << true << true << "Alarm #1";
-    QTest::newRow("save and exit") << "CMD_SaveExit" << false << false << "Save and Exit";
-    QTest::newRow("enable alarm") << "CMDSet_EWUA" << false << true << "Enable WakeUp Alarm";
-    QTest::newRow("host") << "Text5(0)" << false << true << "127.0.0.1";
-    QTest::newRow("port") << "Text5(1)" << false << true << "5000";
-    QTest::newRow("alarm hour") << "Text_SATH" << false << true << "";
-    QTest::newRow("date") << "Label16" << false << true << "";
+    QTest::newRow("announce") << "announceBox" << false << true << "Announce Hourly";
+    QTest::newRow("scheme 1") << "schemeBox1" << true << true << "Black/Green";
+    QTest::newRow("scheme 4") << "schemeBox4" << false << true << "Teal/Black";
+    QTest::newRow("screen 1") << "screenBox1" << true << true << "Screen 1";
+    QTest::newRow("screen 3") << "screenBox3" << false << true << "Screen 3";
+    QTest::newRow("alarm 1") << "trackButton1" << true << true << "Alarm #1";
+    QTest::newRow("save and exit") << "saveAndExitButton" << false << false << "Save and Exit";
+    QTest::newRow("enable alarm") << "enableAlarmButton" << false << true << "Enable WakeUp Alarm";
+    QTest::newRow("host") << "hostEdit" << false << true << "127.0.0.1";
+    QTest::newRow("port") << "portEdit" << false << true << "5000";
+    QTest::newRow("alarm hour") << "alarmHourEdit" << false << true << "";
+    QTest::newRow("date") << "dateLabel" << false << true << "";
     QTest::newRow("banner, two blanks after the colon")
-            << "Label5" << false << true
+            << "bannerLabel" << false << true
             << "powered by:  WIZnet - Serial to Ethernet, StablE (WIZ750SR)";
 }
 
@@ -273,25 +281,25 @@ void tst_Form::typedLengthLimit_data()
     QTest::addColumn<int>("backspaces");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("hour, two typed") << "Text_SATH"
+    QTest::newRow("hour, two typed") << "alarmHourEdit"
                                      << ""
                                      << "07" << 0 << "07";
-    QTest::newRow("hour, third refused") << "Text_SATH"
+    QTest::newRow("hour, third refused") << "alarmHourEdit"
                                          << ""
                                          << "123" << 0 << "12";
-    QTest::newRow("am/pm, third refused") << "Text_SATAMPM"
+    QTest::newRow("am/pm, third refused") << "alarmAmPmEdit"
                                           << ""
                                           << "PMX" << 0 << "PM";
-    QTest::newRow("long text from code kept") << "Text_SATH"
+    QTest::newRow("long text from code kept") << "alarmHourEdit"
                                               << "1234"
                                               << "" << 0 << "1234";
-    QTest::newRow("long text cannot grow") << "Text_SATM"
+    QTest::newRow("long text cannot grow") << "alarmMinuteEdit"
                                            << "1234"
                                            << "5" << 0 << "1234";
-    QTest::newRow("long text can shrink") << "Text_SATAMPM"
+    QTest::newRow("long text can shrink") << "alarmAmPmEdit"
                                           << "AMPM"
                                           << "" << 1 << "AMP";
-    QTest::newRow("host is not limited") << "Text5(0)"
+    QTest::newRow("host is not limited") << "hostEdit"
                                          << ""
                                          << "127.0.0.2" << 0 << "127.0.0.2";
 }
@@ -304,7 +312,7 @@ void tst_Form::typedLengthLimit()
     QFETCH(int, backspaces);
     QFETCH(QString, expected);
 
-    auto *edit = m_form->find<QLineEdit>(name);
+    auto *edit = qobject_cast<QLineEdit *>(m_form->control(name));
     QVERIFY(edit);
     edit->setText(preset);
     QCOMPARE(edit->text(), preset);
@@ -324,24 +332,24 @@ void tst_Form::fonts_data()
     QTest::addColumn<bool>("bold");
     QTest::addColumn<bool>("underline");
 
-    QTest::newRow("banner") << "Label5"
+    QTest::newRow("banner") << "bannerLabel"
                             << "Calibri" << 14.25 << true << true;
-    QTest::newRow("frame title") << "Frame2"
+    QTest::newRow("frame title") << "dateTimeFrame"
                                  << "MS Sans Serif" << 8.25 << true << false;
-    QTest::newRow("box in a bold frame stays regular") << "Check1"
+    QTest::newRow("box in a bold frame stays regular") << "announceBox"
                                                        << "MS Sans Serif" << 8.25 << false << false;
     QTest::newRow("button in a bold frame stays regular")
-            << "CMDSET_TIME"
+            << "setTimeButton"
             << "MS Sans Serif" << 8.25 << false << false;
-    QTest::newRow("time label") << "Label15"
+    QTest::newRow("time label") << "timeLabel"
                                 << "MS Sans Serif" << 12.0 << true << false;
-    QTest::newRow("date label") << "Label16"
+    QTest::newRow("date label") << "dateLabel"
                                 << "MS Sans Serif" << 9.75 << true << false;
-    QTest::newRow("host caption") << "Label46"
+    QTest::newRow("host caption") << "hostCaption"
                                   << "MS Sans Serif" << 9.75 << false << false;
-    QTest::newRow("alarm hour") << "Text_SATH"
+    QTest::newRow("alarm hour") << "alarmHourEdit"
                                 << "MS Sans Serif" << 9.75 << true << false;
-    QTest::newRow("wake up") << "Label6"
+    QTest::newRow("wake up") << "screen3Preview"
                              << "MS Sans Serif" << 24.0 << true << false;
 }
 
@@ -405,14 +413,14 @@ void tst_Form::paintedColours_data()
     QTest::addColumn<QColor>("text"); // QColor() where not checked
 
     QTest::newRow("wake up label")
-            << "Label6" << QPoint(2, 2) << QColor(255, 0, 0) << QColor(255, 255, 255);
+            << "screen3Preview" << QPoint(2, 2) << QColor(255, 0, 0) << QColor(255, 255, 255);
     QTest::newRow("save and exit face")
-            << "CMD_SaveExit" << QPoint(44, 3) << QColor(255, 255, 255) << QColor();
-    QTest::newRow("host box") << "Text5(0)" << QPoint(4, 4) << QColor(255, 255, 255)
+            << "saveAndExitButton" << QPoint(44, 3) << QColor(255, 255, 255) << QColor();
+    QTest::newRow("host box") << "hostEdit" << QPoint(4, 4) << QColor(255, 255, 255)
                               << QColor(0, 0, 0);
-    QTest::newRow("alarm hour") << "Text_SATH" << QPoint(4, 4) << QColor() << QColor(255, 0, 0);
-    QTest::newRow("alarm track") << "Option1(4)" << QPoint() << QColor() << QColor(0, 0, 64);
-    QTest::newRow("banner") << "Label5" << QPoint() << QColor() << QColor(255, 0, 0);
+    QTest::newRow("alarm hour") << "alarmHourEdit" << QPoint(4, 4) << QColor() << QColor(255, 0, 0);
+    QTest::newRow("alarm track") << "trackButton4" << QPoint() << QColor() << QColor(0, 0, 64);
+    QTest::newRow("banner") << "bannerLabel" << QPoint() << QColor() << QColor(255, 0, 0);
 }
 
 void tst_Form::paintedColours()
@@ -434,9 +442,8 @@ void tst_Form::paintedColours()
 
 void tst_Form::bannerLeavesLampVisible()
 {
-    auto *lamp = m_form->find<LampShape>(QStringLiteral("Shape1"));
-    QWidget *banner = m_form->control(QStringLiteral("Label5"));
-    QVERIFY(lamp && banner);
+    LampShape *lamp = m_form->controls().linkLamp;
+    QWidget *banner = m_form->controls().bannerLabel;
     QVERIFY(banner->geometry().intersects(lamp->geometry()));
     lamp->setFillColour(0xFF00);
     // The lamp's top rows lie under the banner; they must still show green.
@@ -448,8 +455,7 @@ void tst_Form::bannerLeavesLampVisible()
 
 void tst_Form::lampFollowsFillColour()
 {
-    auto *lamp = m_form->find<LampShape>(QStringLiteral("Shape1"));
-    QVERIFY(lamp);
+    LampShape *lamp = m_form->controls().linkLamp;
     QCOMPARE(lamp->fillColour(), 0);
     const QPoint centre = lamp->rect().center();
     QImage image = lamp->grab().toImage();
@@ -486,25 +492,21 @@ void tst_Form::lampAfterConnectRuns()
 
 void tst_Form::pictures()
 {
-    const struct
-    {
-        const char *name;
-        QSize size;
-    } images[] = {{"Image1", {220, 79}}, {"Image4", {245, 206}}, {"Image3", {286, 176}}};
-    for (const auto &image : images) {
-        auto *box = m_form->find<PictureBox>(QString::fromLatin1(image.name));
-        QVERIFY(box);
+    const WindowControls &c = m_form->controls();
+    const QList<QPair<PictureBox *, QSize>> images = {{c.logoPicture, {220, 79}},
+                                                      {c.screen1Picture, {245, 206}},
+                                                      {c.screen2Picture, {286, 176}}};
+    for (const auto &[box, size] : images) {
         QVERIFY(box->hasScaledContents());
-        QCOMPARE(box->pixmap().size(), image.size);
+        QCOMPARE(box->pixmap().size(), size);
     }
-    for (const char *name : {"Check31", "Check32", "Check33"})
-        QVERIFY(m_form->find<QCheckBox>(QString::fromLatin1(name))->icon().isNull());
+    for (const QCheckBox *box : c.screenBoxes)
+        QVERIFY(box->icon().isNull());
 }
 
 void tst_Form::logoClick()
 {
-    auto *logo = m_form->find<PictureBox>(QStringLiteral("Image1"));
-    QVERIFY(logo);
+    PictureBox *logo = m_form->controls().logoPicture;
     QSignalSpy clicked(logo, &PictureBox::clicked);
     QTest::mouseClick(logo, Qt::LeftButton);
     QCOMPARE(clicked.count(), 1);

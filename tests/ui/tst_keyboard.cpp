@@ -7,6 +7,7 @@
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 
 #include <algorithm>
@@ -75,26 +76,27 @@ void tst_Keyboard::tabWalksTheTableOrder()
 void tst_Keyboard::tabAndArrowsFollowTheSelection()
 {
     // Selected by code, as the settings loader does.
-    qobject_cast<QRadioButton *>(control("Option1(5)"))->setChecked(true);
-    control("CMDStop_WUA")->setFocus(); // tab position 1; the options hold 2 to 17
+    const WindowControls &c = m_window.form().controls();
+    c.trackButtons[4]->setChecked(true);
+    c.stopAlarmButton->setFocus(); // tab position 1; the track buttons hold 2 to 17
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), control("Option1(5)"));
+    QCOMPARE(QApplication::focusWidget(), c.trackButtons[4]);
     press(Qt::Key_Right);
-    QCOMPARE(QApplication::focusWidget(), control("Option1(13)"));
-    QVERIFY(qobject_cast<QRadioButton *>(control("Option1(13)"))->isChecked());
+    QCOMPARE(QApplication::focusWidget(), c.trackButtons[12]);
+    QVERIFY(c.trackButtons[12]->isChecked());
     QVERIFY(m_socket.written.isEmpty());
 }
 
 void tst_Keyboard::enterClicksFocusedButton()
 {
-    control("CMDStop_WUA")->setFocus();
+    m_window.form().controls().stopAlarmButton->setFocus();
     press(Qt::Key_Return);
     QCOMPARE(m_socket.bytes(), QByteArray("S"));
 }
 
 void tst_Keyboard::pasteKeepsWhatFits()
 {
-    auto *box = qobject_cast<QLineEdit *>(control("Text_SATH"));
+    QLineEdit *box = m_window.form().controls().alarmHourEdit;
     box->setText(QStringLiteral("12"));
     box->setFocus();
     box->selectAll();

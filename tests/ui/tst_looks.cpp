@@ -65,8 +65,8 @@ void tst_Looks::nothingOverlapsOrIsClipped()
     Form form(&window);
     // The widest captions the clock labels take.
     const QLocale english(QStringLiteral("en_US"));
-    form.find<QLabel>(QStringLiteral("Label16"))->setText(dateCaption(QDate(2026, 9, 30), english));
-    form.find<QLabel>(QStringLiteral("Label15"))->setText(timeCaption(QTime(12, 59, 59), english));
+    form.controls().dateLabel->setText(dateCaption(QDate(2026, 9, 30), english));
+    form.controls().timeLabel->setText(timeCaption(QTime(12, 59, 59), english));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -83,8 +83,8 @@ void tst_Looks::nothingOverlapsOrIsClipped()
         }
         for (auto b = a + 1; b != layout.end(); ++b) {
             // The banner paints no background and lies over the lamp and its label by design.
-            const bool meant = qstrcmp(b->name, "Label5") == 0
-                    && QByteArrayList{"Shape1", "Label3"}.contains(a->name);
+            const bool meant = qstrcmp(b->name, "bannerLabel") == 0
+                    && QByteArrayList{"linkLamp", "linkLabel"}.contains(a->name);
             const QWidget *other = form.control(QString::fromLatin1(b->name));
             QVERIFY2(meant || other->parentWidget() != widget->parentWidget()
                              || !painted.intersects(paintedRect(other)),

@@ -13,7 +13,8 @@
 namespace {
 
 // The panel's preview of each wake-up screen, by screen number; the twin shows the same.
-const char *const previewControls[Device::ScreenCount] = {"Image4", "Image3", "Label6"};
+const char *const previewControls[Device::ScreenCount]
+        = {"screen1Picture", "screen2Picture", "screen3Preview"};
 
 const ControlSpec &previewSpec(int screen)
 {
