@@ -9,7 +9,7 @@ enum class ControlKind {
     Label,         // QLabel
     CommandButton, // QPushButton
     TextBox,       // QLineEdit
-    CheckBox,      // QCheckBox
+    CheckBox,      // ChoiceBox, a QCheckBox
     OptionButton,  // QRadioButton
     GroupBox,      // QGroupBox
     ImageBox,      // PictureBox
