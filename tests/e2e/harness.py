@@ -2,6 +2,8 @@
 
 Standard library only. The pieces, each usable on its own:
 
+* ``layout()`` / ``control_rect(name)`` -- the window's controls as ``layoutdump`` prints them
+  from the layout table: kind, caption, accessible name and rectangle in client pixels.
 * ``free_port()`` -- a loopback TCP port that nothing listens on right now.
 * ``port_answers(port)`` -- whether something accepts connections on 127.0.0.1:port.
 * ``XSession`` -- an Xvfb display (1024x768x24, 96 dpi, no TCP listener) with openbox as the
@@ -20,7 +22,8 @@ Standard library only. The pieces, each usable on its own:
   host and port; read a settings file's lines.
 
 Every connection made here goes to the loopback address; nothing else is ever contacted.
-The binaries come from the environment variables DAWNBELL_BIN and DAWNBELL_SIM (set by CTest).
+The binaries come from the environment variables DAWNBELL_BIN, DAWNBELL_SIM and DAWNBELL_LAYOUT
+(set by CTest).
 """
 
 import json
