@@ -1,5 +1,6 @@
 #include "choicebox.h"
 
+#include <QtGui/QKeyEvent>
 #include <QtWidgets/QButtonGroup>
 
 ChoiceBox::ChoiceBox(QWidget *parent)
@@ -15,4 +16,20 @@ void ChoiceBox::focusInEvent(QFocusEvent *event)
     const auto boxes = choice->buttons();
     for (QAbstractButton *box : boxes)
         box->setFocusPolicy(Qt::StrongFocus);
+}
+
+void ChoiceBox::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        focusNextPrevChild(false);
+        return;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        focusNextPrevChild(true);
+        return;
+    default:
+        QCheckBox::keyPressEvent(event);
+    }
 }

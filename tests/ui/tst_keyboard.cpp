@@ -6,6 +6,7 @@
 #include <QtGui/QClipboard>
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
@@ -22,6 +23,7 @@ private slots:
     void initTestCase();
     void tabWalksTheTableOrder();
     void tabAndArrowsFollowTheSelection();
+    void arrowsOnABoxWalkTheTabOrder();
     void enterClicksFocusedButton();
     void pasteKeepsWhatFits();
 
@@ -84,6 +86,17 @@ void tst_Keyboard::tabAndArrowsFollowTheSelection()
     press(Qt::Key_Right);
     QCOMPARE(QApplication::focusWidget(), c.trackButtons[12]);
     QVERIFY(c.trackButtons[12]->isChecked());
+    QVERIFY(m_socket.written.isEmpty());
+}
+
+void tst_Keyboard::arrowsOnABoxWalkTheTabOrder()
+{
+    const WindowControls &c = m_window.form().controls();
+    c.schemeBoxes.back()->setFocus();
+    press(Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), c.screenBoxes.front());
+    press(Qt::Key_Left);
+    QCOMPARE(QApplication::focusWidget(), c.schemeBoxes.back());
     QVERIFY(m_socket.written.isEmpty());
 }
 
