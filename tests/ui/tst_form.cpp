@@ -17,6 +17,9 @@
 
 #include <memory>
 
+using EditMember = QLineEdit *WindowControls::*;
+Q_DECLARE_METATYPE(EditMember)
+
 // The window built from the layout table: geometry, containers, tab order, initial states,
 // fonts, colours and the typed-length limit of the alarm time boxes.
 class tst_Form : public QObject
@@ -275,53 +278,45 @@ void tst_Form::initialStates()
 
 void tst_Form::typedLengthLimit_data()
 {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<EditMember>("edit");
     QTest::addColumn<QString>("preset"); // put in by code
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("backspaces");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("hour, two typed") << "alarmHourEdit"
-                                     << ""
+    QTest::newRow("hour, two typed") << &WindowControls::alarmHourEdit << ""
                                      << "07" << 0 << "07";
-    QTest::newRow("hour, third refused") << "alarmHourEdit"
-                                         << ""
+    QTest::newRow("hour, third refused") << &WindowControls::alarmHourEdit << ""
                                          << "123" << 0 << "12";
-    QTest::newRow("am/pm, third refused") << "alarmAmPmEdit"
-                                          << ""
+    QTest::newRow("am/pm, third refused") << &WindowControls::alarmAmPmEdit << ""
                                           << "PMX" << 0 << "PM";
-    QTest::newRow("long text from code kept") << "alarmHourEdit"
-                                              << "1234"
+    QTest::newRow("long text from code kept") << &WindowControls::alarmHourEdit << "1234"
                                               << "" << 0 << "1234";
-    QTest::newRow("long text cannot grow") << "alarmMinuteEdit"
-                                           << "1234"
+    QTest::newRow("long text cannot grow") << &WindowControls::alarmMinuteEdit << "1234"
                                            << "5" << 0 << "1234";
-    QTest::newRow("long text can shrink") << "alarmAmPmEdit"
-                                          << "AMPM"
+    QTest::newRow("long text can shrink") << &WindowControls::alarmAmPmEdit << "AMPM"
                                           << "" << 1 << "AMP";
-    QTest::newRow("host is not limited") << "hostEdit"
-                                         << ""
+    QTest::newRow("host is not limited") << &WindowControls::hostEdit << ""
                                          << "127.0.0.2" << 0 << "127.0.0.2";
 }
 
 void tst_Form::typedLengthLimit()
 {
-    QFETCH(QString, name);
+    QFETCH(EditMember, edit);
     QFETCH(QString, preset);
     QFETCH(QString, typed);
     QFETCH(int, backspaces);
     QFETCH(QString, expected);
 
-    auto *edit = qobject_cast<QLineEdit *>(m_form->control(name));
-    QVERIFY(edit);
-    edit->setText(preset);
-    QCOMPARE(edit->text(), preset);
-    edit->setFocus();
-    edit->end(false);
+    QLineEdit *box = m_form->controls().*edit;
+    box->setText(preset);
+    QCOMPARE(box->text(), preset);
+    box->setFocus();
+    box->end(false);
     for (int i = 0; i < backspaces; ++i)
-        QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, typed);
-    QCOMPARE(edit->text(), expected);
+        QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), expected);
 }
 
 void tst_Form::fonts_data()
