@@ -11,6 +11,7 @@
 #include "platform.h"
 #include "settingsfile.h"
 
+#include <QtCore/QDir>
 #include <QtGui/QCloseEvent>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
@@ -141,14 +142,17 @@ void DawnbellWindow::loadSettings()
     m_panel.showSettings();
 }
 
-void DawnbellWindow::saveSettings()
+QString DawnbellWindow::saveSettings()
 {
     // A record that was never loaded holds nothing worth keeping; writing it would wipe the
     // user's file.
-    if (m_settingsLoaded)
-        SettingsFile::save(m_settingsPath, m_setupData);
-    else
+    if (!m_settingsLoaded) {
         qCInfo(lcApp) << "settings never loaded, so not saved";
+        return {};
+    }
+    if (SettingsFile::save(m_settingsPath, m_setupData))
+        return {};
+    return QStringLiteral("%1 could not be written.").arg(QDir::toNativeSeparators(m_settingsPath));
 }
 
 void DawnbellWindow::onSaveAndExitClicked()
@@ -157,7 +161,7 @@ void DawnbellWindow::onSaveAndExitClicked()
         return;
     m_setupData.RemoteHost = SettingValue::fromText(m_controls.hostEdit->text());
     m_setupData.RemotePort = SettingValue::fromText(m_controls.portEdit->text());
-    shutDown();
+    endProgram(SaveFailureNotice::Shown);
 }
 
 void DawnbellWindow::openMakerWebSite()
@@ -166,19 +170,35 @@ void DawnbellWindow::openMakerWebSite()
     m_platform.openUrl(QUrl(MakerWebSite));
 }
 
-bool DawnbellWindow::beginShutdown()
+bool DawnbellWindow::beginShutdown(SaveFailureNotice notice)
 {
     if (m_shuttingDown)
         return false;
     m_shuttingDown = true;
     m_timer.stop();
-    saveSettings();
+    const QString failure = saveSettings();
+    if (!failure.isEmpty())
+        tellSaveFailed(failure, notice);
     return true;
+}
+
+// The session's choices are lost with the process, so the user hears of it: in a message
+// when they ended the panel themselves and are looking at it, else on standard error.
+void DawnbellWindow::tellSaveFailed(const QString &failure, SaveFailureNotice notice)
+{
+    qCWarning(lcApp).noquote() << "settings not saved:" << failure;
+    if (notice == SaveFailureNotice::Shown)
+        m_platform.showMessage(Title, SaveFailedText.arg(failure));
 }
 
 void DawnbellWindow::shutDown()
 {
-    if (!beginShutdown())
+    endProgram(SaveFailureNotice::Logged);
+}
+
+void DawnbellWindow::endProgram(SaveFailureNotice notice)
+{
+    if (!beginShutdown(notice))
         return;
     m_link.socket().close();
     close();
@@ -193,7 +213,7 @@ void DawnbellWindow::endOnRequest(const QString &why)
 
 void DawnbellWindow::saveBeforeAbruptEnd()
 {
-    if (beginShutdown())
+    if (beginShutdown(SaveFailureNotice::Logged))
         qCInfo(lcApp) << "ended without the event loop; settings saved on the way out";
 }
 
@@ -201,5 +221,5 @@ void DawnbellWindow::closeEvent(QCloseEvent *event)
 {
     // Closing the window always ends the program, saving the endpoint as it was loaded.
     event->accept();
-    shutDown();
+    endProgram(SaveFailureNotice::Shown);
 }

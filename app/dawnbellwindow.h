@@ -22,6 +22,11 @@ public:
     static inline const QString Title = QStringLiteral("Dawnbell");
     static inline const QString AlreadyRunningText
             = QStringLiteral("Dawnbell App already running.....");
+    // Shown when the user ends the panel and the settings cannot be saved; %1 names the file
+    // and the reason.
+    static inline const QString SaveFailedText
+            = QStringLiteral("The settings could not be saved, so this session's choices are "
+                             "lost.\n\n%1");
     static inline const QString MakerWebSite = QStringLiteral("https://www.dawnbell.example/");
 
     DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
@@ -34,11 +39,13 @@ public:
 
     void showClock();
     void loadSettings();
-    void saveSettings();
+    // Empty when the settings were saved or nothing was loaded to save; else what failed.
+    QString saveSettings();
     void onSaveAndExitClicked();
     void openMakerWebSite();
     // The shutdown procedure shared by every way out: saves, closes the link and the window,
-    // and ends the program. Runs once; later calls do nothing.
+    // and ends the program. Runs once; later calls do nothing. A failed save is logged; the
+    // window's own ways out show it too.
     void shutDown();
 
     // Every way out besides the window's own: logs why, then runs the shutdown procedure.
@@ -64,9 +71,14 @@ private:
     void loadAndReconnect();
     void finishStartUp();
     void connectThen(void (DawnbellWindow::*nextStep)());
+    // How a failed save at the end is told: on standard error only, or in a message as well
+    // when the user ended the panel from its window.
+    enum class SaveFailureNotice { Logged, Shown };
+    void endProgram(SaveFailureNotice notice);
     // The first step of every way out, taken once: stops the clock and saves the settings.
     // False when a way out has already taken it.
-    bool beginShutdown();
+    bool beginShutdown(SaveFailureNotice notice);
+    void tellSaveFailed(const QString &failure, SaveFailureNotice notice);
     bool applyEndpoint();
     static PanelControls panelControls(const WindowControls &form);
 

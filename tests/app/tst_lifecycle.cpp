@@ -40,7 +40,8 @@ private slots:
     void closingWindowSavesLoadedEndpoint();
     void shutdownRunsOnce();
     void secondCopyIsRefusedAndWritesNothing();
-    void unwritableSettingsStillEndTheProgram();
+    void unwritableSettingsAreToldAndTheProgramEnds_data();
+    void unwritableSettingsAreToldAndTheProgramEnds();
     void logoOpensWebSiteAndChangesNothing();
     void clockLabelsFollowThePlatformClock();
     void singleCopyLockIgnoresUserVariables();
@@ -301,18 +302,43 @@ void tst_Lifecycle::secondCopyIsRefusedAndWritesNothing()
     QCOMPARE(settingsBytes(), before);
 }
 
-void tst_Lifecycle::unwritableSettingsStillEndTheProgram()
+void tst_Lifecycle::unwritableSettingsAreToldAndTheProgramEnds_data()
 {
+    QTest::addColumn<QString>("wayOut");
+    QTest::addColumn<bool>("told");
+    QTest::newRow("window closed") << QStringLiteral("close") << true;
+    QTest::newRow("save and exit") << QStringLiteral("save and exit") << true;
+    QTest::newRow("end request") << QStringLiteral("request") << false;
+}
+
+void tst_Lifecycle::unwritableSettingsAreToldAndTheProgramEnds()
+{
+    QFETCH(QString, wayOut);
+    QFETCH(bool, told);
     makeWindow();
     QVERIFY(startAndWait());
+    m_window->show();
     // Where the file was, a folder now stands: the save fails, the program still ends.
     QVERIFY(QFile::remove(settingsPath()));
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("setupdata.ini")));
+    const QRegularExpression namesTheFile(QRegularExpression::escape(settingsPath()));
+    QTest::ignoreMessage(QtWarningMsg, namesTheFile);
 
-    m_window->close();
+    if (wayOut == u"close") {
+        m_window->close();
+    } else if (wayOut == u"save and exit") {
+        controls().portEdit->setText(QStringLiteral("6001"));
+        controls().saveAndExitButton->click();
+    } else {
+        m_window->endOnRequest(QStringLiteral("test"));
+    }
 
     QCOMPARE(m_platform->endProcessCalls, 1);
     QVERIFY(QFileInfo(settingsPath()).isDir());
+    QCOMPARE(m_platform->messages.size(), told ? 1 : 0);
+    if (told)
+        QVERIFY2(namesTheFile.match(m_platform->messages.first().second).hasMatch(),
+                 qPrintable(m_platform->messages.first().second));
 }
 
 void tst_Lifecycle::logoOpensWebSiteAndChangesNothing()

@@ -7,8 +7,8 @@ import time
 import unittest
 
 from faultkit import FileSizeLimit, unread_bytes, vm_rss_kb  # before harness: sets its path
-from harness import (DESIGN_PORT, SETTINGS_FILE, E2ETestCase, control_rect,
-                     free_port, wait_until, write_settings)
+from harness import (DESIGN_PORT, SETTINGS_FILE, START_TIMEOUT, E2ETestCase, client_size,
+                     control_rect, free_port, wait_until, write_settings)
 
 T_COMMAND_BYTES = 24  # the shortest "T", as "T,07,04,18, 3, 10, 2,2,0"
 
@@ -90,6 +90,17 @@ class DeviceStopsReading(E2ETestCase):
 
 class SettingsUnwritableAtShutdown(E2ETestCase):
 
+    def dismiss_save_failure(self, panel):
+        """Ended from its window, the panel tells a failed save in a message box, and ends
+        once the user has read it."""
+        def message_box():
+            boxes = [w for w in self.x.windows(panel.pid)
+                     if self.x.geometry(w)[2:] != client_size()]
+            return boxes[0] if boxes else None
+        box = wait_until(message_box, START_TIMEOUT, "the message that the settings are lost")
+        self.x.xdotool("windowactivate", "--sync", box)
+        panel.key("Return")
+
     def leftovers(self, work):
         return sorted(n for n in os.listdir(work) if n not in (SETTINGS_FILE, "runtime"))
 
@@ -105,7 +116,9 @@ class SettingsUnwritableAtShutdown(E2ETestCase):
         panel = self.start_panel(work)
         panel.wait_window()
         end(panel)
+        self.dismiss_save_failure(panel)
         self.assertEqual(panel.wait_exit(), 0)
+        self.assertIn("settings not saved:", panel.log())
 
         self.assertTrue(os.path.isdir(folder))
         self.assertEqual(os.listdir(folder), ["keep.txt"])
@@ -143,6 +156,7 @@ class SettingsUnwritableAtShutdown(E2ETestCase):
             panel = self.start_panel(work)
         panel.wait_window()
         panel.close_by_window_manager()
+        self.dismiss_save_failure(panel)
         code = panel.wait_exit()
         # The write fails as an error, not as the limit's signal: the panel ends normally
         # and the old file is whole.
