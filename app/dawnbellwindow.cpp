@@ -9,9 +9,8 @@
 #include "linksocket.h"
 #include "picturebox.h"
 #include "platform.h"
-#include "settingsfile.h"
+#include "settingsrecord.h"
 
-#include <QtCore/QDir>
 #include <QtGui/QCloseEvent>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
@@ -25,7 +24,7 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
                                QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
-    , m_settingsPath(settingsPath)
+    , m_settings(settingsPath)
     , m_form(this)
     , m_link(socket)
     , m_controls(panelControls(m_form.controls()))
@@ -113,18 +112,14 @@ void DawnbellWindow::finishStartUp()
 
 bool DawnbellWindow::applyEndpoint()
 {
-    const std::optional<quint16> port = SettingsFile::portOf(m_setupData.RemotePort);
-    if (!port) {
-        // The link stays closed on the built-in port until a command reconnects.
-        qCInfo(lcApp) << "the saved port is no port:" << m_setupData.RemotePort.toText();
-        return false;
-    }
-    m_link.socket().setRemotePort(*port);
-    // The saved host is applied too, so that the host box is more than decoration.
-    const QString host = m_setupData.RemoteHost.toText().trimmed();
-    if (!host.isEmpty())
-        m_link.socket().setRemoteHost(host);
-    return true;
+    // A saved port that is no port gives the default port, still on the saved host: commands
+    // never go to a machine other than the one the user named.
+    const Settings::Endpoint endpoint = Settings::endpointOf(m_setupData);
+    m_link.socket().setRemotePort(endpoint.port);
+    m_link.socket().setRemoteHost(endpoint.host);
+    // Without a usable port, start-up ends before its second connection; the next command
+    // connects.
+    return endpoint.portUsable;
 }
 
 void DawnbellWindow::showClock()
@@ -137,7 +132,7 @@ void DawnbellWindow::showClock()
 
 void DawnbellWindow::loadSettings()
 {
-    m_setupData = SettingsFile::load(m_settingsPath).record;
+    m_setupData = m_settings.load().record;
     m_settingsLoaded = true;
     m_panel.showSettings();
 }
@@ -150,9 +145,9 @@ QString DawnbellWindow::saveSettings()
         qCInfo(lcApp) << "settings never loaded, so not saved";
         return {};
     }
-    if (SettingsFile::save(m_settingsPath, m_setupData))
-        return {};
-    return QStringLiteral("%1 could not be written.").arg(QDir::toNativeSeparators(m_settingsPath));
+    // The error names the file and the system's reason.
+    const Settings::SaveResult result = m_settings.save(m_setupData);
+    return result.saved ? QString() : result.error;
 }
 
 void DawnbellWindow::onSaveAndExitClicked()

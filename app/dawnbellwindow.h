@@ -3,6 +3,7 @@
 #include "controlpanel.h"
 #include "devicelink.h"
 #include "form.h"
+#include "settingsstore.h"
 #include "setupdata.h"
 
 #include <QtCore/QTimer>
@@ -83,7 +84,7 @@ private:
     static PanelControls panelControls(const WindowControls &form);
 
     Platform &m_platform;
-    QString m_settingsPath;
+    SettingsStore m_settings;
     Form m_form;
     DeviceLink m_link;
     SetupData m_setupData;

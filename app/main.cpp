@@ -1,7 +1,7 @@
 #include "applog.h"
 #include "commandline.h"
 #include "dawnbellwindow.h"
-#include "settingsfile.h"
+#include "settingsstore.h"
 #include "systemplatform.h"
 #include "tcplinksocket.h"
 #include "version.h"
@@ -93,7 +93,7 @@ int main(int argc, char *argv[])
 
     SystemPlatform platform;
     TcpLinkSocket socket;
-    DawnbellWindow window(socket, platform, QString::fromLatin1(SettingsFile::FileName));
+    DawnbellWindow window(socket, platform, QString::fromLatin1(Settings::FileName));
 
     ShutdownWatch watch;
     QObject::connect(&watch, &ShutdownWatch::endRequested, &window, &DawnbellWindow::endOnRequest);

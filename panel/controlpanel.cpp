@@ -5,7 +5,7 @@
 #include "devicelink.h"
 #include "devicetext.h"
 #include "platform.h"
-#include "settingsfile.h"
+#include "settingsview.h"
 #include "setupdata.h"
 
 #include <QtGui/QColor>
@@ -105,13 +105,12 @@ void ControlPanel::showSettings()
     c.alarmMinuteEdit->setText(m_record.AlarmMinute.toText());
     c.alarmAmPmEdit->setText(m_record.AlarmAMPM.toText());
 
-    const std::optional<SettingsFile::Selection> selection = SettingsFile::selectionFor(m_record);
+    const std::optional<Selection> selection = selectionFor(m_record);
     if (selection) {
         if (QAbstractButton *track
             = c.trackGroup->button(Device::TrackOffset + selection->optionIndex))
             track->setChecked(true);
     }
-    m_record.AlarmTrack = m_record.LoadedAlarmTrack;
 
     c.hostEdit->setText(m_record.RemoteHost.toText());
     c.portEdit->setText(m_record.RemotePort.toText());
@@ -171,7 +170,6 @@ void ControlPanel::takeSelectedTrack()
     const int track = m_controls.trackGroup->checkedId();
     if (track != -1)
         m_record.AlarmTrack = SettingValue::fromNumber(track);
-    m_record.LoadedAlarmTrack = m_record.AlarmTrack;
 }
 
 namespace {

@@ -160,6 +160,5 @@ bool SetupData::operator==(const SetupData &other) const
             && AnnounceHourlyComment == other.AnnounceHourlyComment
             && AnnounceHourly == other.AnnounceHourly
             && RemoteHostComment == other.RemoteHostComment && RemoteHost == other.RemoteHost
-            && RemotePortComment == other.RemotePortComment && RemotePort == other.RemotePort
-            && LoadedAlarmTrack == other.LoadedAlarmTrack;
+            && RemotePortComment == other.RemotePortComment && RemotePort == other.RemotePort;
 }

@@ -40,8 +40,7 @@ private:
 // range of a double is not a number.
 std::optional<double> readNumber(QStringView text);
 
-// The settings record of the main window: the nineteen items of the file plus the track
-// number as it was read, which the saver never writes.
+// The settings record of the main window: the nineteen items of the file, in the file's order.
 struct SetupData
 {
     SettingValue HeaderLine;
@@ -63,7 +62,6 @@ struct SetupData
     SettingValue RemoteHost;
     SettingValue RemotePortComment;
     SettingValue RemotePort;
-    SettingValue LoadedAlarmTrack;
 
     bool operator==(const SetupData &other) const;
     bool operator!=(const SetupData &other) const { return !(*this == other); }

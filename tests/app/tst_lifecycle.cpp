@@ -6,7 +6,7 @@
 #include "lampshape.h"
 #include "linkstate.h"
 #include "picturebox.h"
-#include "settingsfile.h"
+#include "settingsrecord.h"
 #include "systemplatform.h"
 
 #include <QtCore/QDir>
@@ -91,7 +91,7 @@ bool tst_Lifecycle::startAndWait()
 
 void tst_Lifecycle::writeSettings(const QByteArray &port, const QByteArray &host)
 {
-    QByteArray bytes = SettingsFile::defaultFileBytes();
+    QByteArray bytes = Settings::defaultFileBytes();
     QList<QByteArray> lines = bytes.split('\n');
     lines[16] = host + '\r';
     lines[18] = port + '\r';
@@ -222,7 +222,7 @@ void tst_Lifecycle::missingFileIsReplacedByDefaults()
     makeWindow();
     QVERIFY(startAndWait());
 
-    QCOMPARE(settingsBytes(), SettingsFile::defaultFileBytes());
+    QCOMPARE(settingsBytes(), Settings::defaultFileBytes());
     QCOMPARE(controls().alarmHourEdit->text(), QStringLiteral("6"));
     QCOMPARE(controls().alarmMinuteEdit->text(), QStringLiteral("30"));
     QCOMPARE(controls().alarmAmPmEdit->text(), QStringLiteral("AM"));

@@ -6,7 +6,8 @@
 //   savestress save <file> A|B  one save; exit status 0 when it succeeded, 1 when it failed
 //   savestress check <file>     prints "A" or "B" when the file is exactly that record, else "BAD"
 
-#include "settingsfile.h"
+#include "settingsrecord.h"
+#include "settingsstore.h"
 
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QFile>
@@ -20,19 +21,18 @@ namespace {
 // Two records that differ in every place a torn write could show: length, text and numbers.
 SetupData recordA()
 {
-    return SettingsFile::defaultRecord();
+    return Settings::defaultRecord();
 }
 
 SetupData recordB()
 {
-    SetupData record = SettingsFile::defaultRecord();
+    SetupData record = Settings::defaultRecord();
     // Longer than one page, so that a write can stop partway through.
     record.HeaderLine = SettingValue::fromText(QString(6000, QLatin1Char('b')));
     record.AlarmHour = SettingValue::fromText(QStringLiteral("11"));
     record.AlarmMinute = SettingValue::fromText(QStringLiteral("45"));
     record.AlarmAMPM = SettingValue::fromText(QStringLiteral("PM"));
     record.AlarmTrack = SettingValue::fromNumber(165);
-    record.LoadedAlarmTrack = record.AlarmTrack;
     record.BackGrounds = SettingValue::fromText(QStringLiteral("3"));
     record.WakeUpScreens = SettingValue::fromText(QStringLiteral("6"));
     record.AnnounceHourly = SettingValue::fromText(QStringLiteral("1"));
@@ -46,10 +46,13 @@ int loop(const QString &path)
     constexpr int MaxSaves = 1000000;
     constexpr qint64 MaxRunMs = 60000;
     const SetupData records[2] = {recordA(), recordB()};
+    // Loaded first, as the panel does, so that the store knows the bytes it replaces.
+    SettingsStore store(path);
+    store.load();
     QElapsedTimer elapsed;
     elapsed.start();
     for (int i = 0; i < MaxSaves && elapsed.elapsed() < MaxRunMs; ++i) {
-        if (!SettingsFile::save(path, records[i % 2]))
+        if (!store.save(records[i % 2]).saved)
             return 1;
         if (i == 0) {
             std::fputs("ready\n", stdout);
@@ -64,7 +67,9 @@ int save(const QString &path, const char *which)
     // A size limit must show as a failed write, not end the process.
     std::signal(SIGXFSZ, SIG_IGN);
     const SetupData record = std::strcmp(which, "B") == 0 ? recordB() : recordA();
-    return SettingsFile::save(path, record) ? 0 : 1;
+    SettingsStore store(path);
+    store.load();
+    return store.save(record).saved ? 0 : 1;
 }
 
 int check(const QString &path)
@@ -75,10 +80,10 @@ int check(const QString &path)
         bytes = file.readAll();
     const char *verdict = "BAD";
     // Byte for byte, and readable as the loader reads it.
-    if (SettingsFile::parseRecord(bytes)) {
-        if (bytes == SettingsFile::serialize(recordA()))
+    if (Settings::parseRecord(bytes)) {
+        if (bytes == Settings::serialize(recordA()))
             verdict = "A";
-        else if (bytes == SettingsFile::serialize(recordB()))
+        else if (bytes == Settings::serialize(recordB()))
             verdict = "B";
     }
     std::printf("%s\n", verdict);

@@ -1,14 +1,17 @@
 """The settings file under faults of the machine: the writer killed at random moments, a file
 size limit, and a folder where the file should be. Whatever happens, the file on disk is a
-whole record, old or new, and temporary files do not pile up.
+whole record, old or new, and temporary files do not pile up. Also: a saved port that is no
+port never sends dawnbell-send to another host.
 
-Runs the savestress helper (DAWNBELL_SAVESTRESS, set by CTest); needs no display."""
+Runs the savestress helper (DAWNBELL_SAVESTRESS) and dawnbell-send (DAWNBELL_SEND), both set
+by CTest; needs no display."""
 
 import os
 import random
 import resource
 import select
 import shutil
+import socket
 import signal
 import subprocess
 import tempfile
@@ -155,6 +158,62 @@ class FolderInPlace(SettingsFaultCase):
         self.assertEqual(os.listdir(self.path), ["keep.txt"])
         self.assertEqual(read_bytes(inside), b"mine")
         self.assertEqual(strays(self.tmp), [])
+
+
+def settings_bytes(host, port):
+    """A settings file as the panel writes it, naming host and port."""
+    items = ['"Starting on line 2, every other line is a comment.  comments must be in quotes."',
+             '"Alarm Hour"', '"6"', '"Alarm Minute"', '"30"', '"Alarm AMPM"', '"AM"',
+             '"Alarm Track"', "151", '"BackGrounds"', '"1"', '"Wake Up Screens"', '"1"',
+             '"Announce Hourly"', '"0"', '"Remote Host"', '"%s"' % host, '"Remote Port"',
+             '"%s"' % port]
+    return "".join(item + "\r\n" for item in items).encode("latin-1")
+
+
+class UnusablePort(SettingsFaultCase):
+    HOST = "127.0.0.2"
+    DEFAULT_PORT = 5000
+    WAIT = 30.0
+
+    def listen(self):
+        listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.addCleanup(listener.close)
+        try:
+            listener.bind((self.HOST, self.DEFAULT_PORT))
+        except OSError as error:
+            raise unittest.SkipTest("cannot listen on %s:%d: %s"
+                                    % (self.HOST, self.DEFAULT_PORT, error))
+        listener.listen(1)
+        return listener
+
+    def test_send_keeps_the_saved_host(self):
+        send = os.environ.get("DAWNBELL_SEND")
+        if not send or not os.access(send, os.X_OK):
+            raise unittest.SkipTest("DAWNBELL_SEND must name dawnbell-send (run through ctest)")
+        listener = self.listen()
+        with open(self.path, "wb") as f:
+            f.write(settings_bytes(self.HOST, "50O1"))
+
+        sender = subprocess.Popen([send, "-C", self.tmp, "scheme", "2"],
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.addCleanup(sender.wait)
+        ready, _, _ = select.select([listener], [], [], self.WAIT)
+        if not ready:
+            sender.kill()
+        self.assertTrue(ready, "dawnbell-send never reached %s:%d" % (self.HOST, self.DEFAULT_PORT))
+        peer, _ = listener.accept()
+        self.addCleanup(peer.close)
+        peer.settimeout(self.WAIT)
+        received = b""
+        while True:  # until the sender closes
+            piece = peer.recv(4096)
+            if not piece:
+                break
+            received += piece
+        _, err = sender.communicate(timeout=self.WAIT)
+        self.assertEqual(sender.returncode, 0, err)
+        self.assertEqual(received, b"2")
+        self.assertIn(b"50O1", err, "the unusable port is not reported")
 
 
 if __name__ == "__main__":

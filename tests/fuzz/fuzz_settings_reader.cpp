@@ -2,7 +2,10 @@
 // loads back unchanged.
 
 #include "fuzz/fuzzcheck.h"
-#include "settingsfile.h"
+#include "settingsformat.h"
+#include "settingsrecord.h"
+
+#include "deviceconstants.h"
 
 #include <array>
 #include <cstdint>
@@ -11,7 +14,7 @@ namespace {
 
 using Field = SettingValue SetupData::*;
 
-constexpr std::array<Field, 20> AllFields = {
+constexpr std::array<Field, Settings::ItemCount> AllFields = {
         &SetupData::HeaderLine,     &SetupData::AlarmHourComment,
         &SetupData::AlarmHour,      &SetupData::AlarmMinuteComment,
         &SetupData::AlarmMinute,    &SetupData::AlarmAMPMComment,
@@ -21,7 +24,7 @@ constexpr std::array<Field, 20> AllFields = {
         &SetupData::WakeUpScreens,  &SetupData::AnnounceHourlyComment,
         &SetupData::AnnounceHourly, &SetupData::RemoteHostComment,
         &SetupData::RemoteHost,     &SetupData::RemotePortComment,
-        &SetupData::RemotePort,     &SetupData::LoadedAlarmTrack,
+        &SetupData::RemotePort,
 };
 
 // The record as it reads back after saving: the saver turns a double quote inside a text
@@ -38,31 +41,30 @@ SetupData asSaved(SetupData record)
 
 void checkBytes(const QByteArray &bytes)
 {
-    const std::optional<QList<SettingValue>> items = SettingsFile::readItems(bytes);
+    const std::optional<QList<SettingValue>> items = Settings::readItems(bytes);
     if (items)
-        FUZZ_CHECK(items->size() == SettingsFile::ItemCount);
+        FUZZ_CHECK(items->size() == Settings::ItemCount);
 
-    const std::optional<SetupData> record = SettingsFile::parseRecord(bytes);
+    const std::optional<SetupData> record = Settings::parseRecord(bytes);
     if (!record)
         return;
     FUZZ_CHECK(items);
-    FUZZ_CHECK(record->AlarmTrack == record->LoadedAlarmTrack);
+    // Whatever loads names an alarm button and compares as a scheme, screen and announcement.
+    const std::optional<int> button = Settings::alarmButtonOf(record->AlarmTrack);
+    FUZZ_CHECK(button && *button >= 1 && *button <= Device::TrackCount);
+    FUZZ_CHECK(record->BackGrounds.toNumber());
+    FUZZ_CHECK(record->WakeUpScreens.toNumber());
+    FUZZ_CHECK(record->AnnounceHourly.toNumber());
+    FUZZ_CHECK(Settings::itemsOf(*record) == *items);
 
-    const std::optional<SettingsFile::Selection> selection = SettingsFile::selectionFor(*record);
-    FUZZ_CHECK(selection);
-    FUZZ_CHECK(selection->optionIndex >= 1 && selection->optionIndex <= 16);
-    FUZZ_CHECK(selection->backGround >= 0 && selection->backGround <= 4);
-    FUZZ_CHECK(selection->wakeUpScreen == 0
-               || (selection->wakeUpScreen >= 5 && selection->wakeUpScreen <= 7));
+    const QByteArray saved = Settings::serialize(*record);
+    FUZZ_CHECK(saved.count('\n') == Settings::ItemCount);
+    FUZZ_CHECK(saved.count('\r') == Settings::ItemCount);
 
-    const QByteArray saved = SettingsFile::serialize(*record);
-    FUZZ_CHECK(saved.count('\n') == SettingsFile::ItemCount);
-    FUZZ_CHECK(saved.count('\r') == SettingsFile::ItemCount);
-
-    const std::optional<SetupData> reloaded = SettingsFile::parseRecord(saved);
+    const std::optional<SetupData> reloaded = Settings::parseRecord(saved);
     FUZZ_CHECK(reloaded);
     FUZZ_CHECK(*reloaded == asSaved(*record));
-    FUZZ_CHECK(SettingsFile::serialize(*reloaded) == saved);
+    FUZZ_CHECK(Settings::serialize(*reloaded) == saved);
 }
 
 } // namespace
@@ -74,11 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // The reader takes the file in chunks; where they split must not matter.
     if (!bytes.isEmpty()) {
-        SettingsFile::ItemReader reader;
+        Settings::ItemReader reader;
         const qsizetype step = 1 + static_cast<unsigned char>(bytes.front()) % 7;
         for (qsizetype at = 0; at < bytes.size(); at += step)
             reader.feed(bytes.mid(at, step));
-        FUZZ_CHECK(reader.finish() == SettingsFile::readItems(bytes));
+        FUZZ_CHECK(reader.finish() == Settings::readItems(bytes));
     }
     return 0;
 }

@@ -120,7 +120,6 @@ void fillAlarm(PanelRig &rig, const QString &hour, const QString &minute, const 
                int option)
 {
     rig.record.AlarmTrack = SettingValue::fromNumber(151);
-    rig.record.LoadedAlarmTrack = SettingValue::fromNumber(151);
     rig.c.alarmHourEdit->setText(hour);
     rig.c.alarmMinuteEdit->setText(minute);
     rig.c.alarmAmPmEdit->setText(amPm);
@@ -178,7 +177,6 @@ void TestAlarmAndTime::setUp()
     const int colour = sent.isEmpty() ? 255 : 0;
     QCOMPARE(rig.entryColours(), QList<int>({colour, colour, colour}));
     QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(track));
-    QCOMPARE(rig.record.LoadedAlarmTrack, SettingValue::fromNumber(track));
 }
 
 void TestAlarmAndTime::setUpWithLinkDown_data()
@@ -242,7 +240,6 @@ void TestAlarmAndTime::playChangesSavedTrack()
     PanelRig::click(rig.c.playAlarmButton);
     QCOMPARE(rig.socket().bytes(), sent);
     QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(track));
-    QCOMPARE(rig.record.LoadedAlarmTrack, SettingValue::fromNumber(track));
     QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
 }
 

@@ -23,8 +23,7 @@ SetupData loadedRecord(const SettingValue &scheme, const SettingValue &screen,
     record.AlarmHour = SettingValue::fromNumber(7);
     record.AlarmMinute = SettingValue::fromText(QStringLiteral("05"));
     record.AlarmAMPM = SettingValue::fromText(QStringLiteral("PM"));
-    record.LoadedAlarmTrack = SettingValue::fromNumber(151);
-    record.AlarmTrack = record.LoadedAlarmTrack;
+    record.AlarmTrack = SettingValue::fromNumber(151);
     record.BackGrounds = scheme;
     record.WakeUpScreens = screen;
     record.AnnounceHourly = announce;

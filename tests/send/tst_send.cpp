@@ -1,5 +1,6 @@
 #include "sendrequest.h"
-#include "settingsfile.h"
+#include "settingsrecord.h"
+#include "settingsstore.h"
 #include "simulator.h"
 
 #include <QtNetwork/QTcpServer>
@@ -142,10 +143,10 @@ void tst_Send::run()
         connect(peer, &QTcpSocket::disconnected, peer, &QObject::deleteLater);
     });
     QTemporaryDir folder; // the endpoint comes from its settings file, as for the scheduled job
-    SetupData record = SettingsFile::defaultRecord();
+    SetupData record = Settings::defaultRecord();
     record.RemotePort = SettingValue::fromText(QString::number(port));
-    QFile file(folder.filePath(QLatin1String(SettingsFile::FileName)));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(SettingsFile::serialize(record)) > 0);
+    QFile file(folder.filePath(QLatin1String(Settings::FileName)));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(Settings::serialize(record)) > 0);
     file.close();
     const QDateTime before = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
     const Finished send = finish(QStringLiteral(DAWNBELL_SEND_BIN),

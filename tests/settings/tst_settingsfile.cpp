@@ -1,9 +1,10 @@
 #include "defaultbytes.h"
-#include "settingsfile.h"
+#include "settingsformat.h"
+#include "settingsrecord.h"
 
 #include <QtTest/QtTest>
 
-using namespace SettingsFile;
+using namespace Settings;
 
 namespace {
 
@@ -40,7 +41,9 @@ QString describe(const SettingValue &value)
 
 } // namespace
 
-// Reading, writing and the record's selection, all over bytes in memory.
+Q_DECLARE_METATYPE(SettingValue)
+
+// Reading, writing and judging records, all over bytes in memory.
 class TestSettingsFile : public QObject
 {
     Q_OBJECT
@@ -50,8 +53,10 @@ private slots:
     void readNumber();
     void readItems_data();
     void readItems();
-    void selection_data();
-    void selection();
+    void validity_data();
+    void validity();
+    void endpoint_data();
+    void endpoint();
     void unquotedCommaShiftsItems();
     void defaultBytes();
     void roundTrip_data();
@@ -148,7 +153,7 @@ void TestSettingsFile::readItems()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, expected);
 
-    const std::optional<QList<SettingValue>> items = SettingsFile::readItems(bytes);
+    const std::optional<QList<SettingValue>> items = Settings::readItems(bytes);
     QCOMPARE(items.has_value(), !expected.isEmpty());
     if (!items)
         return;
@@ -157,77 +162,106 @@ void TestSettingsFile::readItems()
         QCOMPARE(describe(items->at(i)), expected.at(i));
 }
 
-void TestSettingsFile::selection_data()
+void TestSettingsFile::validity_data()
 {
     QTest::addColumn<int>("item");
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<bool>("loads");
-    QTest::addColumn<int>("option");
-    QTest::addColumn<int>("backGround");
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<bool>("announce");
+    QTest::addColumn<int>("button"); // the alarm button the track selects
 
-    QTest::newRow("defaults") << 1 << defaultLines().first() << true << 2 << 1 << 0 << false;
-    QTest::newRow("scheme as number") << 11 << QByteArray("1") << true << 2 << 1 << 0 << false;
-    QTest::newRow("scheme 4") << 11 << QByteArray("\"4\"") << true << 2 << 4 << 0 << false;
-    QTest::newRow("scheme 2.0") << 11 << QByteArray("2.0") << true << 2 << 2 << 0 << false;
-    QTest::newRow("scheme 0") << 11 << QByteArray("0") << true << 2 << 0 << 0 << false;
-    QTest::newRow("scheme 5") << 11 << QByteArray("5") << true << 2 << 0 << 0 << false;
-    QTest::newRow("scheme empty") << 11 << QByteArray() << true << 2 << 0 << 0 << false;
-    QTest::newRow("scheme word") << 11 << QByteArray("blue") << false << 0 << 0 << 0 << false;
-    QTest::newRow("scheme quoted empty")
-            << 11 << QByteArray("\"\"") << false << 0 << 0 << 0 << false;
-    QTest::newRow("screen 5") << 13 << QByteArray("5") << true << 2 << 1 << 5 << false;
-    QTest::newRow("screen \"7\"") << 13 << QByteArray("\"7\"") << true << 2 << 1 << 7 << false;
-    QTest::newRow("screen 4") << 13 << QByteArray("4") << true << 2 << 1 << 0 << false;
-    QTest::newRow("screen word") << 13 << QByteArray("\"x\"") << false << 0 << 0 << 0 << false;
-    QTest::newRow("announce 1") << 15 << QByteArray("1") << true << 2 << 1 << 0 << true;
-    QTest::newRow("announce \"1\"") << 15 << QByteArray("\"1\"") << true << 2 << 1 << 0 << true;
-    QTest::newRow("announce 2") << 15 << QByteArray("2") << true << 2 << 1 << 0 << false;
-    QTest::newRow("announce word") << 15 << QByteArray("on") << false << 0 << 0 << 0 << false;
-    QTest::newRow("track 150") << 9 << QByteArray("150") << true << 1 << 1 << 0 << false;
-    QTest::newRow("track 165") << 9 << QByteArray("165") << true << 16 << 1 << 0 << false;
-    QTest::newRow("track \"152\"") << 9 << QByteArray("\"152\"") << true << 3 << 1 << 0 << false;
-    QTest::newRow("track 149") << 9 << QByteArray("149") << false << 0 << 0 << 0 << false;
-    QTest::newRow("track 166") << 9 << QByteArray("166") << false << 0 << 0 << 0 << false;
-    QTest::newRow("track word") << 9 << QByteArray("\"Alarm\"") << false << 0 << 0 << 0 << false;
-    QTest::newRow("track empty") << 9 << QByteArray() << false << 0 << 0 << 0 << false;
-    QTest::newRow("track 149.5 rounds to 0")
-            << 9 << QByteArray("149.5") << false << 0 << 0 << 0 << false;
-    QTest::newRow("track 150.5 rounds to 2")
-            << 9 << QByteArray("150.5") << true << 2 << 1 << 0 << false;
-    QTest::newRow("track 165.5 rounds to 16")
-            << 9 << QByteArray("165.5") << true << 16 << 1 << 0 << false;
-    QTest::newRow("track 165.6") << 9 << QByteArray("165.6") << false << 0 << 0 << 0 << false;
-    QTest::newRow("track huge") << 9 << QByteArray("1e300") << false << 0 << 0 << 0 << false;
+    QTest::newRow("defaults") << 1 << defaultLines().first() << true << 2;
+    QTest::newRow("scheme as number") << 11 << QByteArray("1") << true << 2;
+    QTest::newRow("scheme 4") << 11 << QByteArray("\"4\"") << true << 2;
+    QTest::newRow("scheme 2.0") << 11 << QByteArray("2.0") << true << 2;
+    QTest::newRow("scheme 0") << 11 << QByteArray("0") << true << 2;
+    QTest::newRow("scheme 5") << 11 << QByteArray("5") << true << 2;
+    QTest::newRow("scheme empty") << 11 << QByteArray() << true << 2;
+    QTest::newRow("scheme word") << 11 << QByteArray("blue") << false << 0;
+    QTest::newRow("scheme quoted empty") << 11 << QByteArray("\"\"") << false << 0;
+    QTest::newRow("screen 5") << 13 << QByteArray("5") << true << 2;
+    QTest::newRow("screen \"7\"") << 13 << QByteArray("\"7\"") << true << 2;
+    QTest::newRow("screen 4") << 13 << QByteArray("4") << true << 2;
+    QTest::newRow("screen word") << 13 << QByteArray("\"x\"") << false << 0;
+    QTest::newRow("announce 1") << 15 << QByteArray("1") << true << 2;
+    QTest::newRow("announce \"1\"") << 15 << QByteArray("\"1\"") << true << 2;
+    QTest::newRow("announce 2") << 15 << QByteArray("2") << true << 2;
+    QTest::newRow("announce word") << 15 << QByteArray("on") << false << 0;
+    QTest::newRow("track 150") << 9 << QByteArray("150") << true << 1;
+    QTest::newRow("track 165") << 9 << QByteArray("165") << true << 16;
+    QTest::newRow("track \"152\"") << 9 << QByteArray("\"152\"") << true << 3;
+    QTest::newRow("track 149") << 9 << QByteArray("149") << false << 0;
+    QTest::newRow("track 166") << 9 << QByteArray("166") << false << 0;
+    QTest::newRow("track word") << 9 << QByteArray("\"Alarm\"") << false << 0;
+    QTest::newRow("track empty") << 9 << QByteArray() << false << 0;
+    QTest::newRow("track 149.5 rounds to 0") << 9 << QByteArray("149.5") << false << 0;
+    QTest::newRow("track 150.5 rounds to 2") << 9 << QByteArray("150.5") << true << 2;
+    QTest::newRow("track 165.5 rounds to 16") << 9 << QByteArray("165.5") << true << 16;
+    QTest::newRow("track 165.6") << 9 << QByteArray("165.6") << false << 0;
+    QTest::newRow("track huge") << 9 << QByteArray("1e300") << false << 0;
 }
 
-void TestSettingsFile::selection()
+void TestSettingsFile::validity()
 {
     QFETCH(int, item);
     QFETCH(QByteArray, line);
     QFETCH(bool, loads);
-    QFETCH(int, option);
-    QFETCH(int, backGround);
-    QFETCH(int, screen);
-    QFETCH(bool, announce);
+    QFETCH(int, button);
 
     const std::optional<SetupData> record = parseRecord(withItem(item, line));
     QCOMPARE(record.has_value(), loads);
-    if (!record)
-        return;
-    QCOMPARE(record->AlarmTrack, record->LoadedAlarmTrack);
-    const std::optional<Selection> selection = selectionFor(*record);
-    QVERIFY(selection);
-    QCOMPARE(selection->optionIndex, option);
-    QCOMPARE(selection->backGround, backGround);
-    QCOMPARE(selection->wakeUpScreen, screen);
-    QCOMPARE(selection->announceHourly, announce);
+    if (record)
+        QCOMPARE(alarmButtonOf(record->AlarmTrack), std::optional<int>(button));
+}
+
+void TestSettingsFile::endpoint_data()
+{
+    QTest::addColumn<SettingValue>("host");
+    QTest::addColumn<SettingValue>("port");
+    QTest::addColumn<QString>("expectedHost");
+    QTest::addColumn<int>("expectedPort");
+    QTest::addColumn<bool>("usable");
+
+    const auto text = [](const char *latin1) { return SettingValue::fromText(latin1); };
+    const SettingValue host = text(" 127.0.0.2 ");
+    QTest::newRow("text port") << host << text("5001") << "127.0.0.2" << 5001 << true;
+    QTest::newRow("number port") << host << SettingValue::fromNumber(80) << "127.0.0.2" << 80
+                                 << true;
+    QTest::newRow("sign, zeros, blanks")
+            << host << text(" +065535 ") << "127.0.0.2" << 65535 << true;
+    // A slip in the port keeps the saved host: commands never go to another machine.
+    QTest::newRow("letter O") << host << text("50O1") << "127.0.0.2" << 5000 << false;
+    QTest::newRow("zero") << host << text("0") << "127.0.0.2" << 5000 << false;
+    QTest::newRow("65536") << host << SettingValue::fromNumber(65536) << "127.0.0.2" << 5000
+                           << false;
+    QTest::newRow("fraction") << host << SettingValue::fromNumber(80.5) << "127.0.0.2" << 5000
+                              << false;
+    QTest::newRow("exponent text") << host << text("5e3") << "127.0.0.2" << 5000 << false;
+    QTest::newRow("empty port") << host << SettingValue() << "127.0.0.2" << 5000 << false;
+    QTest::newRow("blank host") << text(" ") << text("6000") << "127.0.0.1" << 6000 << true;
+}
+
+void TestSettingsFile::endpoint()
+{
+    QFETCH(SettingValue, host);
+    QFETCH(SettingValue, port);
+    QFETCH(QString, expectedHost);
+    QFETCH(int, expectedPort);
+    QFETCH(bool, usable);
+
+    SetupData record = defaultRecord();
+    record.RemoteHost = host;
+    record.RemotePort = port;
+    if (!usable)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is no port"));
+    const Endpoint endpoint = endpointOf(record);
+    QCOMPARE(endpoint.host, expectedHost);
+    QCOMPARE(endpoint.port, expectedPort);
+    QCOMPARE(endpoint.portUsable, usable);
 }
 
 void TestSettingsFile::unquotedCommaShiftsItems()
 {
-    const auto items = SettingsFile::readItems(withItem(2, "Alarm, Hour"));
+    const auto items = Settings::readItems(withItem(2, "Alarm, Hour"));
     QVERIFY(items);
     QCOMPARE(describe(items->at(1)), "t:Alarm");
     QCOMPARE(describe(items->at(2)), "t:Hour");

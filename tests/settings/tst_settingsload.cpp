@@ -1,5 +1,6 @@
 #include "defaultbytes.h"
-#include "settingsfile.h"
+#include "settingsrecord.h"
+#include "settingsstore.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
@@ -7,6 +8,10 @@
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
+#ifdef Q_OS_LINUX
+#    include <linux/capability.h>
+#    include <sys/syscall.h>
+#endif
 #ifdef Q_OS_UNIX
 #    include <csignal>
 #    include <sys/resource.h>
@@ -15,7 +20,7 @@
 #    include <unistd.h>
 #endif
 
-using namespace SettingsFile;
+using namespace Settings;
 
 namespace {
 
@@ -71,6 +76,33 @@ bool refuseNewFiles(const QString &folder, bool refuse)
 }
 #endif
 
+#ifdef Q_OS_LINUX
+// Makes permission bits hold for root as for anyone while the guard lives, by dropping from
+// this thread's effective set the capabilities that let root read and write past them.
+class PermissionsHoldForRoot
+{
+public:
+    PermissionsHoldForRoot()
+    {
+        if (syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct dropped[2] = {m_saved[0], m_saved[1]};
+        dropped[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_active = syscall(SYS_capset, &m_header, dropped) == 0;
+    }
+    ~PermissionsHoldForRoot()
+    {
+        if (m_active)
+            syscall(SYS_capset, &m_header, m_saved);
+    }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_active = false;
+};
+#endif
+
 } // namespace
 
 // The loader and saver against real files in a temporary folder.
@@ -95,10 +127,18 @@ private slots:
     void saveReplacesWholeFile();
     void failedSaveKeepsOldFile();
     void failedDefaultWriteKeepsOldFile();
+    void unreadableFileIsNeverReplaced();
+    void changedFileIsKept_data();
+    void changedFileIsKept();
+    void hardLinkStaysShared_data();
+    void hardLinkStaysShared();
+    void failedWriteInPlaceIsPutBack_data();
+    void failedWriteInPlaceIsPutBack();
 
 private:
     std::optional<QTemporaryDir> m_dir;
     QString m_path;
+    std::optional<SettingsStore> m_store;
 };
 
 void TestSettingsLoad::init()
@@ -107,6 +147,7 @@ void TestSettingsLoad::init()
     m_dir.emplace();
     QVERIFY(m_dir->isValid());
     m_path = m_dir->filePath(QString::fromLatin1(FileName));
+    m_store.emplace(m_path);
 }
 
 void TestSettingsLoad::goodFileLoads()
@@ -114,10 +155,9 @@ void TestSettingsLoad::goodFileLoads()
     const QByteArray bytes = QByteArray(DefaultBytes).replace("151", "\"160\"");
     QVERIFY(writeFile(m_path, bytes));
 
-    const LoadResult result = load(m_path);
+    const LoadResult result = m_store->load();
     QCOMPARE(result.outcome, LoadOutcome::Loaded);
-    QCOMPARE(result.record.LoadedAlarmTrack, SettingValue::fromText("160"));
-    QCOMPARE(result.record.AlarmTrack, result.record.LoadedAlarmTrack);
+    QCOMPARE(result.record.AlarmTrack, SettingValue::fromText("160"));
     QCOMPARE(contentOf(m_path), bytes);
 }
 
@@ -138,6 +178,11 @@ void TestSettingsLoad::badFileIsReplaced_data()
     QTest::newRow("18 items") << true
                               << QByteArray(DefaultBytes).replace("\"Remote Port\"\r\n", "");
     QTest::newRow("binary") << true << QByteArray("\0\x01\"\xff\r\r\n\x7f", 8).repeated(100);
+    QTest::newRow("UTF-16") << true
+                            << QByteArray("\xff\xfe")
+                    + QByteArray(reinterpret_cast<const char *>(
+                                         QString::fromLatin1(DefaultBytes).utf16()),
+                                 DefaultBytes.size() * 2);
 }
 
 void TestSettingsLoad::badFileIsReplaced()
@@ -147,17 +192,14 @@ void TestSettingsLoad::badFileIsReplaced()
     if (exists)
         QVERIFY(writeFile(m_path, bytes));
 
-    const LoadResult result = load(m_path);
+    const LoadResult result = m_store->load();
     QCOMPARE(result.outcome, LoadOutcome::DefaultsWritten);
     QCOMPARE(result.record, defaultRecord());
     QCOMPARE(contentOf(m_path), DefaultBytes);
-
-    const std::optional<Selection> selection = selectionFor(result.record);
-    QVERIFY(selection);
-    QCOMPARE(selection->optionIndex, 2);
-    QCOMPARE(selection->backGround, 1);
-    QCOMPARE(selection->wakeUpScreen, 0);
-    QCOMPARE(selection->announceHourly, false);
+    // What the user wrote is kept beside the file it replaced.
+    QCOMPARE(QFile::exists(m_store->backupPath()), exists);
+    if (exists)
+        QCOMPARE(contentOf(m_store->backupPath()), bytes);
 }
 
 void TestSettingsLoad::unwritableDefaultsStayInMemory()
@@ -165,7 +207,7 @@ void TestSettingsLoad::unwritableDefaultsStayInMemory()
     // A folder in the file's place can be neither read nor replaced.
     QVERIFY(QDir().mkpath(m_path + QLatin1String("/inside")));
 
-    const LoadResult result = load(m_path);
+    const LoadResult result = m_store->load();
     QCOMPARE(result.outcome, LoadOutcome::DefaultsInMemory);
     QCOMPARE(result.record, defaultRecord());
     QVERIFY(QFileInfo(m_path + QLatin1String("/inside")).isDir());
@@ -176,11 +218,11 @@ void TestSettingsLoad::hugeFileIsBounded()
 {
     // Good items, then far more than the loader reads: the items still load.
     QVERIFY(writeFile(m_path, DefaultBytes + QByteArray(4 << 20, 'x')));
-    QCOMPARE(load(m_path).outcome, LoadOutcome::Loaded);
+    QCOMPARE(m_store->load().outcome, LoadOutcome::Loaded);
 
     // An overlong item is cut and never misread as a number: this one is no port.
     QVERIFY(writeFile(m_path, QByteArray(18, '\n') + QByteArray(1 << 20, '7')));
-    const LoadResult result = load(m_path);
+    const LoadResult result = m_store->load();
     QCOMPARE(result.outcome, LoadOutcome::DefaultsWritten);
     QCOMPARE(contentOf(m_path), DefaultBytes);
 }
@@ -200,15 +242,15 @@ void TestSettingsLoad::unusualFilesLoad()
     QFETCH(QByteArray, bytes);
     QVERIFY(writeFile(m_path, QByteArray(bytes).replace("151", "163")));
 
-    const LoadResult result = load(m_path);
+    const LoadResult result = m_store->load();
     QCOMPARE(result.outcome, LoadOutcome::Loaded);
-    QCOMPARE(result.record.LoadedAlarmTrack, SettingValue::fromNumber(163));
+    QCOMPARE(result.record.AlarmTrack, SettingValue::fromNumber(163));
     QCOMPARE(result.record.RemotePort, SettingValue::fromText("5000"));
 
     // The next save writes the file the panel's way: no mark, the comment as it was kept.
-    QVERIFY(save(m_path, result.record));
+    QVERIFY(m_store->save(result.record).saved);
     QVERIFY(!contentOf(m_path).startsWith("\xEF"));
-    QCOMPARE(load(m_path).record, result.record);
+    QCOMPARE(m_store->load().record, result.record);
 }
 
 void TestSettingsLoad::pipeIsNotRead()
@@ -216,7 +258,7 @@ void TestSettingsLoad::pipeIsNotRead()
 #ifdef Q_OS_UNIX
     // Opening a pipe with no writer would block the panel's start for good.
     QVERIFY(mkfifo(QFile::encodeName(m_path).constData(), 0600) == 0);
-    const LoadResult result = load(m_path);
+    const LoadResult result = m_store->load();
     QCOMPARE(result.record, defaultRecord());
     QVERIFY(result.outcome != LoadOutcome::Loaded);
 #else
@@ -253,10 +295,10 @@ void TestSettingsLoad::onlyRegularFilesAreWritten()
     QVERIFY(QFile::link(target, m_path));
     const QFileInfo before(target);
 
-    const LoadResult result = load(m_path);
+    const LoadResult result = m_store->load();
     QCOMPARE(result.outcome, LoadOutcome::DefaultsInMemory);
     QCOMPARE(result.record, defaultRecord());
-    QVERIFY(!save(m_path, result.record));
+    QVERIFY(!m_store->save(result.record).saved);
 
     const QFileInfo after(target);
     QCOMPARE(after.exists(), before.exists());
@@ -274,9 +316,9 @@ void TestSettingsLoad::linkToFileIsWrittenThrough()
     if (!QFile::link(target, m_path))
         QSKIP("no symbolic links here");
 
-    SetupData record = load(m_path).record;
+    SetupData record = m_store->load().record;
     record.BackGrounds = SettingValue::fromText("3");
-    QVERIFY(save(m_path, record));
+    QVERIFY(m_store->save(record).saved);
     QVERIFY(QFileInfo(m_path).isSymLink());
     QCOMPARE(contentOf(target), serialize(record));
 }
@@ -285,11 +327,11 @@ void TestSettingsLoad::folderRefusingNewFilesSavesInPlace()
 {
 #ifdef Q_OS_UNIX
     QVERIFY(writeFile(m_path, DefaultBytes));
-    SetupData record = load(m_path).record;
+    SetupData record = m_store->load().record;
     record.WakeUpScreens = SettingValue::fromText("6");
     if (!refuseNewFiles(m_dir->path(), true))
         QSKIP("cannot make the folder refuse new files here");
-    const bool saved = save(m_path, record);
+    const bool saved = m_store->save(record).saved;
     refuseNewFiles(m_dir->path(), false);
     QVERIFY(saved);
     QCOMPARE(contentOf(m_path), serialize(record));
@@ -301,13 +343,13 @@ void TestSettingsLoad::folderRefusingNewFilesSavesInPlace()
 
 void TestSettingsLoad::saveReplacesWholeFile()
 {
-    QVERIFY(writeFile(m_path, QByteArray(5000, 'o')));
-    SetupData record = defaultRecord();
+    QVERIFY(writeFile(m_path, DefaultBytes + QByteArray(5000, 'o')));
+    SetupData record = m_store->load().record;
     record.RemotePort = SettingValue::fromText("6000");
 
-    QVERIFY(save(m_path, record));
+    QVERIFY(m_store->save(record).saved);
     QCOMPARE(contentOf(m_path), QByteArray(DefaultBytes).replace("5000", "6000"));
-    QCOMPARE(load(m_path).record, record);
+    QCOMPARE(m_store->load().record, record);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);
 }
 
@@ -315,12 +357,13 @@ void TestSettingsLoad::failedSaveKeepsOldFile()
 {
     const QByteArray old = QByteArray(DefaultBytes).replace("\"6\"", "\"9\"");
     QVERIFY(writeFile(m_path, old));
+    QCOMPARE(m_store->load().outcome, LoadOutcome::Loaded);
     {
 #ifdef Q_OS_UNIX
         FileSizeLimit limit(100);
         if (!limit.isActive())
             QSKIP("file size limit not available");
-        QVERIFY(!save(m_path, defaultRecord()));
+        QVERIFY(!m_store->save(defaultRecord()).saved);
 #else
         QSKIP("needs a file size limit");
 #endif
@@ -330,13 +373,14 @@ void TestSettingsLoad::failedSaveKeepsOldFile()
     // A folder in the file's place: nothing to write over.
     const QString folder = m_dir->filePath(QLatin1String("folder"));
     QVERIFY(QDir().mkpath(folder));
-    QVERIFY(!save(folder, defaultRecord()));
+    QVERIFY(!SettingsStore(folder).save(defaultRecord()).saved);
     QVERIFY(QFileInfo(folder).isDir());
 }
 
 void TestSettingsLoad::failedDefaultWriteKeepsOldFile()
 {
-    const QByteArray bad = QByteArray(DefaultBytes).replace("151", "166");
+    // Short enough for its backup to pass the limit that stops the default file.
+    const QByteArray bad = "\"Alarm Track\"\r\n166\r\n";
     QVERIFY(writeFile(m_path, bad));
     LoadResult result;
     {
@@ -344,7 +388,7 @@ void TestSettingsLoad::failedDefaultWriteKeepsOldFile()
         FileSizeLimit limit(100);
         if (!limit.isActive())
             QSKIP("file size limit not available");
-        result = load(m_path);
+        result = m_store->load();
 #else
         QSKIP("needs a file size limit");
 #endif
@@ -352,6 +396,140 @@ void TestSettingsLoad::failedDefaultWriteKeepsOldFile()
     QCOMPARE(result.outcome, LoadOutcome::DefaultsInMemory);
     QCOMPARE(result.record, defaultRecord());
     QCOMPARE(contentOf(m_path), bad);
+}
+
+void TestSettingsLoad::unreadableFileIsNeverReplaced()
+{
+#ifdef Q_OS_LINUX
+    const QByteArray mine = QByteArray(DefaultBytes).replace("151", "160");
+    QVERIFY(writeFile(m_path, mine));
+    QVERIFY(QFile::setPermissions(m_path, QFile::WriteOwner));
+    LoadResult result;
+    {
+        PermissionsHoldForRoot guard;
+        result = m_store->load();
+    }
+    if (result.outcome == LoadOutcome::Loaded)
+        QSKIP("cannot make a file unreadable here");
+    QCOMPARE(result.outcome, LoadOutcome::DefaultsInMemory);
+    QCOMPARE(result.record, defaultRecord());
+
+    // Even once it can be read again, the run that could not read it never writes it.
+    QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner));
+    const SaveResult saved = m_store->save(result.record);
+    QVERIFY(!saved.saved);
+    QVERIFY2(saved.error.contains(m_path) && saved.error.contains("Permission denied"),
+             qPrintable(saved.error));
+    QCOMPARE(contentOf(m_path), mine);
+    QVERIFY(!QFile::exists(m_store->backupPath()));
+#else
+    QSKIP("needs Linux capabilities to hold root to permissions");
+#endif
+}
+
+void TestSettingsLoad::changedFileIsKept_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<bool>("backedUp");
+
+    QTest::newRow("unchanged") << "none" << true << false;
+    QTest::newRow("edited by hand") << "edit" << true << true;
+    QTest::newRow("removed") << "remove" << true << false;
+    // The backup follows the regular-file rule; without it the edit stays where it is.
+    QTest::newRow("edited, backup place is a folder") << "edit, folder" << false << false;
+}
+
+void TestSettingsLoad::changedFileIsKept()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, saved);
+    QFETCH(bool, backedUp);
+    QVERIFY(writeFile(m_path, DefaultBytes));
+    SetupData record = m_store->load().record;
+    record.AlarmHour = SettingValue::fromText("7");
+
+    const QByteArray edited = QByteArray(DefaultBytes).replace("\"30\"", "\"45\"");
+    if (change.startsWith(QLatin1String("edit")))
+        QVERIFY(writeFile(m_path, edited));
+    if (change == QLatin1String("remove"))
+        QVERIFY(QFile::remove(m_path));
+    if (change.endsWith(QLatin1String("folder")))
+        QVERIFY(QDir().mkpath(m_store->backupPath()));
+
+    const SaveResult result = m_store->save(record);
+    QCOMPARE(result.saved, saved);
+    QCOMPARE(contentOf(m_path), saved ? serialize(record) : edited);
+    QCOMPARE(QFileInfo(m_store->backupPath()).isFile(), backedUp);
+    if (backedUp)
+        QCOMPARE(contentOf(m_store->backupPath()), edited);
+    if (!saved)
+        QVERIFY2(result.error.contains(m_store->backupPath()), qPrintable(result.error));
+}
+
+void TestSettingsLoad::hardLinkStaysShared_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("saved") << DefaultBytes;
+    QTest::newRow("replaced by the defaults") << QByteArray(DefaultBytes).replace("151", "170");
+}
+
+void TestSettingsLoad::hardLinkStaysShared()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(QByteArray, bytes);
+    const QString other = m_dir->filePath(QStringLiteral("shared.ini"));
+    QVERIFY(writeFile(m_path, bytes));
+    if (::link(QFile::encodeName(m_path).constData(), QFile::encodeName(other).constData()) != 0)
+        QSKIP("no hard links here");
+
+    SetupData record = m_store->load().record;
+    record.BackGrounds = SettingValue::fromText("2");
+    QVERIFY(m_store->save(record).saved);
+    QCOMPARE(contentOf(other), serialize(record));
+    QCOMPARE(contentOf(m_path), serialize(record));
+#else
+    QSKIP("needs hard links");
+#endif
+}
+
+void TestSettingsLoad::failedWriteInPlaceIsPutBack_data()
+{
+    QTest::addColumn<bool>("hardLink"); // else the folder refuses new files
+    QTest::newRow("folder refusing new files") << false;
+    QTest::newRow("hard link") << true;
+}
+
+void TestSettingsLoad::failedWriteInPlaceIsPutBack()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(bool, hardLink);
+    const QByteArray old = QByteArray(DefaultBytes).replace("\"6\"", "\"9\"");
+    QVERIFY(writeFile(m_path, old));
+    SetupData record = m_store->load().record;
+    record.HeaderLine = SettingValue::fromText(QString(300, u'h'));
+    const QString other = m_dir->filePath(QStringLiteral("shared.ini"));
+    if (hardLink) {
+        QVERIFY(::link(QFile::encodeName(m_path).constData(), QFile::encodeName(other).constData())
+                == 0);
+    } else if (!refuseNewFiles(m_dir->path(), true)) {
+        QSKIP("cannot make the folder refuse new files here");
+    }
+    SaveResult result;
+    {
+        FileSizeLimit limit(100);
+        result = m_store->save(record);
+    }
+    if (!hardLink)
+        refuseNewFiles(m_dir->path(), false);
+
+    QVERIFY(!result.saved);
+    QVERIFY2(result.error.contains(m_path) && result.error.contains("File too large"),
+             qPrintable(result.error));
+    QCOMPARE(contentOf(m_path), old);
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 QTEST_APPLESS_MAIN(TestSettingsLoad)

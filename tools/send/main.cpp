@@ -2,7 +2,7 @@
 #include "sendrequest.h"
 
 #include "deviceconstants.h"
-#include "settingsfile.h"
+#include "settingsrecord.h"
 #include "standardoutput.h"
 #include "version.h"
 
@@ -110,7 +110,7 @@ int main(int argc, char *argv[])
     }
     std::optional<quint16> port;
     if (parser.isSet(portOption)) {
-        port = SettingsFile::portOf(SettingValue::fromText(parser.value(portOption)));
+        port = Settings::portOf(SettingValue::fromText(parser.value(portOption)));
         if (!port) {
             return fail(Send::BadInput,
                         QStringLiteral("--port must be 1 to 65535, not \"%1\"")

@@ -3,7 +3,8 @@
 #include "commands.h"
 #include "deviceconstants.h"
 #include "devicetext.h"
-#include "settingsfile.h"
+#include "settingsrecord.h"
+#include "settingsstore.h"
 #include "setupdata.h"
 
 #include <QtCore/QDir>
@@ -190,22 +191,19 @@ QString endpointText(const Endpoint &endpoint)
 
 Endpoint defaultEndpoint()
 {
-    const SetupData defaults = SettingsFile::defaultRecord();
-    return {defaults.RemoteHost.toText(), SettingsFile::portOf(defaults.RemotePort).value_or(0)};
+    const Settings::Endpoint endpoint = Settings::endpointOf(Settings::defaultRecord());
+    return {endpoint.host, endpoint.port};
 }
 
 Endpoint settingsEndpoint(const QString &folder)
 {
-    const Endpoint fallback = defaultEndpoint();
     const std::optional<SetupData> record
-            = SettingsFile::read(QDir(folder).filePath(QLatin1String(SettingsFile::FileName)));
+            = Settings::readFile(QDir(folder).filePath(QLatin1String(Settings::FileName))).record;
     if (!record)
-        return fallback;
-    const std::optional<quint16> port = SettingsFile::portOf(record->RemotePort);
-    if (!port)
-        return fallback;
-    const QString host = record->RemoteHost.toText().trimmed();
-    return {host.isEmpty() ? fallback.host : host, *port};
+        return defaultEndpoint();
+    // A saved port that is no port gives the default port on the saved host, as in the panel.
+    const Settings::Endpoint endpoint = Settings::endpointOf(*record);
+    return {endpoint.host, endpoint.port};
 }
 
 } // namespace Send

@@ -72,7 +72,8 @@ QString endpointText(const Endpoint &endpoint);
 Endpoint defaultEndpoint();
 
 // The endpoint the panel connects to with the setupdata.ini in `folder`: its host and port when
-// the file loads and names a usable port, else the defaults. Never writes the file.
+// the file loads (the default port on the saved host when the saved port is no port), else the
+// defaults. Never writes the file.
 Endpoint settingsEndpoint(const QString &folder);
 
 } // namespace Send

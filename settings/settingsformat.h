@@ -9,9 +9,9 @@
 
 #include <optional>
 
-namespace SettingsFile {
+// The settings file's bytes: a list of items, one per line when the panel writes them.
+namespace Settings {
 
-inline constexpr char FileName[] = "setupdata.ini";
 inline constexpr int ItemCount = 19;
 
 // Longest item kept, in characters. Items the panel writes are far shorter; a longer one
@@ -71,70 +71,4 @@ std::optional<QList<SettingValue>> readItems(QByteArrayView bytes);
 // reads back in its place. A number is written bare with a period, an empty item as nothing.
 QByteArray writeItems(const QList<SettingValue> &items);
 
-// What the loader shows in the controls, worked out from a record.
-struct Selection
-{
-    int optionIndex = 0;  // Option1 member to select, 1 to 16
-    int backGround = 0;   // 1 to 4, or 0 when the number matches no scheme box
-    int wakeUpScreen = 0; // 5 to 7, or 0 when the number matches no screen box
-    bool announceHourly = false;
-};
-
-// The record that the file's bytes give, with `AlarmTrack` equal to `LoadedAlarmTrack`,
-// or nothing when the load must fail: too few items, a track that is not a number or
-// selects no option button, a scheme, screen or announcement text that is not a number.
-std::optional<SetupData> parseRecord(QByteArrayView bytes);
-std::optional<SetupData> recordFrom(const QList<SettingValue> &items);
-std::optional<Selection> selectionFor(const SetupData &record);
-
-// The TCP port a settings value names: a whole number from 1 to 65535, written as a number or
-// as a text (blanks around it, a sign and leading zeros allowed). Nothing for anything else,
-// a fraction or an exponent included.
-std::optional<quint16> portOf(const SettingValue &value);
-
-// The file's bytes for a record; item 9 is written from `AlarmTrack`.
-QByteArray serialize(const SetupData &record);
-
-// The record of the default file, as loaded.
-SetupData defaultRecord();
-QByteArray defaultFileBytes();
-
-enum class LoadOutcome {
-    Loaded,          // the file was good
-    DefaultsWritten, // the file was missing or bad; the default file replaced it and loaded
-    DefaultsInMemory // even the default file could not be written or read back
-};
-
-struct LoadResult
-{
-    SetupData record;
-    LoadOutcome outcome = LoadOutcome::Loaded;
-};
-
-// Whether the settings may be written at `path`: a regular file, a symbolic link to one
-// (written through, so the link stays), or nothing at all yet. A link to anything else, a
-// dangling link, a device, a pipe, a socket or a folder is never written.
-bool isWritablePlace(const QString &path);
-
-// Why a file gave no record; empty when it did.
-struct ReadResult
-{
-    std::optional<SetupData> record;
-    QString problem;
-};
-
-// The record in the file at `path`, read as a stream so the file's length costs no memory,
-// or the reason it gives none: missing, not a regular file, unreadable, or bad. Never writes.
-ReadResult readFile(const QString &path);
-std::optional<SetupData> read(const QString &path);
-
-// Reads the file at `path`. A missing or bad file is replaced by the default file, which is
-// then loaded; if that fails too, or the place may not be written, the defaults are taken
-// from memory and nothing is written again.
-LoadResult load(const QString &path);
-
-// Writes the record where isWritablePlace allows: atomically when the folder takes a new
-// file, else in place; either way a failed save leaves the old file whole.
-bool save(const QString &path, const SetupData &record);
-
-} // namespace SettingsFile
+} // namespace Settings

@@ -1,0 +1,169 @@
+#include "settingsrecord.h"
+
+#include "settingsformat.h"
+#include "settingslog.h"
+
+#include "deviceconstants.h"
+#include "devicetext.h"
+
+#include <array>
+#include <cmath>
+
+namespace Settings {
+
+namespace {
+
+using Field = SettingValue SetupData::*;
+
+// The record's fields in the file's item order; reading and writing use the same one.
+constexpr std::array<Field, ItemCount> ItemOrder = {
+        &SetupData::HeaderLine,     &SetupData::AlarmHourComment,
+        &SetupData::AlarmHour,      &SetupData::AlarmMinuteComment,
+        &SetupData::AlarmMinute,    &SetupData::AlarmAMPMComment,
+        &SetupData::AlarmAMPM,      &SetupData::AlarmTrackComment,
+        &SetupData::AlarmTrack,     &SetupData::BackGroundsComment,
+        &SetupData::BackGrounds,    &SetupData::WakeUpScreensComment,
+        &SetupData::WakeUpScreens,  &SetupData::AnnounceHourlyComment,
+        &SetupData::AnnounceHourly, &SetupData::RemoteHostComment,
+        &SetupData::RemoteHost,     &SetupData::RemotePortComment,
+        &SetupData::RemotePort,
+};
+
+// A fractional track selects the nearest button, halves going to the even neighbour
+// (0.5 -> 0, 1.5 -> 2), so track 149.5 selects nothing and 150.5 selects "Alarm #2".
+double roundHalfEven(double value)
+{
+    const double lower = std::floor(value);
+    const double fraction = value - lower;
+    if (fraction < 0.5)
+        return lower;
+    if (fraction > 0.5)
+        return lower + 1;
+    return std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
+}
+
+// The panel compares the scheme, screen and announcement with numbers when it shows them; a
+// text that reads as no number cannot be compared, so such a file is not usable.
+bool isComparable(const SettingValue &value)
+{
+    return value.toNumber().has_value();
+}
+
+bool isUsable(const SetupData &record)
+{
+    return alarmButtonOf(record.AlarmTrack) && isComparable(record.BackGrounds)
+            && isComparable(record.WakeUpScreens) && isComparable(record.AnnounceHourly);
+}
+
+} // namespace
+
+std::optional<SetupData> recordFrom(const QList<SettingValue> &items)
+{
+    if (items.size() != ItemCount)
+        return std::nullopt;
+    SetupData record;
+    for (int i = 0; i < ItemCount; ++i)
+        record.*ItemOrder[i] = items.at(i);
+    if (!isUsable(record))
+        return std::nullopt;
+    return record;
+}
+
+std::optional<SetupData> parseRecord(QByteArrayView bytes)
+{
+    const std::optional<QList<SettingValue>> items = readItems(bytes);
+    return items ? recordFrom(*items) : std::nullopt;
+}
+
+QList<SettingValue> itemsOf(const SetupData &record)
+{
+    QList<SettingValue> items;
+    items.reserve(ItemCount);
+    for (const Field field : ItemOrder)
+        items.append(record.*field);
+    return items;
+}
+
+QByteArray serialize(const SetupData &record)
+{
+    return writeItems(itemsOf(record));
+}
+
+SetupData defaultRecord()
+{
+    const auto text
+            = [](const char *latin1) { return SettingValue::fromText(QLatin1String(latin1)); };
+    SetupData record;
+    record.HeaderLine = text("Starting on line 2, every other line is a comment.  comments must "
+                             "be in quotes.");
+    record.AlarmHourComment = text("Alarm Hour");
+    record.AlarmHour = text("6");
+    record.AlarmMinuteComment = text("Alarm Minute");
+    record.AlarmMinute = text("30");
+    record.AlarmAMPMComment = text("Alarm AMPM");
+    record.AlarmAMPM = text("AM");
+    record.AlarmTrackComment = text("Alarm Track");
+    record.AlarmTrack = SettingValue::fromNumber(Device::TrackOffset + 2); // "Alarm #2"
+    record.BackGroundsComment = text("BackGrounds");
+    record.BackGrounds = text("1");
+    record.WakeUpScreensComment = text("Wake Up Screens");
+    record.WakeUpScreens = text("1");
+    record.AnnounceHourlyComment = text("Announce Hourly");
+    record.AnnounceHourly = text("0");
+    // The module is reached over loopback until the user enters its real address.
+    record.RemoteHostComment = text("Remote Host");
+    record.RemoteHost = text(Device::DefaultHost);
+    record.RemotePortComment = text("Remote Port");
+    record.RemotePort = text(Device::DefaultPortText);
+    return record;
+}
+
+QByteArray defaultFileBytes()
+{
+    return serialize(defaultRecord());
+}
+
+std::optional<int> alarmButtonOf(const SettingValue &track)
+{
+    const std::optional<double> number = track.toNumber();
+    if (!number)
+        return std::nullopt;
+    const double button = roundHalfEven(*number - Device::TrackOffset);
+    if (!(button >= 1 && button <= Device::TrackCount))
+        return std::nullopt;
+    return static_cast<int>(button);
+}
+
+std::optional<quint16> portOf(const SettingValue &value)
+{
+    std::optional<qint64> number;
+    if (value.isNumber()) {
+        const double saved = *value.toNumber();
+        if (saved == std::floor(saved) && std::fabs(saved) <= 65535)
+            number = static_cast<qint64>(saved);
+    } else if (value.isText()) {
+        number = Device::wholeNumber(value.toText());
+    }
+    if (!number || *number < 1 || *number > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(*number);
+}
+
+Endpoint endpointOf(const SetupData &record)
+{
+    Endpoint endpoint;
+    endpoint.host = record.RemoteHost.toText().trimmed();
+    if (endpoint.host.isEmpty())
+        endpoint.host = QString::fromLatin1(Device::DefaultHost);
+    const std::optional<quint16> port = portOf(record.RemotePort);
+    endpoint.portUsable = port.has_value();
+    endpoint.port = port.value_or(Device::DefaultPort);
+    if (!endpoint.portUsable) {
+        qCWarning(lcSettings).nospace().noquote()
+                << "the saved port \"" << record.RemotePort.toText() << "\" is no port; using "
+                << endpoint.port << " on the saved host " << endpoint.host;
+    }
+    return endpoint;
+}
+
+} // namespace Settings

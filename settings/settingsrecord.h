@@ -1,0 +1,53 @@
+#pragma once
+
+#include "setupdata.h"
+
+#include <QtCore/QByteArray>
+#include <QtCore/QByteArrayView>
+#include <QtCore/QList>
+#include <QtCore/QString>
+
+#include <optional>
+
+// The settings record as the file holds it: which item is which field, the defaults, and
+// which records the panel can use.
+namespace Settings {
+
+// The record that the file's items give, or nothing when the file is unusable: not
+// ItemCount items, a track that selects no alarm button, a scheme, screen or announcement
+// that is a text which does not read as a number.
+std::optional<SetupData> recordFrom(const QList<SettingValue> &items);
+// The record that a whole file's bytes give, as recordFrom judges it.
+std::optional<SetupData> parseRecord(QByteArrayView bytes);
+
+// The record's fields in the file's item order, and the file's bytes for a record.
+QList<SettingValue> itemsOf(const SetupData &record);
+QByteArray serialize(const SetupData &record);
+
+// The record of the default file, as loaded, and the file's bytes.
+SetupData defaultRecord();
+QByteArray defaultFileBytes();
+
+// The alarm button, 1 to Device::TrackCount, that a saved track selects: the track taken as
+// a number, less Device::TrackOffset, rounded to the nearest whole number with halves going to
+// the even neighbour. Nothing when that gives no button or the track is not a number.
+std::optional<int> alarmButtonOf(const SettingValue &track);
+
+// The TCP port a settings value names: a whole number from 1 to 65535, written as a number or
+// as a text (blanks around it, a sign and leading zeros allowed). Nothing for anything else,
+// a fraction or an exponent included.
+std::optional<quint16> portOf(const SettingValue &value);
+
+// Where the commands of a record go: the saved host (Device::DefaultHost when it is blank),
+// and the saved port, or Device::DefaultPort when the saved port is no port. A saved port
+// that is no port is logged as a warning; the host stays the saved one even then, so that
+// a typing slip in the port never sends commands to another machine.
+struct Endpoint
+{
+    QString host;
+    quint16 port = 0;
+    bool portUsable = false;
+};
+Endpoint endpointOf(const SetupData &record);
+
+} // namespace Settings

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "setupdata.h"
+
+#include <QtCore/QByteArray>
+#include <QtCore/QString>
+
+#include <optional>
+
+namespace Settings {
+
+// The settings file's name, opened in the current folder.
+inline constexpr char FileName[] = "setupdata.ini";
+// Appended to the file's path for the copy of bytes that the panel replaces but did not write.
+inline constexpr char BackupSuffix[] = ".bak";
+
+enum class LoadOutcome {
+    Loaded,          // the file was good
+    DefaultsWritten, // the file was missing or bad; the default file replaced it and loaded
+    DefaultsInMemory // the file could not be read, backed up or replaced; it is left as it was
+};
+
+struct LoadResult
+{
+    SetupData record;
+    LoadOutcome outcome = LoadOutcome::Loaded;
+};
+
+struct SaveResult
+{
+    bool saved = false;
+    QString error; // names the file and the system's reason when the save failed
+};
+
+enum class ReadProblem { None, Missing, NotRegular, Unreadable, Unusable };
+
+struct ReadResult
+{
+    std::optional<SetupData> record;
+    ReadProblem problem = ReadProblem::None;
+    QString reason; // empty when the file gave a record
+};
+
+// The record in the file at `path`, read as a stream so the file's length costs no memory,
+// or why it gives none. Never writes.
+ReadResult readFile(const QString &path);
+
+// Whether a file may be written at `path`: a regular file, a symbolic link to one (written
+// through, so the link stays), or nothing at all yet. A link to anything else, a dangling
+// link, a device, a pipe, a socket or a folder is never written.
+bool isWritablePlace(const QString &path);
+
+} // namespace Settings
+
+// The settings file at one path, loaded once at start and saved at the end. Bytes the panel
+// did not write are never lost: before it replaces a file that it could not load, or one that
+// changed on disk since it was read or written, the old bytes go to the backup beside it. A
+// file that could not be read is never written at all. Every write follows the regular-file
+// rule of isWritablePlace, and a failed write leaves the old file whole.
+class SettingsStore
+{
+public:
+    explicit SettingsStore(const QString &path);
+
+    // Reads the file. A missing or bad file is replaced by the default file, which is then
+    // loaded; if that cannot be done safely, the defaults are taken from memory.
+    Settings::LoadResult load();
+    // Writes the record: atomically when the folder takes a new file and the file has one
+    // name, else in place.
+    Settings::SaveResult save(const SetupData &record);
+
+    QString path() const { return m_path; }
+    QString backupPath() const { return m_path + QLatin1String(Settings::BackupSuffix); }
+
+private:
+    Settings::LoadResult loadDefaults(Settings::LoadOutcome fallback);
+    bool keepBackup(QString *reason);
+    bool keepChangedFile(QString *reason);
+    Settings::SaveResult failedSave(const QString &reason) const;
+
+    QString m_path;
+    // A digest of the bytes last read or written, to tell a change on disk; nothing when the
+    // file's bytes are not known.
+    std::optional<QByteArray> m_knownDigest;
+    // Why the file could not be read at load; while set, the file is never written.
+    QString m_unreadable;
+};
