@@ -98,8 +98,12 @@ class StartupTest(E2ETestCase):
         cpu_after_signal = reaped_cpu_seconds() - reaped_before - cpu_before
 
         self.assertEqual(code, 0, panel.log())
-        self.assertLess(exit_seconds, 0.1)
-        self.assertLess(cpu_after_signal, 0.05)
+        # In the sanitizer build the exit also runs the leak check, whose scan of the heap
+        # alone takes tens of milliseconds; the bounds are for the panel, so they are checked
+        # in the ordinary build, and here the exit status still carries the leak check's word.
+        if not os.environ.get("DAWNBELL_SANITIZED"):
+            self.assertLess(exit_seconds, 0.1)
+            self.assertLess(cpu_after_signal, 0.05)
         # Nothing was loaded, so nothing was saved.
         self.assertFalse(os.path.exists(panel.settings_path))
         print("exit %.0f ms after the signal, %.0f ms of processor time"
