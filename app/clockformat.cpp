@@ -72,3 +72,35 @@ QString timeFormatWithoutZone(const QString &format)
     }
     return result;
 }
+
+int msecsToNextSecond(const QTime &time)
+{
+    return 1000 - time.msec() + ClockTicker::MarginMs;
+}
+
+ClockTicker::ClockTicker(std::function<QDateTime()> clock, QObject *parent)
+    : QObject(parent)
+    , m_clock(std::move(clock))
+{
+    m_timer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % of its interval late, which would put the captions
+    // tens of milliseconds behind the clock.
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &ClockTicker::onTimeout);
+}
+
+void ClockTicker::start()
+{
+    m_timer.start(msecsToNextSecond(m_clock().time()));
+}
+
+void ClockTicker::stop()
+{
+    m_timer.stop();
+}
+
+void ClockTicker::onTimeout()
+{
+    start();
+    emit ticked();
+}

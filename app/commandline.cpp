@@ -1,7 +1,8 @@
 #include "commandline.h"
 
+#include "systemplatform.h"
+
 #include <QtCore/QDir>
-#include <QtCore/QStandardPaths>
 
 namespace {
 
@@ -72,13 +73,18 @@ void CommandLine::parse(const QStringList &arguments)
         return;
     }
     m_folder = m_parser.isSet(m_folderOption) ? m_parser.value(m_folderOption) : QString();
-    if (m_parser.isSet(m_userConfigOption))
+    m_inUserConfig = m_parser.isSet(m_userConfigOption);
+    if (m_inUserConfig)
         m_folder = userConfigFolder();
     m_action = Action::Run;
 }
 
+QString CommandLine::toolkitValue(const char *name) const
+{
+    return m_parser.value(QLatin1String(name));
+}
+
 QString CommandLine::userConfigFolder()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-            .filePath(QStringLiteral("dawnbell"));
+    return QDir(SystemPlatform::configHome()).filePath(QStringLiteral("dawnbell"));
 }

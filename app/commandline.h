@@ -20,6 +20,11 @@ public:
     Action action() const { return m_action; }
     // The folder to run in, keeping its setupdata.ini; empty to stay in the current folder.
     QString folder() const { return m_folder; }
+    // Whether the folder is the user's configuration folder, as in a start from the menu,
+    // where no terminal shows what the panel prints.
+    bool inUserConfig() const { return m_inUserConfig; }
+    // The value of one of the toolkit's own options (such as "platform"), empty when unset.
+    QString toolkitValue(const char *name) const;
     QString errorText() const { return m_error; }
     // Needs the application object for the program's name.
     QString helpText() const { return m_parser.helpText(); }
@@ -33,5 +38,6 @@ private:
     QCommandLineOption m_userConfigOption;
     Action m_action = Action::Run;
     QString m_folder;
+    bool m_inUserConfig = false;
     QString m_error;
 };

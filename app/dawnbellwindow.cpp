@@ -31,6 +31,7 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     , m_panel(m_controls, m_link, m_setupData, platform)
     , m_dateLabel(m_form.controls().dateLabel)
     , m_timeLabel(m_form.controls().timeLabel)
+    , m_clockTicker([&platform] { return platform.now(); })
 {
     socket.setRemoteHost(QLatin1String(Device::DefaultHost));
     socket.setRemotePort(Device::DefaultPort);
@@ -44,8 +45,8 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     connect(m_controls.saveAndExitButton, &QPushButton::clicked, this,
             &DawnbellWindow::onSaveAndExitClicked);
 
-    connect(&m_timer, &QTimer::timeout, this, &DawnbellWindow::showClock);
-    m_timer.start(ClockTickMs);
+    connect(&m_clockTicker, &ClockTicker::ticked, this, &DawnbellWindow::showClock);
+    m_clockTicker.start();
 }
 
 PanelControls DawnbellWindow::panelControls(const WindowControls &form)
@@ -73,15 +74,29 @@ PanelControls DawnbellWindow::panelControls(const WindowControls &form)
 
 bool DawnbellWindow::start()
 {
-    if (!m_platform.claimSingleCopy()) {
-        m_platform.showMessage(Title, AlreadyRunningText);
-        // The record was never loaded, so the shutdown below writes nothing.
-        shutDown();
+    const SingleCopyClaim claim = m_platform.claimSingleCopy();
+    if (claim.outcome != SingleCopyClaim::Outcome::Taken) {
+        refuseToStart(claim);
         return false;
     }
     showClock();
     connectThen(&DawnbellWindow::loadAndReconnect);
     return true;
+}
+
+void DawnbellWindow::refuseToStart(const SingleCopyClaim &claim)
+{
+    if (claim.outcome == SingleCopyClaim::Outcome::HeldByOtherCopy) {
+        m_platform.showMessage(Title, AlreadyRunningText);
+    } else {
+        // Not knowing whether another copy runs is no reason to claim that one does.
+        const QString text = CannotStartText.arg(claim.failure);
+        qCWarning(lcApp).noquote() << text;
+        m_platform.showMessage(Title, text);
+        m_exitStatus = 1;
+    }
+    // The record was never loaded, so the shutdown below writes nothing.
+    shutDown();
 }
 
 // Each step returns to the event loop while the link waits, so a request to end the panel
@@ -170,7 +185,7 @@ bool DawnbellWindow::beginShutdown(SaveFailureNotice notice)
     if (m_shuttingDown)
         return false;
     m_shuttingDown = true;
-    m_timer.stop();
+    m_clockTicker.stop();
     const QString failure = saveSettings();
     if (!failure.isEmpty())
         tellSaveFailed(failure, notice);

@@ -1,17 +1,18 @@
 #pragma once
 
+#include "clockformat.h"
 #include "controlpanel.h"
 #include "devicelink.h"
 #include "form.h"
 #include "settingsstore.h"
 #include "setupdata.h"
 
-#include <QtCore/QTimer>
 #include <QtWidgets/QWidget>
 
 class LinkSocket;
 class QLabel;
 class Platform;
+struct SingleCopyClaim;
 
 // The panel's one window: its start-up sequence, clock display and both ways of leaving.
 class DawnbellWindow : public QWidget
@@ -19,7 +20,6 @@ class DawnbellWindow : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr int ClockTickMs = 1000;
     static inline const QString Title = QStringLiteral("Dawnbell");
     static inline const QString AlreadyRunningText
             = QStringLiteral("Dawnbell App already running.....");
@@ -28,6 +28,8 @@ public:
     static inline const QString SaveFailedText
             = QStringLiteral("The settings could not be saved, so this session's choices are "
                              "lost.\n\n%1");
+    static inline const QString CannotStartText
+            = QStringLiteral("Dawnbell cannot make sure that only one copy runs: %1");
     static inline const QString MakerWebSite = QStringLiteral("https://www.dawnbell.example/");
 
     DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
@@ -35,8 +37,10 @@ public:
 
     // Begins the start-up and returns at once; the rest runs from the event loop, one step
     // per connection wait, and ends with startUpEnded. False when this copy must end at
-    // once because another copy runs.
+    // once: another copy runs, or the single-copy lock cannot be taken.
     bool start();
+    // The process's exit status once this copy ends: 0, or 1 when it could not start.
+    int exitStatus() const { return m_exitStatus; }
 
     void showClock();
     void loadSettings();
@@ -68,6 +72,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void refuseToStart(const SingleCopyClaim &claim);
     // The start-up's steps after the first one, each run when a connection wait has ended.
     void loadAndReconnect();
     void finishStartUp();
@@ -92,7 +97,8 @@ private:
     ControlPanel m_panel;
     QLabel *m_dateLabel = nullptr;
     QLabel *m_timeLabel = nullptr;
-    QTimer m_timer;
+    ClockTicker m_clockTicker;
     bool m_settingsLoaded = false;
     bool m_shuttingDown = false;
+    int m_exitStatus = 0;
 };

@@ -1,4 +1,3 @@
-#include "applog.h"
 #include "commandline.h"
 #include "dawnbellwindow.h"
 #include "settingsstore.h"
@@ -7,13 +6,17 @@
 #include "version.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtCore/QScopeGuard>
-#include <QtCore/QTextStream>
+#include <QtCore/QTemporaryFile>
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -42,40 +45,106 @@ QStringList argumentsOf(int argc, char *argv[])
     return arguments;
 }
 
-// Answers --help, --version and mistakes; true when the panel is to start.
-bool handleCommandLine(int argc, char *argv[], int *exitCode)
+// One line on stderr, named after the program, as a command-line tool reports.
+void tell(const QString &text)
 {
-    CommandLine commandLine;
-    commandLine.parse(argumentsOf(argc, argv));
+    std::fprintf(stderr, "dawnbell: %s\n", qPrintable(text));
+}
+
+// Writes text to stdout and closes it, so that a write that fails (a full disk, a closed
+// terminal) is seen rather than reported as success. 0 when all of it got out.
+int printToStdout(const QByteArray &text)
+{
+    const size_t size = size_t(text.size());
+    errno = 0;
+    bool written = std::fwrite(text.constData(), 1, size, stdout) == size
+            && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    int error = errno;
+    if (std::fclose(stdout) != 0) {
+        written = false;
+        error = error ? error : errno;
+    }
+    if (written)
+        return 0;
+    tell(QStringLiteral("cannot write to standard output: %1").arg(qt_error_string(error)));
+    return 1;
+}
+
+// Answers --help, --version and mistakes without a display, a settings file or a connection.
+int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[])
+{
     switch (commandLine.action()) {
-    case CommandLine::Action::Run:
-        break;
     case CommandLine::Action::Help: {
-        QCoreApplication core(argc, argv);
+        QCoreApplication core(argc, argv); // the help text names the program
         setApplicationNames();
-        QTextStream(stdout) << commandLine.helpText();
-        *exitCode = 0;
-        return false;
+        return printToStdout(commandLine.helpText().toLocal8Bit());
     }
     case CommandLine::Action::Version:
-        std::printf("dawnbell %s\n", DawnbellVersionText);
-        *exitCode = 0;
-        return false;
+        return printToStdout(QByteArray("dawnbell ") + DawnbellVersionText + '\n');
     case CommandLine::Action::Error:
-        QTextStream(stderr) << "dawnbell: " << commandLine.errorText() << '\n'
-                            << "Try 'dawnbell --help' for more information.\n";
-        *exitCode = 2;
-        return false;
+        tell(commandLine.errorText());
+        std::fputs("Try 'dawnbell --help' for more information.\n", stderr);
+        return 2;
+    case CommandLine::Action::Run:
+        break;
     }
+    return 0;
+}
 
+// Makes the folder when it is missing and moves into it; the system's reason when either
+// fails, else empty.
+QString enterFolder(const QString &folder)
+{
+    const std::filesystem::path path = QFileInfo(folder).filesystemFilePath();
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (!error)
+        std::filesystem::current_path(path, error);
+    return error ? QString::fromLocal8Bit(error.message().c_str()) : QString();
+}
+
+// Moves into the folder the command line names; false, once the user is told why, when the
+// panel cannot run there.
+bool enterFolderOf(const CommandLine &commandLine, Platform &platform)
+{
     const QString folder = commandLine.folder();
-    if (!folder.isEmpty() && !(QDir().mkpath(folder) && QDir::setCurrent(folder))) {
-        QTextStream(stderr) << "dawnbell: cannot run in " << QDir::toNativeSeparators(folder)
-                            << '\n';
-        *exitCode = 1;
-        return false;
-    }
-    return true;
+    if (folder.isEmpty())
+        return true;
+    const QString reason = enterFolder(folder);
+    if (reason.isEmpty())
+        return true;
+    const QString text
+            = QStringLiteral("cannot run in %1: %2").arg(QDir::toNativeSeparators(folder), reason);
+    tell(text);
+    // Started from the menu, the panel has no terminal: the reason goes where the user looks.
+    if (commandLine.inUserConfig())
+        platform.showMessage(DawnbellWindow::Title, QStringLiteral("Dawnbell ") + text);
+    return false;
+}
+
+// Why the settings file could not be saved in the current folder, or empty.
+QString settingsSaveProblem()
+{
+    const QFileInfo settings(QString::fromLatin1(SettingsFile::FileName));
+    if (settings.isFile()) // written in place when the folder takes no new file
+        return settings.isWritable() ? QString() : QStringLiteral("the file is read-only");
+    if (settings.exists() || settings.isSymbolicLink())
+        return QStringLiteral("something other than a file stands in its place");
+    QTemporaryFile probe(settings.absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    return probe.open() ? QString() : probe.errorString();
+}
+
+// A folder that takes no settings file loses every choice of the session at its end, so the
+// user hears of it before making any.
+void warnIfSettingsCannotBeSaved()
+{
+    const QString problem = settingsSaveProblem();
+    if (problem.isEmpty())
+        return;
+    tell(QStringLiteral("warning: %1 cannot be saved in %2 (%3); the choices made in this "
+                        "session will be lost")
+                 .arg(QLatin1String(SettingsFile::FileName),
+                      QDir::toNativeSeparators(QDir::currentPath()), problem));
 }
 
 } // namespace
@@ -83,15 +152,27 @@ bool handleCommandLine(int argc, char *argv[], int *exitCode)
 int main(int argc, char *argv[])
 {
     SystemPlatform::prepareProcess();
-    int exitCode = 0;
-    if (!handleCommandLine(argc, argv, &exitCode))
-        return exitCode;
+    CommandLine commandLine;
+    commandLine.parse(argumentsOf(argc, argv));
+    if (commandLine.action() != CommandLine::Action::Run)
+        return answerWithoutStarting(commandLine, argc, argv);
+    // Without a display the toolkit would abort with a core dump; one line says it instead.
+    const QString missingDisplay = SystemPlatform::missingDisplay(
+            commandLine.toolkitValue("platform"), commandLine.toolkitValue("display"));
+    if (!missingDisplay.isEmpty()) {
+        tell(missingDisplay);
+        return 1;
+    }
 
     QApplication app(argc, argv);
     setApplicationNames();
     QGuiApplication::setDesktopFileName(QStringLiteral("dawnbell"));
 
     SystemPlatform platform;
+    if (!enterFolderOf(commandLine, platform))
+        return 1;
+    warnIfSettingsCannotBeSaved();
+
     TcpLinkSocket socket;
     DawnbellWindow window(socket, platform, QString::fromLatin1(Settings::FileName));
 
@@ -113,6 +194,6 @@ int main(int argc, char *argv[])
         watch.watchWindow(&window);
     });
     if (!window.start())
-        return 0;
+        return window.exitStatus();
     return app.exec();
 }

@@ -3,8 +3,10 @@
 #include <QtCore/QAbstractNativeEventFilter>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtCore/QSocketNotifier>
 #include <QtCore/QStandardPaths>
+#include <QtCore/QSysInfo>
 #include <QtGui/QDesktopServices>
 #include <QtGui/QGuiApplication>
 #include <QtWidgets/QApplication>
@@ -16,11 +18,15 @@
 #    include <cerrno>
 #    include <csignal>
 #    include <fcntl.h>
+#    include <sys/stat.h>
 #    include <unistd.h>
 #endif
 #ifdef DAWNBELL_HAVE_XCB
 #    include <xcb/xcb.h>
 #endif
+
+#include <filesystem>
+#include <system_error>
 
 void SystemPlatform::prepareProcess()
 {
@@ -36,29 +42,198 @@ QDateTime SystemPlatform::now() const
     return QDateTime::currentDateTime();
 }
 
-QString SystemPlatform::lockFilePath()
+namespace {
+
+// A copy that starts at the same moment may have made the lock file without having written
+// its process id into it yet; this long a second try tells it from a file that no copy will
+// ever fill.
+constexpr int LockSettleMs = 300;
+
+SingleCopyClaim failedClaim(const QString &failure)
 {
-    // The session's runtime folder is the account's own (Qt takes it only when the account
-    // owns it), and the lock is named after the account's number, never after a variable
-    // such as USER that a user can change or unset.
+    return {SingleCopyClaim::Outcome::Failed, failure};
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+#ifdef Q_OS_UNIX
+// An absolute path from an XDG variable; a relative one counts as unset, as the XDG base
+// directory rules say.
+QString xdgFolder(const char *variable)
+{
+    const QString value = qEnvironmentVariable(variable);
+    return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QString();
+}
+
+// Empty when the folder is this account's and no other account can write it; otherwise
+// what is wrong with it.
+QString privacyProblem(const QString &folder)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return QStringLiteral("%1: %2").arg(native(folder), qt_error_string(errno));
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("%1 is not a folder").arg(native(folder));
+    if (info.st_uid != ::getuid())
+        return QStringLiteral("%1 belongs to another account").arg(native(folder));
+    if (info.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("%1 can be written by other accounts").arg(native(folder));
+    return {};
+}
+
+// The session's runtime folder, when there is one that only this account can write.
+QString runtimeFolder()
+{
+    const QString folder = xdgFolder("XDG_RUNTIME_DIR");
+    return !folder.isEmpty() && privacyProblem(folder).isEmpty() ? folder : QString();
+}
+
+// Makes the folder, for this account alone, when it is missing; empty when the folder is
+// there and private, otherwise what is wrong.
+QString makePrivateFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    std::error_code error;
+    std::filesystem::create_directories(info.filesystemPath(), error);
+    if (error) {
+        return QStringLiteral("cannot create %1: %2")
+                .arg(native(info.path()), QString::fromLocal8Bit(error.message().c_str()));
+    }
+    if (::mkdir(QFile::encodeName(folder).constData(), S_IRWXU) != 0 && errno != EEXIST)
+        return QStringLiteral("cannot create %1: %2").arg(native(folder), qt_error_string(errno));
+    return privacyProblem(folder);
+}
+
+QString lockFolder(QString *failure)
+{
+    if (const QString runtime = runtimeFolder(); !runtime.isEmpty())
+        return runtime;
+    // Without a runtime folder of its own the lock must not go to a shared place such as
+    // /tmp, where another account could put a file in its way.
+    QString cache = xdgFolder("XDG_CACHE_HOME");
+    if (cache.isEmpty())
+        cache = QDir::home().filePath(QStringLiteral(".cache"));
+    const QString folder = QDir(cache).filePath(QStringLiteral("dawnbell"));
+    *failure = makePrivateFolder(folder);
+    return failure->isEmpty() ? folder : QString();
+}
+
+QString lockFileName()
+{
+    return QStringLiteral("dawnbell-%1.lock").arg(::getuid());
+}
+
+bool processIsRunning(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+#else
+QString lockFolder(QString *failure)
+{
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-#ifdef Q_OS_UNIX
-    const QString name = QStringLiteral("dawnbell-%1.lock").arg(::getuid());
-#else
-    const QString name = QStringLiteral("dawnbell.lock");
-#endif
-    return QDir(folder).filePath(name);
+    if (!QDir().mkpath(folder))
+        *failure = QStringLiteral("cannot create %1").arg(native(folder));
+    return failure->isEmpty() ? folder : QString();
 }
 
-bool SystemPlatform::claimSingleCopy()
+QString lockFileName()
 {
-    m_lock = std::make_unique<QLockFile>(lockFilePath());
+    return QStringLiteral("dawnbell.lock");
+}
+
+bool processIsRunning(qint64 pid)
+{
+    return pid > 0;
+}
+#endif
+
+// Whether the lock file names a copy that still runs: on another machine sharing the folder
+// it cannot be checked, and counts as running.
+bool isHeldByRunningCopy(const QLockFile &lock)
+{
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!lock.getLockInfo(&pid, &host, &application))
+        return false;
+    if (!host.isEmpty() && host != QSysInfo::machineHostName())
+        return true;
+    return processIsRunning(pid);
+}
+
+} // namespace
+
+QString SystemPlatform::lockFilePath(QString *failure)
+{
+    // The lock is named after the account's number, never after a variable such as USER
+    // that a user can change or unset.
+    QString problem;
+    const QString folder = lockFolder(&problem);
+    if (failure)
+        *failure = problem;
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(lockFileName());
+}
+
+SingleCopyClaim SystemPlatform::claimSingleCopy()
+{
+    QString failure;
+    const QString path = lockFilePath(&failure);
+    if (path.isEmpty())
+        return failedClaim(failure);
+    m_lock = std::make_unique<QLockFile>(path);
     // No age limit: a lock is stale only when the copy that took it is gone, which QLockFile
     // checks by its process id, so a killed panel never blocks the next start.
     m_lock->setStaleLockTime(0);
-    return m_lock->tryLock(0);
+    for (const int waitMs : {0, LockSettleMs}) {
+        if (m_lock->tryLock(waitMs))
+            return {};
+        const int error = errno;
+        if (m_lock->error() != QLockFile::LockFailedError) {
+            return failedClaim(QStringLiteral("cannot create %1: %2")
+                                       .arg(native(path), qt_error_string(error)));
+        }
+        if (isHeldByRunningCopy(*m_lock))
+            return {SingleCopyClaim::Outcome::HeldByOtherCopy, {}};
+    }
+    return failedClaim(QStringLiteral("%1 is in the way: no running copy holds it, and it "
+                                      "cannot be replaced")
+                               .arg(native(path)));
+}
+
+QString SystemPlatform::configHome()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    const QString folder = xdgFolder("XDG_CONFIG_HOME");
+    return folder.isEmpty() ? QDir::home().filePath(QStringLiteral(".config")) : folder;
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+#endif
+}
+
+QString SystemPlatform::missingDisplay(const QString &platformOption, const QString &displayOption)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    if (!displayOption.isEmpty())
+        return {};
+    const QString platform = platformOption.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM")
+                                                      : platformOption;
+    const bool hasX = !qEnvironmentVariableIsEmpty("DISPLAY");
+    // With no platform named the toolkit takes X or Wayland, whichever the session offers.
+    if (platform.isEmpty() && !hasX && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return QStringLiteral("no display to open the window on: neither DISPLAY nor "
+                              "WAYLAND_DISPLAY is set");
+    if (platform.startsWith(QLatin1String("xcb")) && !hasX)
+        return QStringLiteral("no display to open the window on: DISPLAY is not set");
+#else
+    Q_UNUSED(platformOption);
+    Q_UNUSED(displayOption);
+#endif
+    return {};
 }
 
 void SystemPlatform::showMessage(const QString &caption, const QString &text)
@@ -171,9 +346,11 @@ ShutdownWatch::~ShutdownWatch()
     if (m_windowFilter)
         QCoreApplication::instance()->removeNativeEventFilter(m_windowFilter.get());
 #ifdef Q_OS_UNIX
-    // Past this point no event loop reads the pipe: a signal ends the process at once again.
+    // Past this point no event loop reads the pipe, and the way out has been taken: the
+    // settings are saved and the process is ending with the status that way chose. A later
+    // termination signal must not end it with another one.
     for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
-        std::signal(signal, SIG_DFL);
+        std::signal(signal, SIG_IGN);
 #endif
 }
 

@@ -13,7 +13,7 @@ class SystemPlatform : public Platform
 {
 public:
     QDateTime now() const override;
-    bool claimSingleCopy() override;
+    SingleCopyClaim claimSingleCopy() override;
     void showMessage(const QString &caption, const QString &text) override;
     bool openUrl(const QUrl &url) override;
     void beep() override;
@@ -22,9 +22,19 @@ public:
     // Process-wide settings the rest relies on; called first thing in main().
     static void prepareProcess();
 
-    // Where the single-copy lock lives: the session's runtime folder, under a name made of
-    // the account's number.
-    static QString lockFilePath();
+    // Where the single-copy lock lives: the session's runtime folder when only this account
+    // can write it, otherwise a folder of the panel's own in the account's cache folder, made
+    // when missing. Empty, with the reason in *failure, when neither can be had.
+    static QString lockFilePath(QString *failure = nullptr);
+
+    // The folder of the account's configuration files: $XDG_CONFIG_HOME when that is an
+    // absolute path, ~/.config otherwise (the platform's own place outside XDG systems).
+    static QString configHome();
+
+    // Why the toolkit would find no display to open a window on, or empty. The toolkit
+    // itself aborts in that case, so this is asked before it starts. The arguments are the
+    // -platform and -display options, empty when not given.
+    static QString missingDisplay(const QString &platformOption, const QString &displayOption);
 
 private:
     std::unique_ptr<QLockFile> m_lock;

@@ -4,6 +4,17 @@
 #include <QtCore/QString>
 #include <QtCore/QUrl>
 
+// How taking the single-copy lock went. Only a lock that another running copy holds means
+// "already running"; anything else that keeps the lock from being taken is a failure with a
+// reason the user can act on.
+struct SingleCopyClaim
+{
+    enum class Outcome { Taken, HeldByOtherCopy, Failed };
+
+    Outcome outcome = Outcome::Taken;
+    QString failure; // why the lock could not be taken, when the outcome is Failed
+};
+
 // What the panel asks of the machine it runs on, in one place so tests can stand in for it.
 class Platform
 {
@@ -11,8 +22,7 @@ public:
     virtual ~Platform() = default;
 
     virtual QDateTime now() const = 0;
-    // Takes the single-copy lock; false when another copy of the panel holds it.
-    virtual bool claimSingleCopy() = 0;
+    virtual SingleCopyClaim claimSingleCopy() = 0;
     // A modal message box with an OK button only and no icon.
     virtual void showMessage(const QString &caption, const QString &text) = 0;
     virtual bool openUrl(const QUrl &url) = 0;

@@ -11,7 +11,9 @@
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+#include <QtCore/QLockFile>
 #include <QtCore/QTemporaryDir>
+#include <QtGui/QSessionManager>
 #include <QtTest/QtTest>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
@@ -39,12 +41,17 @@ private slots:
     void saveAndExitStoresEditedEndpoint();
     void closingWindowSavesLoadedEndpoint();
     void shutdownRunsOnce();
-    void secondCopyIsRefusedAndWritesNothing();
+    void refusedStartWritesNothing_data();
+    void refusedStartWritesNothing();
     void unwritableSettingsAreToldAndTheProgramEnds_data();
     void unwritableSettingsAreToldAndTheProgramEnds();
     void logoOpensWebSiteAndChangesNothing();
     void clockLabelsFollowThePlatformClock();
     void singleCopyLockIgnoresUserVariables();
+    void singleCopyLockStaysInAPrivateFolder_data();
+    void singleCopyLockStaysInAPrivateFolder();
+    void singleCopyClaimTellsHeldFromFailed();
+    void endOfSessionSavesAndEnds();
 
 private:
     void writeSettings(const QByteArray &port, const QByteArray &host = "\"127.0.0.1\"");
@@ -284,19 +291,37 @@ void tst_Lifecycle::shutdownRunsOnce()
     QCOMPARE(settingsBytes().split('\n').value(18), QByteArray("\"6001\"\r"));
 }
 
-void tst_Lifecycle::secondCopyIsRefusedAndWritesNothing()
+void tst_Lifecycle::refusedStartWritesNothing_data()
 {
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("exitStatus");
+    QTest::newRow("another copy runs") << int(SingleCopyClaim::Outcome::HeldByOtherCopy)
+                                       << QStringLiteral("Dawnbell App already running.....") << 0;
+    // Only a running copy may be reported as one; any other failure says what went wrong.
+    QTest::newRow("lock cannot be taken")
+            << int(SingleCopyClaim::Outcome::Failed)
+            << QStringLiteral("Dawnbell cannot make sure that only one copy runs: the reason") << 1;
+}
+
+void tst_Lifecycle::refusedStartWritesNothing()
+{
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
+    QFETCH(int, exitStatus);
     writeSettings("\"6001\"");
     const QByteArray before = settingsBytes();
-    m_platform->otherCopyRunning = true;
+    m_platform->claim = {SingleCopyClaim::Outcome(outcome), QStringLiteral("the reason")};
+    if (exitStatus != 0) // a failure is told on stderr too
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(message));
     makeWindow();
 
     QVERIFY(!m_window->start());
 
     QCOMPARE(m_platform->messages.size(), 1);
     QCOMPARE(m_platform->messages.first().first, QStringLiteral("Dawnbell"));
-    QCOMPARE(m_platform->messages.first().second,
-             QStringLiteral("Dawnbell App already running....."));
+    QCOMPARE(m_platform->messages.first().second, message);
+    QCOMPARE(m_window->exitStatus(), exitStatus);
     QCOMPARE(m_platform->endProcessCalls, 1);
     QCOMPARE(m_socket->connectCalls, 0);
     QCOMPARE(settingsBytes(), before);
@@ -380,6 +405,121 @@ void tst_Lifecycle::singleCopyLockIgnoresUserVariables()
     qunsetenv("USERNAME");
     QCOMPARE(SystemPlatform::lockFilePath(), lock);
     qputenv("USER", user);
+}
+
+namespace {
+
+const QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+        | QFileDevice::ExeOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
+        | QFileDevice::ExeUser;
+
+// Every variable the lock's place depends on, pointed into the test's own folder.
+class LockEnvironment
+{
+public:
+    explicit LockEnvironment(const QString &home)
+    {
+        for (const char *name : Names)
+            m_saved.append(qgetenv(name));
+        qputenv("HOME", QFile::encodeName(home));
+        qunsetenv("XDG_CACHE_HOME");
+        qunsetenv("XDG_RUNTIME_DIR");
+        QDir::setCurrent(home); // where a relative path would lead
+    }
+    ~LockEnvironment()
+    {
+        QDir::setCurrent(m_savedFolder);
+        for (int i = 0; i < int(std::size(Names)); ++i)
+            qputenv(Names[i], m_saved.at(i));
+    }
+
+private:
+    static constexpr const char *Names[] = {"HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"};
+    QList<QByteArray> m_saved;
+    const QString m_savedFolder = QDir::currentPath();
+};
+
+} // namespace
+
+void tst_Lifecycle::singleCopyLockStaysInAPrivateFolder_data()
+{
+    QTest::addColumn<QByteArray>("runtime"); // under the test's folder when it starts with "/"
+    QTest::addColumn<bool>("othersMayWrite");
+    QTest::addColumn<QString>("expectedFolder");
+
+    QTest::newRow("private runtime folder") << QByteArray("/runtime") << false << "runtime";
+    QTest::newRow("no runtime folder") << QByteArray() << false << ".cache/dawnbell";
+    QTest::newRow("relative runtime folder") << QByteArray("runtime") << false << ".cache/dawnbell";
+    QTest::newRow("runtime folder others can write")
+            << QByteArray("/runtime") << true << ".cache/dawnbell";
+}
+
+void tst_Lifecycle::singleCopyLockStaysInAPrivateFolder()
+{
+    QFETCH(QByteArray, runtime);
+    QFETCH(bool, othersMayWrite);
+    QFETCH(QString, expectedFolder);
+    const QDir home(m_dir->path());
+    LockEnvironment environment(home.path());
+    QVERIFY(home.mkdir(QStringLiteral("runtime")));
+    QVERIFY(QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                                  othersMayWrite ? OwnerOnly | QFileDevice::WriteGroup
+                                                 : OwnerOnly));
+    if (!runtime.isEmpty()) {
+        qputenv("XDG_RUNTIME_DIR",
+                runtime.startsWith('/') ? QFile::encodeName(home.path()) + runtime : runtime);
+    }
+
+    QString failure;
+    const QString lock = SystemPlatform::lockFilePath(&failure);
+
+    QCOMPARE(failure, QString());
+    const QFileInfo folder(QFileInfo(lock).absolutePath());
+    QCOMPARE(folder.filePath(), home.filePath(expectedFolder));
+    QCOMPARE(folder.permissions() & ~OwnerOnly, QFileDevice::Permissions());
+}
+
+void tst_Lifecycle::singleCopyClaimTellsHeldFromFailed()
+{
+    LockEnvironment environment(m_dir->path());
+    const QString lockPath = SystemPlatform::lockFilePath();
+
+    // A lock that a running process holds: this one.
+    {
+        QLockFile held(lockPath);
+        QVERIFY(held.tryLock(0));
+        SystemPlatform second;
+        QCOMPARE(second.claimSingleCopy().outcome, SingleCopyClaim::Outcome::HeldByOtherCopy);
+    }
+    // A folder where the lock file goes is no running copy: the failure names the place.
+    QVERIFY(QDir().mkdir(lockPath));
+    SystemPlatform platform;
+    const SingleCopyClaim claim = platform.claimSingleCopy();
+    QCOMPARE(claim.outcome, SingleCopyClaim::Outcome::Failed);
+    QVERIFY2(claim.failure.contains(QDir::toNativeSeparators(lockPath)), qPrintable(claim.failure));
+
+    // A folder for the lock that others can write is refused, with the reason.
+    QVERIFY(QDir().rmdir(lockPath));
+    QVERIFY(QFile::setPermissions(QFileInfo(lockPath).path(), OwnerOnly | QFileDevice::WriteOther));
+    QString failure;
+    QCOMPARE(SystemPlatform::lockFilePath(&failure), QString());
+    QVERIFY2(failure.contains(QStringLiteral("other accounts")), qPrintable(failure));
+}
+
+void tst_Lifecycle::endOfSessionSavesAndEnds()
+{
+    makeWindow();
+    QVERIFY(startAndWait());
+    emit control<QCheckBox>("Check23")->click(); // a choice to save
+    ShutdownWatch watch;
+    connect(&watch, &ShutdownWatch::endRequested, m_window.get(), &DawnbellWindow::endOnRequest);
+    auto *sessionManager = qApp->findChild<QSessionManager *>();
+    QVERIFY(sessionManager);
+
+    emit qApp->commitDataRequest(*sessionManager);
+
+    QCOMPARE(m_platform->endProcessCalls, 1);
+    QCOMPARE(settingsBytes().split('\n').value(10), QByteArray("3\r"));
 }
 
 QTEST_MAIN(tst_Lifecycle)

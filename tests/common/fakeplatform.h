@@ -10,7 +10,7 @@ class FakePlatform : public Platform
 {
 public:
     QDateTime current = QDateTime(QDate(2018, 7, 4), QTime(15, 5, 30));
-    bool otherCopyRunning = false;
+    SingleCopyClaim claim; // taken unless a test says otherwise
     bool urlOpens = true;
 
     int beeps = 0;
@@ -21,10 +21,10 @@ public:
 
     QDateTime now() const override { return current; }
 
-    bool claimSingleCopy() override
+    SingleCopyClaim claimSingleCopy() override
     {
         ++claimCalls;
-        return !otherCopyRunning;
+        return claim;
     }
 
     void showMessage(const QString &caption, const QString &text) override

@@ -1,8 +1,10 @@
 """A second copy of the real panel only shows its message and leaves the first one alone."""
 
+import os
+import pwd
 import unittest
 
-from harness import CLIENT_SIZE, E2ETestCase, wait_until
+from harness import CLIENT_SIZE, DESIGN_PORT, E2ETestCase, wait_until
 
 
 class SingleCopyTest(E2ETestCase):
@@ -33,6 +35,20 @@ class SingleCopyTest(E2ETestCase):
         device.wait_for(r"^!  ", start=mark)
         self.assertEqual(device.lines[mark:], ["!  test"],
                          "the second copy must not connect")
+
+    def test_lock_stays_out_of_the_shared_temporary_folder(self):
+        self.start_simulator(DESIGN_PORT)
+        temp = self.folder("shared-tmp")
+        # What another account can leave in a shared temporary folder: a file where this
+        # account's runtime folder would be made, and a folder under the lock's old name.
+        user = pwd.getpwuid(os.getuid()).pw_name
+        open(os.path.join(temp, "runtime-" + user), "w").close()
+        os.mkdir(os.path.join(temp, "dawnbell-%d.lock" % os.getuid()))
+
+        panel = self.start_panel(extra_env={"XDG_RUNTIME_DIR": "", "TMPDIR": temp})
+        panel.wait_window()
+        panel.close_by_window_manager()
+        self.assertEqual(panel.wait_exit(), 0, panel.log())
 
 
 if __name__ == "__main__":

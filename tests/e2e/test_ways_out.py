@@ -3,9 +3,11 @@
 import os
 import signal
 import subprocess
+import time
 import unittest
 
-from harness import E2ETestCase, binary, settings_lines
+from harness import (EXIT_TIMEOUT, START_TIMEOUT, E2ETestCase, binary, settings_lines,
+                     wait_until)
 
 SCHEME_LINE = 10  # the colour scheme's line in setupdata.ini, counted from 0
 
@@ -22,9 +24,14 @@ class WaysOutTest(E2ETestCase):
     def assert_scheme_saved(self, panel):
         self.assertEqual(settings_lines(panel.settings_path)[SCHEME_LINE], "3")
 
-    def test_terminate_saves_and_exits_cleanly(self):
+    def test_repeated_terminate_saves_and_exits_cleanly(self):
         panel = self.choose_blue_yellow()
-        panel.process.send_signal(signal.SIGTERM)
+        # A second signal may come at any point of the shutdown the first one started, as
+        # when a session manager and a terminal both end the panel; it changes nothing.
+        deadline = time.monotonic() + EXIT_TIMEOUT
+        while panel.running() and time.monotonic() < deadline:
+            panel.process.send_signal(signal.SIGTERM)
+            time.sleep(0.002)
         self.assertEqual(panel.wait_exit(), 0, panel.log())
         self.assert_scheme_saved(panel)
 
@@ -54,36 +61,65 @@ class WaysOutTest(E2ETestCase):
 
 class CommandLineTest(E2ETestCase):
 
-    def run_panel(self, *args):
+    def run_panel(self, *args, stdout=subprocess.PIPE, platform=None):
         """Runs the panel with no display at all, so it must answer without one."""
         workdir = self.folder("cli")
-        result = subprocess.run([binary("DAWNBELL_BIN")] + list(args), cwd=workdir,
-                                env={"PATH": "/usr/bin:/bin", "HOME": workdir},
-                                capture_output=True, text=True, timeout=60)
+        env = {"PATH": "/usr/bin:/bin", "HOME": workdir}
+        if platform:
+            env["QT_QPA_PLATFORM"] = platform
+        result = subprocess.run([binary("DAWNBELL_BIN")] + list(args), cwd=workdir, env=env,
+                                stdout=stdout, stderr=subprocess.PIPE, text=True, timeout=60)
         self.assertEqual(os.listdir(workdir), [], "nothing may be written")
         return result
 
     def test_answers_without_starting(self):
-        cases = [(["--version"], 0, "dawnbell 1.00\n", ""),
-                 (["--help"], 0, "--directory", ""),
-                 (["--no-such-option"], 2, "", "no-such-option"),
-                 (["stray"], 2, "", "stray")]
-        for args, code, out, err in cases:
+        cases = [(["--version"], None, 0, "dawnbell 1.00\n", ""),
+                 (["--help"], None, 0, "--directory", ""),
+                 (["--no-such-option"], None, 2, "", "no-such-option"),
+                 (["stray"], None, 2, "", "stray"),
+                 ([], None, 1, "", "DISPLAY nor WAYLAND_DISPLAY is set"),
+                 (["-C", "/dev/null/folder"], "offscreen", 1, "",
+                  "cannot run in /dev/null/folder: Not a directory")]
+        for args, platform, code, out, err in cases:
             with self.subTest(args=args):
-                result = self.run_panel(*args)
+                result = self.run_panel(*args, platform=platform)
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertIn(out, result.stdout)
                 self.assertIn(err, result.stderr)
+                self.assertLessEqual(result.stderr.count("\n"), 2, result.stderr)
+
+    def test_output_that_cannot_be_written_fails(self):
+        for args in (["--help"], ["--version"]):
+            with self.subTest(args=args), open("/dev/full", "w") as full:
+                result = self.run_panel(*args, stdout=full)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stderr, "dawnbell: cannot write to standard output: "
+                                 "No space left on device\n")
 
     def test_directory_option_keeps_settings_there(self):
         self.start_simulator()
         workdir = self.folder("home")
         panel = self.start_panel(workdir, args=["-C", "new/folder"])
-        panel.wait_window()
+        panel.wait_window(START_TIMEOUT * 2)
         panel.close_by_window_manager()
-        self.assertEqual(panel.wait_exit(), 0)
+        self.assertEqual(panel.wait_exit(EXIT_TIMEOUT * 2), 0)
         self.assertEqual(len(settings_lines(workdir + "/new/folder/setupdata.ini")), 19)
         self.assertFalse(os.path.exists(panel.settings_path))
+        # Diagnostics are for those who turn them on: a session that went well prints nothing.
+        self.assertEqual(panel.log(), "")
+
+    def test_menu_launch_that_cannot_make_its_folder_says_why(self):
+        blocker = os.path.join(self.folder("home"), "config")
+        with open(blocker, "w"):
+            pass
+        panel = self.start_panel(args=["--user-config"],
+                                 extra_env={"XDG_CONFIG_HOME": blocker})
+        box = wait_until(lambda: self.x.windows(panel.pid), START_TIMEOUT * 2,
+                         "the message box")[0]
+        self.x.xdotool("windowactivate", "--sync", box)
+        panel.key("Return")
+        self.assertEqual(panel.wait_exit(EXIT_TIMEOUT * 2), 1)
+        self.assertIn("cannot run in %s/dawnbell: Not a directory" % blocker, panel.log())
 
 
 if __name__ == "__main__":

@@ -115,6 +115,8 @@ class SettingsUnwritableAtShutdown(E2ETestCase):
 
         panel = self.start_panel(work)
         panel.wait_window()
+        # The user hears at once that this session's choices cannot be kept.
+        self.assertIn("warning: setupdata.ini cannot be saved in %s" % work, panel.log())
         end(panel)
         self.dismiss_save_failure(panel)
         self.assertEqual(panel.wait_exit(), 0)
