@@ -6,8 +6,7 @@ import subprocess
 import time
 import unittest
 
-from harness import (EXIT_TIMEOUT, START_TIMEOUT, E2ETestCase, binary, settings_lines,
-                     wait_until)
+from harness import START_TIMEOUT, E2ETestCase, binary, settings_lines, wait_until
 
 SCHEME_LINE = 10  # the colour scheme's line in setupdata.ini, counted from 0
 
@@ -18,7 +17,8 @@ class WaysOutTest(E2ETestCase):
         panel, device = self.start_connected_panel()
         mark = device.mark()
         panel.click("schemeBox3")
-        device.wait_for(r"^3  ", start=mark, what="Blue/Yellow to reach the device")
+        device.wait_for(r"^3  ", start=mark, timeout=START_TIMEOUT,
+                        what="Blue/Yellow to reach the device")
         return panel
 
     def assert_scheme_saved(self, panel):
@@ -28,23 +28,23 @@ class WaysOutTest(E2ETestCase):
         panel = self.choose_blue_yellow()
         # A second signal may come at any point of the shutdown the first one started, as
         # when a session manager and a terminal both end the panel; it changes nothing.
-        deadline = time.monotonic() + EXIT_TIMEOUT
+        deadline = time.monotonic() + START_TIMEOUT
         while panel.running() and time.monotonic() < deadline:
             panel.process.send_signal(signal.SIGTERM)
             time.sleep(0.002)
-        self.assertEqual(panel.wait_exit(), 0, panel.log())
+        self.assertEqual(panel.wait_exit(START_TIMEOUT), 0, panel.log())
         self.assert_scheme_saved(panel)
 
     def test_hangup_saves_and_exits_cleanly(self):
         panel = self.choose_blue_yellow()
         panel.process.send_signal(signal.SIGHUP)
-        self.assertEqual(panel.wait_exit(), 0, panel.log())
+        self.assertEqual(panel.wait_exit(START_TIMEOUT), 0, panel.log())
         self.assert_scheme_saved(panel)
 
     def test_destroyed_window_ends_the_panel(self):
         panel = self.choose_blue_yellow()
         self.x.xdotool("windowclose", panel.window)
-        self.assertEqual(panel.wait_exit(), 0, panel.log())
+        self.assertEqual(panel.wait_exit(START_TIMEOUT), 0, panel.log())
         self.assert_scheme_saved(panel)
 
         # The lock went with the process: the next start opens its window.
@@ -55,7 +55,7 @@ class WaysOutTest(E2ETestCase):
         panel = self.choose_blue_yellow()
         self.x.stop()
         # Qt ends the process itself, with its own status; the settings are saved on the way.
-        panel.wait_exit()
+        panel.wait_exit(START_TIMEOUT)
         self.assert_scheme_saved(panel)
 
 
@@ -100,9 +100,9 @@ class CommandLineTest(E2ETestCase):
         self.start_simulator()
         workdir = self.folder("home")
         panel = self.start_panel(workdir, args=["-C", "new/folder"])
-        panel.wait_window(START_TIMEOUT * 2)
+        panel.wait_window()
         panel.close_by_window_manager()
-        self.assertEqual(panel.wait_exit(EXIT_TIMEOUT * 2), 0)
+        self.assertEqual(panel.wait_exit(START_TIMEOUT), 0)
         self.assertEqual(len(settings_lines(workdir + "/new/folder/setupdata.ini")), 19)
         self.assertFalse(os.path.exists(panel.settings_path))
         # Diagnostics are for those who turn them on: a session that went well prints nothing.
@@ -114,11 +114,11 @@ class CommandLineTest(E2ETestCase):
             pass
         panel = self.start_panel(args=["--user-config"],
                                  extra_env={"XDG_CONFIG_HOME": blocker})
-        box = wait_until(lambda: self.x.windows(panel.pid), START_TIMEOUT * 2,
+        box = wait_until(lambda: self.x.windows(panel.pid), START_TIMEOUT,
                          "the message box")[0]
         self.x.xdotool("windowactivate", "--sync", box)
         panel.key("Return")
-        self.assertEqual(panel.wait_exit(EXIT_TIMEOUT * 2), 1)
+        self.assertEqual(panel.wait_exit(START_TIMEOUT), 1)
         self.assertIn("cannot run in %s/dawnbell: Not a directory" % blocker, panel.log())
 
 
