@@ -510,7 +510,7 @@ void tst_Lifecycle::endOfSessionSavesAndEnds()
 {
     makeWindow();
     QVERIFY(startAndWait());
-    emit control<QCheckBox>("Check23")->click(); // a choice to save
+    controls().schemeBoxes[2]->click(); // a choice to save
     ShutdownWatch watch;
     connect(&watch, &ShutdownWatch::endRequested, m_window.get(), &DawnbellWindow::endOnRequest);
     auto *sessionManager = qApp->findChild<QSessionManager *>();
