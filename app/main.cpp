@@ -125,7 +125,7 @@ bool enterFolderOf(const CommandLine &commandLine, Platform &platform)
 // Why the settings file could not be saved in the current folder, or empty.
 QString settingsSaveProblem()
 {
-    const QFileInfo settings(QString::fromLatin1(SettingsFile::FileName));
+    const QFileInfo settings(QString::fromLatin1(Settings::FileName));
     if (settings.isFile()) // written in place when the folder takes no new file
         return settings.isWritable() ? QString() : QStringLiteral("the file is read-only");
     if (settings.exists() || settings.isSymbolicLink())
@@ -143,7 +143,7 @@ void warnIfSettingsCannotBeSaved()
         return;
     tell(QStringLiteral("warning: %1 cannot be saved in %2 (%3); the choices made in this "
                         "session will be lost")
-                 .arg(QLatin1String(SettingsFile::FileName),
+                 .arg(QLatin1String(Settings::FileName),
                       QDir::toNativeSeparators(QDir::currentPath()), problem));
 }
 
