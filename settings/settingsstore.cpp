@@ -251,55 +251,54 @@ LoadResult SettingsStore::load()
     m_unreadable.clear();
     QByteArray digest;
     const ReadResult first = scanFile(m_path, &digest);
-    switch (first.problem) {
-    case ReadProblem::None:
+    if (first.record) {
         m_knownDigest = digest;
         qCInfo(lcSettings) << "loaded" << shown(m_path);
         return {*first.record, LoadOutcome::Loaded};
-    case ReadProblem::Unreadable:
+    }
+    if (first.problem == ReadProblem::Unreadable) {
         // Writing over a file that could not be read would destroy what it holds.
         m_unreadable = first.reason;
-        qCWarning(lcSettings) << "could not read" << shown(m_path) << first.reason
-                              << "- using the defaults and leaving the file as it is";
-        return {defaultRecord(), LoadOutcome::DefaultsInMemory};
-    case ReadProblem::NotRegular:
-        qCInfo(lcSettings) << "using the defaults:" << shown(m_path) << first.reason;
-        return {defaultRecord(), LoadOutcome::DefaultsInMemory};
-    case ReadProblem::Missing:
-        break;
-    case ReadProblem::Unusable: {
+        return defaultsInMemory(first.reason);
+    }
+    if (first.problem == ReadProblem::NotRegular)
+        return defaultsInMemory(first.reason);
+    if (first.problem == ReadProblem::Unusable) {
         QString reason;
         if (!keepBackup(&reason)) {
-            qCWarning(lcSettings) << "could not keep" << shown(m_path) << "as"
-                                  << shown(backupPath()) << reason
-                                  << "- using the defaults and leaving the file as it is";
-            return {defaultRecord(), LoadOutcome::DefaultsInMemory};
+            return defaultsInMemory(QStringLiteral("it is not usable, and keeping it as %1 "
+                                                   "failed: %2")
+                                            .arg(shown(backupPath()), reason));
         }
-        // The old bytes are safe in the backup; a save may replace them without another copy.
-        m_knownDigest = digest;
-        break;
-    }
+        m_knownDigest = digest; // the old bytes are safe in the backup
     }
     qCInfo(lcSettings) << "replacing" << shown(m_path) << "by the defaults:" << first.reason;
-    return loadDefaults(LoadOutcome::DefaultsInMemory);
+    return loadDefaults();
+}
+
+LoadResult SettingsStore::defaultsInMemory(const QString &why) const
+{
+    qCWarning(lcSettings).noquote()
+            << "using the defaults and leaving" << shown(m_path) << "as it is:" << why;
+    return {defaultRecord(), LoadOutcome::DefaultsInMemory};
 }
 
 // One write of the default file and one more read, never more: when the default file can't be
 // written or read back, looping would only rewrite it forever.
-LoadResult SettingsStore::loadDefaults(LoadOutcome fallback)
+LoadResult SettingsStore::loadDefaults()
 {
     QString reason;
     const std::optional<QByteArray> written = writeBytes(m_path, defaultFileBytes(), &reason);
     if (!written) {
         qCInfo(lcSettings) << "could not write the default file" << shown(m_path) << reason;
-        return {defaultRecord(), fallback};
+        return {defaultRecord(), LoadOutcome::DefaultsInMemory};
     }
     m_knownDigest = written;
     const ReadResult reread = readFile(m_path);
     if (!reread.record) {
         qCInfo(lcSettings) << "could not read back the default file" << shown(m_path)
                            << reread.reason;
-        return {defaultRecord(), fallback};
+        return {defaultRecord(), LoadOutcome::DefaultsInMemory};
     }
     return {*reread.record, LoadOutcome::DefaultsWritten};
 }

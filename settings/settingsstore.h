@@ -73,7 +73,8 @@ public:
     QString backupPath() const { return m_path + QLatin1String(Settings::BackupSuffix); }
 
 private:
-    Settings::LoadResult loadDefaults(Settings::LoadOutcome fallback);
+    Settings::LoadResult defaultsInMemory(const QString &why) const;
+    Settings::LoadResult loadDefaults();
     bool keepBackup(QString *reason);
     bool keepChangedFile(QString *reason);
     Settings::SaveResult failedSave(const QString &reason) const;
