@@ -98,11 +98,13 @@ class StartupTest(E2ETestCase):
         cpu_after_signal = reaped_cpu_seconds() - reaped_before - cpu_before
 
         self.assertEqual(code, 0, panel.log())
-        # In the sanitizer build the exit also runs the leak check, whose scan of the heap
-        # alone takes tens of milliseconds; the bounds are for the panel, so they are checked
-        # in the ordinary build, and here the exit status still carries the leak check's word.
+        # A panel that spins or waits out the connection takes the whole 2 s wait and burns
+        # it; one that ends at once takes a few milliseconds (printed below). The wall-clock
+        # bound leaves room for a loaded machine, the processor-time bound is what catches a
+        # spin. In the sanitizer build the exit also runs the leak check, whose heap scan takes
+        # tens of milliseconds, so only the exit status is checked there.
         if not os.environ.get("DAWNBELL_SANITIZED"):
-            self.assertLess(exit_seconds, 0.1)
+            self.assertLess(exit_seconds, 1.0)
             self.assertLess(cpu_after_signal, 0.05)
         # Nothing was loaded, so nothing was saved.
         self.assertFalse(os.path.exists(panel.settings_path))

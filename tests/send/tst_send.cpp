@@ -290,7 +290,9 @@ void tst_Send::signalDuringConnect()
             + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
     qInfo("ended %lld ms after the signal, %lld us of CPU", endedMs, cpuUs);
     QVERIFY(!WIFEXITED(status) || WEXITSTATUS(status) != Send::Sent);
-    QVERIFY2(endedMs < 100, QByteArray::number(endedMs));
+    // Waiting out the connection would take 2 s; ending at once takes a few milliseconds.
+    // The wall-clock bound leaves room for a loaded machine; the processor time catches a spin.
+    QVERIFY2(endedMs < 1000, QByteArray::number(endedMs));
     QVERIFY2(cpuUs < 50000, QByteArray::number(cpuUs));
 }
 #endif
