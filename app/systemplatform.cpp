@@ -25,8 +25,82 @@
 #    include <xcb/xcb.h>
 #endif
 
+// The one place for calls that exist on Windows only.
+#ifdef Q_OS_WIN
+#    include <cstdio>
+#    include <shlobj.h>
+#    include <windows.h>
+#    include <QtCore/QMutex>
+#    include <QtCore/QMutexLocker>
+#endif
+
 #include <filesystem>
 #include <system_error>
+
+#ifdef Q_OS_WIN
+namespace {
+
+bool isUsableHandle(HANDLE handle)
+{
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+// The panel is a window program, so Windows starts it without a console. Started from one,
+// it joins it: --help, --version and the messages print there, and closing that console or
+// Ctrl+C in it ends the panel through the shutdown that every way out takes. Output that
+// the caller sent to a file or a pipe stays there.
+void attachParentConsole()
+{
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (!isUsableHandle(GetStdHandle(STD_OUTPUT_HANDLE)))
+        std::freopen("CONOUT$", "w", stdout);
+    if (!isUsableHandle(GetStdHandle(STD_ERROR_HANDLE)))
+        std::freopen("CONOUT$", "w", stderr);
+}
+
+// The watch that console events go to. The system calls the handler on a thread of its
+// own, so the pointer is only read and cleared under the lock.
+QMutex consoleWatchLock;
+ShutdownWatch *consoleWatch = nullptr;
+
+QString consoleEventName(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+        return QStringLiteral("Ctrl+C");
+    case CTRL_BREAK_EVENT:
+        return QStringLiteral("Ctrl+Break");
+    case CTRL_CLOSE_EVENT:
+        return QStringLiteral("console closed");
+    }
+    return QStringLiteral("console event %1").arg(event);
+}
+
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    {
+        const QMutexLocker locker(&consoleWatchLock);
+        if (!consoleWatch)
+            return FALSE;
+        const QString why = consoleEventName(event);
+        QMetaObject::invokeMethod(
+                consoleWatch, [watch = consoleWatch, why] { emit watch->endRequested(why); },
+                Qt::QueuedConnection);
+    }
+    if (event == CTRL_CLOSE_EVENT) {
+        // The system ends the process as soon as the handler returns from a close, and
+        // after five seconds in any case. Staying here lets the event loop save first; the
+        // process then ends by leaving main().
+        Sleep(INFINITE);
+    }
+    return TRUE;
+}
+
+} // namespace
+#endif
 
 void SystemPlatform::prepareProcess()
 {
@@ -34,6 +108,9 @@ void SystemPlatform::prepareProcess()
     // Past a file-size limit a write must fail like any other, so the atomic save keeps the
     // old settings file and the panel still ends normally, instead of the signal killing it.
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
+#ifdef Q_OS_WIN
+    attachParentConsole();
 #endif
 }
 
@@ -130,6 +207,33 @@ bool processIsRunning(qint64 pid)
 {
     return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
+#elif defined(Q_OS_WIN)
+// The account's local application-data folder: every account has its own, and it stays on
+// this PC, as the running copy does. (Qt's runtime location is the home folder on Windows,
+// where a lock file would be in the user's way.)
+QString lockFolder(QString *failure)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        *failure = QStringLiteral("no local application-data folder %1").arg(native(folder));
+    return failure->isEmpty() ? folder : QString();
+}
+
+QString lockFileName()
+{
+    return QStringLiteral("dawnbell.lock");
+}
+
+bool processIsRunning(qint64 pid)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process) // gone, or another account's, which this account's lock never names
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD exitCode = 0;
+    const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
 #else
 QString lockFolder(QString *failure)
 {
@@ -210,6 +314,15 @@ QString SystemPlatform::configHome()
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     const QString folder = xdgFolder("XDG_CONFIG_HOME");
     return folder.isEmpty() ? QDir::home().filePath(QStringLiteral(".config")) : folder;
+#elif defined(Q_OS_WIN)
+    // The account's roaming application-data folder, which follows the account to every PC
+    // it logs on to, as the rest of its settings do.
+    PWSTR path = nullptr;
+    QString folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &path)))
+        folder = QDir::fromNativeSeparators(QString::fromWCharArray(path));
+    CoTaskMemFree(path);
+    return folder;
 #else
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 #endif
@@ -334,6 +447,13 @@ ShutdownWatch::ShutdownWatch(QObject *parent)
     : QObject(parent)
 {
     watchSignals();
+#ifdef Q_OS_WIN
+    {
+        const QMutexLocker locker(&consoleWatchLock);
+        consoleWatch = this;
+    }
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+#endif
     // The session manager ends the session: a logout or a shutdown of the desktop.
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::commitDataRequest, this,
@@ -351,6 +471,11 @@ ShutdownWatch::~ShutdownWatch()
     // termination signal must not end it with another one.
     for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
         std::signal(signal, SIG_IGN);
+#endif
+#ifdef Q_OS_WIN
+    SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    const QMutexLocker locker(&consoleWatchLock);
+    consoleWatch = nullptr;
 #endif
 }
 

@@ -4,9 +4,13 @@
 # report), which also runs the fuzz targets for a short, bounded time. Installs missing Debian
 # packages when run as root, so it works on a fresh machine.
 #
-# DAWNBELL_QUICK=1 skips the sanitizer stage.
+# DAWNBELL_QUICK=1 skips the sanitizer stage. `scripts/test.sh --windows` runs the windows
+# stage instead (scripts/test-windows.sh): the Windows build's tests under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" = --windows ]; then
+    exec "$root/scripts/test-windows.sh"
+fi
 build=${DAWNBELL_BUILD_DIR:-$root/build}
 asan_build=${DAWNBELL_ASAN_BUILD_DIR:-$root/build-asan}
 jobs=$(nproc)

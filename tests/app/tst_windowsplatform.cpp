@@ -1,0 +1,75 @@
+#include "systemplatform.h"
+
+#include <QtCore/QDir>
+#include <QtCore/QFile>
+#include <QtTest/QtTest>
+
+#include <windows.h>
+
+// What the panel asks of Windows itself: console events that end it, and the single-copy
+// lock. Built for Windows only.
+class tst_WindowsPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void consoleEventsEndThePanel_data();
+    void consoleEventsEndThePanel();
+    void lockAdmitsOneCopyAndOutlivesNoProcess();
+};
+
+void tst_WindowsPlatform::initTestCase()
+{
+    // A test started from a pipe has no console; the events need one, as the panel has
+    // when it is started from a console.
+    if (!GetConsoleWindow())
+        QVERIFY(AllocConsole());
+    // A process created in a new process group starts with Ctrl+C ignored.
+    QVERIFY(SetConsoleCtrlHandler(nullptr, FALSE));
+}
+
+void tst_WindowsPlatform::consoleEventsEndThePanel_data()
+{
+    QTest::addColumn<int>("event");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("Ctrl+C") << int(CTRL_C_EVENT) << QStringLiteral("Ctrl+C");
+    QTest::newRow("Ctrl+Break") << int(CTRL_BREAK_EVENT) << QStringLiteral("Ctrl+Break");
+}
+
+void tst_WindowsPlatform::consoleEventsEndThePanel()
+{
+    QFETCH(int, event);
+    QFETCH(QString, why);
+    ShutdownWatch watch;
+    QSignalSpy ended(&watch, &ShutdownWatch::endRequested);
+    QVERIFY(GenerateConsoleCtrlEvent(DWORD(event), 0));
+    // Delivered on the event loop, not on the system's handler thread.
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(ended.first().first().toString(), why);
+}
+
+void tst_WindowsPlatform::lockAdmitsOneCopyAndOutlivesNoProcess()
+{
+    const QString path = SystemPlatform::lockFilePath();
+    QVERIFY(QDir::isAbsolutePath(path));
+    {
+        SystemPlatform first;
+        QVERIFY(first.claimSingleCopy());
+        SystemPlatform second;
+        QVERIFY(!second.claimSingleCopy());
+    }
+    // A lock left by a copy that was killed names a process that no longer runs (process ids
+    // on Windows are multiples of 4) on this machine (no host name counts as this one).
+    QFile stale(path);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    QVERIFY(stale.write("999999\ndawnbell.exe\n\n") > 0);
+    stale.close();
+    SystemPlatform next;
+    QVERIFY(next.claimSingleCopy());
+}
+
+QTEST_MAIN(tst_WindowsPlatform)
+#include "tst_windowsplatform.moc"

@@ -1,0 +1,222 @@
+"""The Windows build under Wine: the real dawnbell.exe against the Linux simulator on loopback,
+its ways of saving, and the Task Scheduler definition shipped beside dawnbell-send.exe.
+
+Run by tests/windows/under-wine.sh inside a network namespace that has only loopback, with
+WINEPREFIX, DAWNBELL_WINDOWS_BUILD_DIR (the cross build) and DAWNBELL_SIM (the Linux
+simulator) set. DAWNBELL_WINDOWS_SCREENSHOT names a PNG to keep of the panel's window.
+DAWNBELL_WINDOWS_INSTALLER names the installer that InstallerTest installs and uninstalls
+(scripts/package-windows.sh sets it).
+"""
+
+import glob
+import os
+import subprocess
+import sys
+import time
+import unittest
+import xml.etree.ElementTree as ElementTree
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+
+from harness import (CLIENT_SIZE, DESIGN_PORT, E2ETestCase, HarnessError,  # noqa: E402
+                     Panel, free_port, wait_until, write_settings)
+
+WINE = os.environ.get("WINE", "wine")
+BUILD = os.environ.get("DAWNBELL_WINDOWS_BUILD_DIR", "")
+INSTALLER = os.environ.get("DAWNBELL_WINDOWS_INSTALLER")
+TASK_NS = {"t": "http://schemas.microsoft.com/windows/2004/02/mit/task"}
+
+
+def built(*parts):
+    path = os.path.join(BUILD, *parts)
+    if not os.path.isfile(path):
+        raise HarnessError("%s is missing; run scripts/build-windows.sh" % path)
+    return path
+
+
+def crlf_lines(path):
+    """The lines of a file that must end each in CR LF, and nothing else."""
+    with open(path, "rb") as f:
+        data = f.read()
+    lines = data.split(b"\r\n")
+    if lines[-1] != b"" or any(b"\n" in line or b"\r" in line for line in lines):
+        raise AssertionError("not CR LF lines throughout: %r" % data)
+    return [line.decode("latin-1") for line in lines[:-1]]
+
+
+def roaming_folder():
+    """The roaming application-data folder of the prefix's user."""
+    prefix = os.environ["WINEPREFIX"]
+    folders = [f for f in glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData",
+                                                 "Roaming"))
+               if "/users/Public/" not in f]
+    if len(folders) != 1:
+        raise HarnessError("no single roaming folder in %s: %s" % (prefix, folders))
+    return folders[0]
+
+
+class WinePanel(Panel):
+    """dawnbell.exe under Wine, on the test's display, in its own working folder."""
+
+    program = None  # the built one unless set
+
+    def start(self):
+        os.makedirs(self.runtime, exist_ok=True)
+        self.log_path = os.path.join(self.runtime, "panel-%d.log" % time.monotonic_ns())
+        with open(self.log_path, "wb") as log:
+            self.process = subprocess.Popen(
+                [WINE, self.program or built("app", "dawnbell.exe")] + self.args, cwd=self.workdir,
+                env=self.session.env(), stdout=log, stderr=subprocess.STDOUT)
+        return self
+
+    def wait_window(self, timeout=120):
+        # A new prefix finishes setting itself up before the first window shows.
+        def found():
+            if not self.running():
+                raise HarnessError("dawnbell.exe ended with code %s before its window showed:"
+                                   "\n%s" % (self.process.returncode, self.log()))
+            out = self.session.xdotool("search", "--onlyvisible", "--name", "^Dawnbell$",
+                                       check=False)
+            for window in map(int, out.split()):
+                if self.session.geometry(window)[2:] == CLIENT_SIZE:
+                    return window
+            return None
+        self.window = wait_until(found, timeout, "the dawnbell.exe window", interval=0.2)
+        self.origin = self.session.geometry(self.window)[:2]
+        wait_until(lambda: len(self.grab_client().colours()) > 4, timeout,
+                   "the window to be painted")
+
+
+class WineTestCase(E2ETestCase):
+
+    def start_wine_panel(self, workdir, args=(), program=None):
+        panel = WinePanel(self.x, workdir, runtime=self.folder("runtime"), args=args)
+        panel.program = program
+        self.addCleanup(panel.stop)
+        return panel.start()
+
+    def connected_panel(self, workdir, args=(), settings_folder=None):
+        """A panel started in workdir whose settings (in settings_folder, by default
+        workdir) name a simulator of their own; the first connection goes to port 5000.
+        Returns (panel, device)."""
+        port = free_port()
+        write_settings(settings_folder or workdir, port=port)
+        self.start_simulator(DESIGN_PORT)
+        device = self.start_simulator(port)
+        panel = self.start_wine_panel(workdir, args)
+        panel.wait_window()
+        device.wait_for(r"^connected 127\.0\.0\.1:", what="dawnbell.exe to connect")
+        panel.activate()
+        return panel, device
+
+    def click_and_expect(self, panel, device, control, pattern):
+        mark = device.mark()
+        panel.click(control)
+        device.wait_for(pattern, start=mark, what="%s to send its command" % control)
+
+
+class WinePanelTest(WineTestCase):
+
+    def test_test_button_reaches_device_and_window_close_saves_crlf_file(self):
+        workdir = self.folder("work")
+        panel, device = self.connected_panel(workdir)
+        self.click_and_expect(panel, device, "CMDSet_TEST", r"^!  ")
+        self.click_and_expect(panel, device, "Check23", r"^3  ")
+        picture = os.environ.get("DAWNBELL_WINDOWS_SCREENSHOT")
+        if picture:
+            x, y = panel.origin
+            subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d"
+                            % (CLIENT_SIZE + (x, y)), "+repage", picture],
+                           env=self.x.env(), check=True, timeout=60)
+
+        panel.close_by_window_manager()
+        self.assertEqual(panel.wait_exit(timeout=60), 0, panel.log())
+        lines = crlf_lines(panel.settings_path)
+        self.assertEqual(len(lines), 19, lines)
+        self.assertEqual(lines[10], "3")
+
+    def test_end_of_session_saves_in_roaming_folder(self):
+        folder = os.path.join(roaming_folder(), "dawnbell")
+        os.makedirs(folder, exist_ok=True)
+        settings = os.path.join(folder, "setupdata.ini")
+        self.addCleanup(lambda: os.path.exists(settings) and os.remove(settings))
+        workdir = self.folder("elsewhere")
+        panel, device = self.connected_panel(workdir, ["--user-config"], settings_folder=folder)
+        self.click_and_expect(panel, device, "Check22", r"^2  ")
+
+        subprocess.run([WINE, "wineboot", "--end-session"], env=self.x.env(), check=True,
+                       timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.assertEqual(panel.wait_exit(timeout=60), 0, panel.log())
+        self.assertEqual(crlf_lines(settings)[10], "2")
+        self.assertFalse(os.path.exists(os.path.join(workdir, "setupdata.ini")))
+
+
+@unittest.skipUnless(INSTALLER, "DAWNBELL_WINDOWS_INSTALLER names no installer")
+class InstallerTest(WineTestCase):
+    """The installer as a user runs it, silently: the panel starts from the installed folder
+    as the Start menu entry starts it, and the uninstaller takes away what was installed."""
+
+    def test_install_start_uninstall(self):
+        folder = os.path.join(os.environ["WINEPREFIX"], "drive_c", "Program Files",
+                              "Dawnbell")
+        menu_entry = os.path.join(os.environ["WINEPREFIX"], "drive_c", "ProgramData",
+                                  "Microsoft", "Windows", "Start Menu", "Programs",
+                                  "Dawnbell.lnk")
+        subprocess.run([WINE, INSTALLER, "/S"], env=self.x.env(), check=True, timeout=300)
+        self.assertTrue(os.path.isfile(menu_entry))
+
+        self.start_simulator(DESIGN_PORT)
+        panel = self.start_wine_panel(folder, ["--user-config"],
+                                      program=os.path.join(folder, "dawnbell.exe"))
+        panel.wait_window()
+        panel.close_by_window_manager()
+        self.assertEqual(panel.wait_exit(timeout=60), 0, panel.log())
+
+        # The uninstaller copies itself away and ends at once; its copy does the work.
+        subprocess.run([WINE, os.path.join(folder, "uninstall.exe"), "/S"], env=self.x.env(),
+                       check=True, timeout=300)
+        wait_until(lambda: not os.path.exists(folder), 120, "the uninstaller to finish")
+        self.assertFalse(os.path.exists(menu_entry))
+
+
+class TaskDefinitionTest(unittest.TestCase):
+    """dawnbell-sync.xml as shipped: what Task Scheduler reads, and what it would run."""
+
+    def setUp(self):
+        self.path = built("tools", "send", "dawnbell-sync.xml")
+
+    def test_file_is_utf16_with_crlf_lines_and_well_formed(self):
+        with open(self.path, "rb") as f:
+            data = f.read()
+        self.assertEqual(data[:2], b"\xff\xfe")
+        text = data.decode("utf-16")
+        self.assertNotIn("\n", text.replace("\r\n", ""))
+        subprocess.run(["xmllint", "--noout", self.path], check=True)
+
+    def test_task_runs_send_time_nightly_and_after_logon_and_ships_disabled(self):
+        task = ElementTree.parse(self.path).getroot()
+
+        def text(path):
+            node = task.find(path, TASK_NS)
+            self.assertIsNotNone(node, path)
+            return node.text.strip()
+        self.assertTrue(text("t:Actions/t:Exec/t:Command").endswith('\\dawnbell-send.exe"'))
+        self.assertTrue(text("t:Actions/t:Exec/t:Arguments").endswith(" time"))
+        self.assertEqual(text("t:Triggers/t:CalendarTrigger/t:ScheduleByDay/t:DaysInterval"),
+                         "1")
+        self.assertEqual(text("t:Triggers/t:LogonTrigger/t:Delay"), "PT1M")
+        self.assertEqual(text("t:Settings/t:StartWhenAvailable"), "true")
+        self.assertEqual(text("t:Settings/t:Enabled"), "false")
+
+    def test_schtasks_accepts_the_definition(self):
+        name = "Dawnbell clock sync test %d" % os.getpid()
+        windows_path = "Z:" + self.path.replace("/", "\\")
+        created = subprocess.run([WINE, "schtasks", "/create", "/tn", name, "/xml",
+                                  windows_path], capture_output=True, text=True, timeout=120)
+        self.assertEqual(created.returncode, 0, created.stdout + created.stderr)
+        subprocess.run([WINE, "schtasks", "/delete", "/tn", name, "/f"],
+                       capture_output=True, timeout=120)
+
+
+if __name__ == "__main__":
+    unittest.main()

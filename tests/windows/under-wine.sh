@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs Windows programs under Wine, inside a network namespace of their own (started by
+# scripts/test-windows.sh and scripts/package-windows.sh with unshare): loopback is the only
+# network there. Starts an Xvfb display and a persistent wineserver for a Wine prefix in the
+# cross build's folder, then runs the command given, from this folder; without one, the unit
+# tests through CTest and the end-to-end checks against the Linux simulator (DAWNBELL_SIM).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${DAWNBELL_WINDOWS_BUILD_DIR:?}
+
+ip link set lo up
+export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all
+# No prompts to fetch Mono or Gecko: nothing here needs them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+work=$(mktemp -d)
+xvfb=
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+until [ -s "$work/display" ]; do
+    kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+export DISPLAY=:$(head -n 1 "$work/display")
+
+wineserver -p
+wineboot --init >/dev/null 2>&1
+
+cd "$here"
+if [ $# -gt 0 ]; then
+    "$@"
+else
+    (cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
+    python3 -m unittest -v test_wine
+fi
