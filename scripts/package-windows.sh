@@ -19,7 +19,7 @@ mingw_runtime=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix/libstdc++-6.dll
 qt_libraries=(Qt6Core Qt6Gui Qt6Widgets Qt6Network)
 qt_plugins=(platforms/qwindows imageformats/qjpeg imageformats/qico styles/qwindowsvistastyle)
 
-"$root/scripts/build-windows.sh" dawnbell dawnbell-send dawnbell-sim dawnbell-sync-task
+"$root/scripts/build-windows.sh" dawnbell dawnbell-send dawnbell-sim
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=Dawnbell-$version-win64
