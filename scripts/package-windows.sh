@@ -28,8 +28,10 @@ stage=$out/$name
 rm -rf "$out"
 mkdir -p "$stage"
 
-cmake --install "$build" --prefix "$stage" >/dev/null
-x86_64-w64-mingw32-strip "$stage"/*.exe
+for program in app/dawnbell tools/send/dawnbell-send tools/sim/dawnbell-sim; do
+    x86_64-w64-mingw32-strip -o "$stage/$(basename "$program").exe" "$build/$program.exe"
+done
+cp "$build/tools/send/dawnbell-sync.xml" "$stage/"
 cp "${mingw_runtime[@]}" "$stage/"
 for library in "${qt_libraries[@]}"; do
     cp "$qt/bin/$library.dll" "$stage/"
