@@ -28,8 +28,8 @@ stage=$out/$name
 rm -rf "$out"
 mkdir -p "$stage"
 
-for program in app/dawnbell tools/send/dawnbell-send tools/sim/dawnbell-sim; do
-    x86_64-w64-mingw32-strip -o "$stage/$(basename "$program").exe" "$build/$program.exe"
+for program in dawnbell dawnbell-send dawnbell-sim; do
+    x86_64-w64-mingw32-strip -o "$stage/$program.exe" "$build/$program.exe"
 done
 cp "$build/tools/send/dawnbell-sync.xml" "$stage/"
 cp "${mingw_runtime[@]}" "$stage/"
@@ -57,5 +57,11 @@ makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" \
 ls -l "$out/$name-setup.exe" "$out/$name.zip"
 
 [ "${1:-}" = --no-check ] && exit 0
-DAWNBELL_WINDOWS_INSTALLER=$out/$name-setup.exe unshare --map-root-user --net \
+linux_build=${DAWNBELL_BUILD_DIR:-$root/build}
+if [ ! -x "$linux_build/tools/sim/dawnbell-sim" ] || [ ! -x "$linux_build/tests/e2e/layoutdump" ]
+then
+    DAWNBELL_BUILD_DIR=$linux_build "$root/scripts/build.sh" dawnbell-sim layoutdump
+fi
+DAWNBELL_SIM=$linux_build/tools/sim/dawnbell-sim DAWNBELL_LAYOUT=$linux_build/tests/e2e/layoutdump \
+    DAWNBELL_WINDOWS_INSTALLER=$out/$name-setup.exe unshare --map-root-user --net \
     bash "$root/tests/windows/under-wine.sh" python3 -m unittest -v test_wine.InstallerTest

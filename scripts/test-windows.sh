@@ -34,11 +34,14 @@ fi
 echo "== windows stage: cross build"
 start=$(date +%s)
 "$root/scripts/build-windows.sh"
-# The panel under Wine talks to the Linux simulator.
-if [ ! -x "$linux_build/tools/sim/dawnbell-sim" ]; then
-    DAWNBELL_BUILD_DIR=$linux_build "$root/scripts/build.sh" dawnbell-sim
+# The panel under Wine talks to the Linux simulator, and is clicked where the Linux
+# layoutdump says each control is.
+if [ ! -x "$linux_build/tools/sim/dawnbell-sim" ] || [ ! -x "$linux_build/tests/e2e/layoutdump" ]
+then
+    DAWNBELL_BUILD_DIR=$linux_build "$root/scripts/build.sh" dawnbell-sim layoutdump
 fi
 echo "== windows stage: tests under Wine (loopback only)"
 DAWNBELL_SIM=$linux_build/tools/sim/dawnbell-sim \
+    DAWNBELL_LAYOUT=$linux_build/tests/e2e/layoutdump \
     unshare --map-root-user --net bash "$root/tests/windows/under-wine.sh"
 echo "== windows stage passed in $(($(date +%s) - start)) s"

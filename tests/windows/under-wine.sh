@@ -12,6 +12,15 @@ ip link set lo up
 export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all
 # No prompts to fetch Mono or Gecko: nothing here needs them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# The built programs find the cross Qt's libraries (and through them its plugins) and the
+# MinGW runtime where they were installed.
+windows_path() {
+    local path=$1
+    printf 'Z:%s' "${path//\//\\}"
+}
+qt=${DAWNBELL_WINDOWS_QT:-/var/cache/dawnbell/qt-6.4.2-mingw64}
+WINEPATH="$(windows_path "$qt/bin");$(windows_path /usr/lib/gcc/x86_64-w64-mingw32/12-posix)"
+export WINEPATH="$WINEPATH;$(windows_path /usr/x86_64-w64-mingw32/lib)"
 
 work=$(mktemp -d)
 xvfb=
