@@ -44,7 +44,8 @@ void tst_WindowsPlatform::consoleEventsEndThePanel()
     QFETCH(QString, why);
     ShutdownWatch watch;
     QSignalSpy ended(&watch, &ShutdownWatch::endRequested);
-    QVERIFY(GenerateConsoleCtrlEvent(DWORD(event), 0));
+    if (!GenerateConsoleCtrlEvent(DWORD(event), 0))
+        QSKIP("no console to send the event to (Wine without a terminal has none)");
     // Delivered on the event loop, not on the system's handler thread.
     QVERIFY(ended.wait(10000));
     QCOMPARE(ended.count(), 1);
