@@ -54,13 +54,14 @@ void tst_WindowsPlatform::consoleEventsEndThePanel()
 
 void tst_WindowsPlatform::lockAdmitsOneCopyAndOutlivesNoProcess()
 {
-    const QString path = SystemPlatform::lockFilePath();
+    const QString path = SystemPlatform::lockFilePath(nullptr);
     QVERIFY(QDir::isAbsolutePath(path));
+    using Outcome = SingleCopyClaim::Outcome;
     {
         SystemPlatform first;
-        QVERIFY(first.claimSingleCopy());
+        QCOMPARE(first.claimSingleCopy().outcome, Outcome::Taken);
         SystemPlatform second;
-        QVERIFY(!second.claimSingleCopy());
+        QCOMPARE(second.claimSingleCopy().outcome, Outcome::HeldByOtherCopy);
     }
     // A lock left by a copy that was killed names a process that no longer runs (process ids
     // on Windows are multiples of 4) on this machine (no host name counts as this one).
@@ -69,7 +70,7 @@ void tst_WindowsPlatform::lockAdmitsOneCopyAndOutlivesNoProcess()
     QVERIFY(stale.write("999999\ndawnbell.exe\n\n") > 0);
     stale.close();
     SystemPlatform next;
-    QVERIFY(next.claimSingleCopy());
+    QCOMPARE(next.claimSingleCopy().outcome, Outcome::Taken);
 }
 
 QTEST_MAIN(tst_WindowsPlatform)

@@ -55,6 +55,7 @@ else
         "tst_settingsload: QFile::link makes a shortcut on Windows, not a symbolic link"
         "tst_tcplinksocket: a refused port is not reported as an error under Wine"
         "tst_send: --dry-run ends lines with CR LF; a reset after the write is not seen"
+        "tst_lifecycle: its lock-folder and unwritable-file cases use XDG folders and Unix modes"
     )
     names=()
     for entry in "${known[@]}"; do
