@@ -34,7 +34,6 @@ void setApplicationNames()
 {
     QCoreApplication::setApplicationName(DawnbellWindow::Title);
     QCoreApplication::setApplicationVersion(QLatin1String(DawnbellVersionText));
-    QCoreApplication::setOrganizationName(QStringLiteral("Company"));
 }
 
 QStringList argumentsOf(int argc, char *argv[])
