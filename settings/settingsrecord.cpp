@@ -13,22 +13,6 @@ namespace Settings {
 
 namespace {
 
-using Field = SettingValue SetupData::*;
-
-// The record's fields in the file's item order; reading and writing use the same one.
-constexpr std::array<Field, ItemCount> ItemOrder = {
-        &SetupData::HeaderLine,     &SetupData::AlarmHourComment,
-        &SetupData::AlarmHour,      &SetupData::AlarmMinuteComment,
-        &SetupData::AlarmMinute,    &SetupData::AlarmAMPMComment,
-        &SetupData::AlarmAMPM,      &SetupData::AlarmTrackComment,
-        &SetupData::AlarmTrack,     &SetupData::BackGroundsComment,
-        &SetupData::BackGrounds,    &SetupData::WakeUpScreensComment,
-        &SetupData::WakeUpScreens,  &SetupData::AnnounceHourlyComment,
-        &SetupData::AnnounceHourly, &SetupData::RemoteHostComment,
-        &SetupData::RemoteHost,     &SetupData::RemotePortComment,
-        &SetupData::RemotePort,
-};
-
 // A fractional track selects the nearest button, halves going to the even neighbour
 // (0.5 -> 0, 1.5 -> 2), so track 149.5 selects nothing and 150.5 selects "Alarm #2".
 double roundHalfEven(double value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settingsformat.h"
 #include "setupdata.h"
 
 #include <QtCore/QByteArray>
@@ -7,11 +8,28 @@
 #include <QtCore/QList>
 #include <QtCore/QString>
 
+#include <array>
 #include <optional>
 
 // The settings record as the file holds it: which item is which field, the defaults, and
 // which records the panel can use.
 namespace Settings {
+
+using Field = SettingValue SetupData::*;
+
+// The record's fields in the file's item order; reading and writing use the same one.
+inline constexpr std::array<Field, ItemCount> ItemOrder = {
+        &SetupData::HeaderLine,     &SetupData::AlarmHourComment,
+        &SetupData::AlarmHour,      &SetupData::AlarmMinuteComment,
+        &SetupData::AlarmMinute,    &SetupData::AlarmAMPMComment,
+        &SetupData::AlarmAMPM,      &SetupData::AlarmTrackComment,
+        &SetupData::AlarmTrack,     &SetupData::BackGroundsComment,
+        &SetupData::BackGrounds,    &SetupData::WakeUpScreensComment,
+        &SetupData::WakeUpScreens,  &SetupData::AnnounceHourlyComment,
+        &SetupData::AnnounceHourly, &SetupData::RemoteHostComment,
+        &SetupData::RemoteHost,     &SetupData::RemotePortComment,
+        &SetupData::RemotePort,
+};
 
 // The record that the file's items give, or nothing when the file is unusable: not
 // ItemCount items, a track that selects no alarm button, a scheme, screen or announcement

@@ -12,26 +12,13 @@
 
 namespace {
 
-using Field = SettingValue SetupData::*;
-
-constexpr std::array<Field, Settings::ItemCount> AllFields = {
-        &SetupData::HeaderLine,     &SetupData::AlarmHourComment,
-        &SetupData::AlarmHour,      &SetupData::AlarmMinuteComment,
-        &SetupData::AlarmMinute,    &SetupData::AlarmAMPMComment,
-        &SetupData::AlarmAMPM,      &SetupData::AlarmTrackComment,
-        &SetupData::AlarmTrack,     &SetupData::BackGroundsComment,
-        &SetupData::BackGrounds,    &SetupData::WakeUpScreensComment,
-        &SetupData::WakeUpScreens,  &SetupData::AnnounceHourlyComment,
-        &SetupData::AnnounceHourly, &SetupData::RemoteHostComment,
-        &SetupData::RemoteHost,     &SetupData::RemotePortComment,
-        &SetupData::RemotePort,
-};
+using Settings::Field;
 
 // The record as it reads back after saving: the saver turns a double quote inside a text
 // into a single quote. Texts the reader gives hold no line ends and only Latin-1.
 SetupData asSaved(SetupData record)
 {
-    for (const Field field : AllFields) {
+    for (const Field field : Settings::ItemOrder) {
         SettingValue &value = record.*field;
         if (value.isText())
             value = SettingValue::fromText(value.toText().replace(u'"', u'\''));
