@@ -22,7 +22,7 @@ class ShutdownTest(E2ETestCase):
         self.assertEqual(lines[16], '"127.0.0.1"')
         self.assertEqual(lines[18], '"%d"' % port)
 
-        # The next start connects on the saved port, after the design-time one.
+        # The next start connects on the saved port, after the built-in one.
         device = self.start_simulator(port)
         again = self.start_panel(panel.workdir)
         again.wait_window()

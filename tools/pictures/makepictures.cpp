@@ -219,7 +219,7 @@ bool writeJpeg(const QImage &image, const QString &path)
 {
     QImageWriter writer(path, "jpeg");
     writer.setQuality(90);
-    // Baseline: the classic picture loader reads neither progressive nor optimised files.
+    // Baseline JPEG, neither progressive nor optimised: the form every JPEG reader takes.
     writer.setProgressiveScanWrite(false);
     writer.setOptimizedWrite(false);
     return writer.write(image);
