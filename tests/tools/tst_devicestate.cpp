@@ -96,37 +96,25 @@ void tst_DeviceState::shows()
 
 void tst_DeviceState::schemeColours_data()
 {
-    // The command that chooses a scheme; the scheme's name, background and digits on screen.
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("background");
-    QTest::addColumn<QString>("digits");
-    const auto row = [](const char *command, const char *name, const char *background,
-                        const char *digits) {
-        QTest::newRow(command) << QByteArray(command) << QString(name) << QString(background)
-                               << QString(digits);
-    };
-    row("1", "Black/Green", "#000000", "#00ff00");
-    row("2", "Black/Red", "#000000", "#ff0000");
-    row("3", "Blue/Yellow", "#0000ff", "#ffff00");
-    row("4", "Teal/Black", "#008080", "#000000");
+    // The command that chooses a scheme (the tag); its name, background and digits on screen.
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("1") << "Black/Green #000000 #00ff00";
+    QTest::newRow("2") << "Black/Red #000000 #ff0000";
+    QTest::newRow("3") << "Blue/Yellow #0000ff #ffff00";
+    QTest::newRow("4") << "Teal/Black #008080 #000000";
 }
 
 void tst_DeviceState::schemeColours()
 {
-    QFETCH(QByteArray, command);
     DeviceState s;
     Protocol::Decoder decoder;
-    s.receive(*decoder.feed(command).value(0).command, 0);
+    s.receive(*decoder.feed(QTest::currentDataTag()).value(0).command, 0);
     // The state speaks blue-green-red, red in the low byte; the screen shows red-green-blue.
-    const auto shown = [](int bgr) {
-        return QStringLiteral("#%1").arg((bgr & 0xff) << 16 | (bgr & 0xff00) | (bgr >> 16 & 0xff),
-                                         6, 16, QLatin1Char('0'));
-    };
+    const auto rgb = [](int c) { return (c & 0xff) << 16 | (c & 0xff00) | (c >> 16 & 0xff); };
     const DeviceState::Scheme scheme = DeviceState::scheme(s.schemeNumber());
-    QTEST(QString::fromLatin1(scheme.name), "name");
-    QTEST(shown(scheme.background), "background");
-    QTEST(shown(scheme.text), "digits");
+    QTEST(QString::asprintf("%s #%06x #%06x", scheme.name, rgb(scheme.background),
+                            rgb(scheme.text)),
+          "expected");
 }
 
 QTEST_GUILESS_MAIN(tst_DeviceState)
