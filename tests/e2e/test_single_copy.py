@@ -39,8 +39,7 @@ class SingleCopyTest(E2ETestCase):
     def test_lock_stays_out_of_the_shared_temporary_folder(self):
         self.start_simulator(DESIGN_PORT)
         temp = self.folder("shared-tmp")
-        # What another account can leave in a shared temporary folder: a file where this
-        # account's runtime folder would be made, and a folder under the lock's old name.
+        # Left by another account: a file at our runtime folder, a folder at the lock's old name.
         user = pwd.getpwuid(os.getuid()).pw_name
         open(os.path.join(temp, "runtime-" + user), "w").close()
         os.mkdir(os.path.join(temp, "dawnbell-%d.lock" % os.getuid()))
