@@ -75,17 +75,14 @@ public:
         // The groups as the window builds them, ids and all.
         c.trackGroup = new QButtonGroup(&window);
         for (int n = 1; n <= Device::TrackCount; ++n) {
-            auto *option = new QRadioButton(QStringLiteral("Alarm #%1").arg(n), &window);
-            place(option);
-            c.trackGroup->addButton(option, Device::TrackOffset + n);
-            trackButtons[n - 1] = option;
+            trackButtons[n - 1] = new QRadioButton(QStringLiteral("Alarm #%1").arg(n), &window);
+            place(trackButtons[n - 1]);
+            c.trackGroup->addButton(trackButtons[n - 1], Device::TrackOffset + n);
         }
         c.schemeGroup = new QButtonGroup(&window);
         c.schemeGroup->setExclusive(false);
-        for (int n = 1; n <= Device::SchemeCount; ++n) {
-            schemeBoxes[n - 1] = check(Device::SchemeNames[n - 1]);
-            c.schemeGroup->addButton(schemeBoxes[n - 1], n);
-        }
+        for (int n = 1; n <= Device::SchemeCount; ++n)
+            c.schemeGroup->addButton(schemeBoxes[n - 1] = check(Device::SchemeNames[n - 1]), n);
         c.screenGroup = new QButtonGroup(&window);
         c.screenGroup->setExclusive(false);
         for (int n = 1; n <= Device::ScreenCount; ++n) {
@@ -110,7 +107,6 @@ public:
         return {colourOf(c.alarmHourEdit), colourOf(c.alarmMinuteEdit), colourOf(c.alarmAmPmEdit)};
     }
 
-    // "Alarm #n"
     QRadioButton *trackButton(int n) const { return trackButtons[n - 1]; }
 
     // A check box by the name checkedBoxes() gives it: "announce", "scheme2", "screen3".
