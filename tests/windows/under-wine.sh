@@ -39,6 +39,8 @@ until [ -s "$work/display" ]; do
 done
 export DISPLAY=:$(head -n 1 "$work/display")
 
+# The server works in the prefix's folder, which the first run on a fresh clone makes.
+mkdir -p "$WINEPREFIX"
 wineserver -p
 wineboot >/dev/null 2>&1
 
