@@ -12,23 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DAWNBELL_WINDOWS_BUILD_DIR:-$root/build-win}
 export DAWNBELL_WINDOWS_QT=${DAWNBELL_WINDOWS_QT:-/var/cache/dawnbell/qt-6.4.2-mingw64}
 
-packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build
-          nsis wine wine64 zip libxml2-utils iproute2)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' \
-        || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "Missing Debian packages: ${missing[*]}" >&2
-        echo "Install them with: sudo apt-get install ${missing[*]}" >&2
-        exit 1
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$root/scripts/deps.sh" windows >/dev/null
 
 "$root/scripts/windows-qt.sh"
 

@@ -4,6 +4,7 @@
 #   headless  running the panel without a display, in a virtual X server
 #   package   building and checking the Debian package (scripts/package.sh)
 #   test      everything the test suite needs (scripts/test.sh); the default
+#   windows   cross-building, packaging and testing for Windows (scripts/build-windows.sh)
 # Run as root it installs what is missing; otherwise it names what is missing.
 set -euo pipefail
 
@@ -23,6 +24,10 @@ test=(
     xdotool openbox x11-utils xdg-utils
     dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 python3
 )
+windows=(
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build
+    nsis wine wine64 zip libxml2-utils iproute2
+)
 
 packages=()
 for set in "${@:-test}"; do
@@ -31,7 +36,8 @@ for set in "${@:-test}"; do
         headless) packages+=("${headless[@]}") ;;
         package) packages+=("${run[@]}" "${package[@]}") ;;
         test) packages+=("${test[@]}") ;;
-        *) echo "deps.sh: unknown set '$set' (run, headless, package or test)" >&2; exit 2 ;;
+        windows) packages+=("${windows[@]}") ;;
+        *) echo "deps.sh: unknown set '$set' (run, headless, package, test or windows)" >&2; exit 2 ;;
     esac
 done
 
