@@ -5,8 +5,8 @@
 #
 # The result goes to a cache folder outside the work tree (DAWNBELL_WINDOWS_QT, by default
 # /var/cache/dawnbell/qt-6.4.2-mingw64); when that folder is complete this does nothing.
-# Run as root on Debian 12: it adds a deb-src entry for the same suite and installs the
-# cross compilers and the host Qt of the same version.
+# Run as root on Debian 12: it adds a deb-src entry for the apt source the host Qt came from
+# and installs the cross compilers and the host Qt of the same version.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 qt_version=6.4.2
@@ -25,15 +25,32 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
+apt-get install -y -qq --no-install-recommends qt6-base-dev >/dev/null
+
+# The source of qt6-base comes from wherever this machine got the host Qt (a mirror, a proxy,
+# another suite): the deb-src entry repeats that origin's URI, suite, component and key.
+deb_src_entry() {
+    local origin uri dist signed_by
+    origin=$(apt-cache policy qt6-base-dev \
+        | awk '/^ \*\*\* /{installed=1; next} installed && /^ +[0-9]+ [a-z]+:/{print $2, $3; exit}')
+    if [ -z "$origin" ]; then
+        echo "windows-qt.sh: no apt source serves the installed qt6-base-dev" >&2
+        return 1
+    fi
+    read -r uri dist <<<"$origin"
+    signed_by=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null \
+        | awk -v RS= -v uri="$uri" 'index($0, uri) && match($0, /Signed-By: *[^\n]+/) {
+              print substr($0, RSTART + 10, RLENGTH - 10); exit }' | sed 's/^ *//')
+    echo "Types: deb-src"
+    echo "URIs: $uri"
+    echo "Suites: ${dist%%/*}"
+    echo "Components: ${dist#*/}"
+    [ -z "$signed_by" ] || echo "Signed-By: $signed_by"
+}
 sources=/etc/apt/sources.list.d/dawnbell-deb-src.sources
 if [ ! -f "$sources" ]; then
-    cat >"$sources" <<SOURCES
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
+    entry=$(deb_src_entry)
+    printf '%s\n' "$entry" >"$sources"
 fi
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
@@ -59,10 +76,11 @@ cd "$work/build"
 # Debian keeps the host Qt's CMake files under the multiarch folder.
 "$src/configure" -prefix "$prefix" -xplatform win32-g++ -qt-host-path /usr \
     -release -shared -nomake examples -nomake tests \
-    -no-opengl -no-dbus -no-icu -no-openssl -schannel \
+    -no-opengl -no-dbus -no-icu -no-openssl -no-feature-ssl \
     -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-harfbuzz -qt-freetype \
     -no-feature-tabletevent -no-feature-sql -no-feature-printsupport \
     -no-feature-concurrent -no-feature-xml -no-feature-gif \
+    -no-feature-direct2d -no-feature-tuiotouch \
     -- -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
