@@ -1,6 +1,7 @@
 #include "dawnbellwindow.h"
 
 #include "applog.h"
+#include "choicegroup.h"
 #include "clockformat.h"
 #include "colours.h"
 #include "commands.h"
@@ -12,10 +13,13 @@
 #include "settingsrecord.h"
 
 #include <QtGui/QCloseEvent>
+#include <QtWidgets/QButtonGroup>
+#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 
+#include <functional>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcApp, "dawnbell.app", QtWarningMsg)
@@ -27,49 +31,116 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     , m_settings(settingsPath)
     , m_form(this)
     , m_link(socket)
-    , m_controls(panelControls(m_form.controls()))
-    , m_panel(m_controls, m_link, m_setupData, platform)
-    , m_dateLabel(m_form.controls().dateLabel)
-    , m_timeLabel(m_form.controls().timeLabel)
+    , m_controls(m_form.controls())
+    , m_panel(m_link, m_clockSettings, platform)
+    , m_dateLabel(m_controls.dateLabel)
+    , m_timeLabel(m_controls.timeLabel)
     , m_clockTicker([&platform] { return platform.now(); })
 {
     socket.setRemoteHost(QLatin1String(Device::DefaultHost));
     socket.setRemotePort(Device::DefaultPort);
 
-    LampShape *lamp = m_form.controls().linkLamp;
+    LampShape *lamp = m_controls.linkLamp;
     connect(&m_link, &DeviceLink::connectionWaitEnded, lamp, [lamp](bool connected) {
         lamp->setFillColour(LampColour::afterConnectRun(lamp->fillColour(), connected));
     });
-    connect(m_form.controls().logoPicture, &PictureBox::clicked, this,
-            &DawnbellWindow::openMakerWebSite);
+    connect(m_controls.logoPicture, &PictureBox::clicked, this, &DawnbellWindow::openMakerWebSite);
     connect(m_controls.saveAndExitButton, &QPushButton::clicked, this,
             &DawnbellWindow::onSaveAndExitClicked);
+    bindControls();
 
     connect(&m_clockTicker, &ClockTicker::ticked, this, &DawnbellWindow::showClock);
     m_clockTicker.start();
 }
 
-PanelControls DawnbellWindow::panelControls(const WindowControls &form)
+namespace {
+
+// Hands every change of the box's text to `edited`, then shows the text the settings keep
+// for it (an entry the panel completes), leaving the cursor alone when nothing changed.
+template<class Edited>
+void bindEntry(QLineEdit *box, ControlPanel *panel, Edited edited, std::function<QString()> kept)
 {
-    PanelControls c;
-    c.setTimeButton = form.setTimeButton;
-    c.setAlarmButton = form.setAlarmButton;
-    c.playAlarmButton = form.playAlarmButton;
-    c.stopAlarmButton = form.stopAlarmButton;
-    c.enableAlarmButton = form.enableAlarmButton;
-    c.disableAlarmButton = form.disableAlarmButton;
-    c.testButton = form.testButton;
-    c.saveAndExitButton = form.saveAndExitButton;
-    c.alarmHourEdit = form.alarmHourEdit;
-    c.alarmMinuteEdit = form.alarmMinuteEdit;
-    c.alarmAmPmEdit = form.alarmAmPmEdit;
-    c.hostEdit = form.hostEdit;
-    c.portEdit = form.portEdit;
-    c.announceBox = form.announceBox;
-    c.trackGroup = form.trackGroup;
-    c.schemeGroup = form.schemeGroup;
-    c.screenGroup = form.screenGroup;
-    return c;
+    QObject::connect(box, &QLineEdit::textChanged, panel, [=](const QString &text) {
+        (panel->*edited)(text);
+        const QString shown = kept();
+        if (shown != box->text())
+            box->setText(shown);
+    });
+}
+
+} // namespace
+
+void DawnbellWindow::bindControls()
+{
+    const WindowControls &c = m_controls;
+    ControlPanel *panel = &m_panel;
+    const ClockSettings *settings = &m_clockSettings;
+    connect(c.setTimeButton, &QPushButton::clicked, panel, &ControlPanel::onSetTimeClicked);
+
+    bindEntry(c.alarmHourEdit, panel, &ControlPanel::onAlarmHourEdited,
+              [settings] { return settings->alarmHour(); });
+    bindEntry(c.alarmMinuteEdit, panel, &ControlPanel::onAlarmMinuteEdited,
+              [settings] { return settings->alarmMinute(); });
+    bindEntry(c.alarmAmPmEdit, panel, &ControlPanel::onAlarmAmPmEdited,
+              [settings] { return settings->alarmAmPm(); });
+    QButtonGroup *tracks = c.trackGroup;
+    connect(c.setAlarmButton, &QPushButton::clicked, panel,
+            [panel, tracks] { panel->onSetAlarmClicked(tracks->checkedId()); });
+    connect(c.playAlarmButton, &QPushButton::clicked, panel,
+            [panel, tracks] { panel->onPlayAlarmClicked(tracks->checkedId()); });
+    connect(c.stopAlarmButton, &QPushButton::clicked, panel, &ControlPanel::onStopAlarmClicked);
+    connect(c.disableAlarmButton, &QPushButton::clicked, panel,
+            &ControlPanel::onDisableAlarmClicked);
+    connect(c.enableAlarmButton, &QPushButton::clicked, panel, &ControlPanel::onEnableAlarmClicked);
+    connect(c.testButton, &QPushButton::clicked, panel, &ControlPanel::onTestClicked);
+    connect(panel, &ControlPanel::alarmEntrySent, this, &DawnbellWindow::showAlarmEntrySent);
+    connect(panel, &ControlPanel::enableAlarmAvailable, c.enableAlarmButton, &QWidget::setEnabled);
+    connect(panel, &ControlPanel::disableAlarmAvailable, c.disableAlarmButton,
+            &QWidget::setEnabled);
+
+    // toggled fires for a click and for setChecked alike, and only when the value changes;
+    // showing the saved choice blocks it, so loading sends nothing.
+    connect(c.announceBox, &QCheckBox::toggled, panel, &ControlPanel::onAnnounceToggled);
+    connect(c.schemeGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onSchemeChosen);
+    connect(c.screenGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onScreenChosen);
+    connect(c.screenGroup, &QButtonGroup::idClicked, panel, &ControlPanel::onScreenBoxClicked);
+
+    // Either endpoint box changed means the settings may be saved.
+    for (QLineEdit *box : {c.hostEdit, c.portEdit}) {
+        connect(box, &QLineEdit::textChanged, c.saveAndExitButton,
+                [button = c.saveAndExitButton] { button->setEnabled(true); });
+    }
+    connect(&m_clockSettings, &ClockSettings::loaded, this, &DawnbellWindow::showSettings);
+}
+
+// The alarm and endpoint boxes take their texts as typing would, so their change handlers
+// run; the check boxes are set without their click handlers, so loading sends nothing.
+void DawnbellWindow::showSettings()
+{
+    const WindowControls &c = m_controls;
+    const ClockSettings &settings = m_clockSettings;
+    c.alarmHourEdit->setText(settings.alarmHour());
+    c.alarmMinuteEdit->setText(settings.alarmMinute());
+    c.alarmAmPmEdit->setText(settings.alarmAmPm());
+    if (QAbstractButton *track = c.trackGroup->button(settings.alarmTrack()))
+        track->setChecked(true);
+    c.hostEdit->setText(settings.host());
+    c.portEdit->setText(settings.port());
+    c.schemeGroup->showOnly(settings.scheme());
+    c.screenGroup->showOnly(settings.screen());
+    const QSignalBlocker blocker(c.announceBox);
+    c.announceBox->setChecked(settings.announceHourly());
+}
+
+void DawnbellWindow::showAlarmEntrySent(bool sent)
+{
+    const QColor colour = QColor::fromRgb(sent ? EntryColour::Sent : EntryColour::Unsent);
+    for (QLineEdit *box :
+         {m_controls.alarmHourEdit, m_controls.alarmMinuteEdit, m_controls.alarmAmPmEdit}) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Text, colour);
+        box->setPalette(palette);
+    }
 }
 
 bool DawnbellWindow::start()
@@ -129,7 +200,7 @@ bool DawnbellWindow::applyEndpoint()
 {
     // A saved port that is no port gives the default port, still on the saved host: commands
     // never go to a machine other than the one the user named.
-    const Settings::Endpoint endpoint = Settings::endpointOf(m_setupData);
+    const Settings::Endpoint endpoint = m_clockSettings.endpoint();
     m_link.socket().setRemotePort(endpoint.port);
     m_link.socket().setRemoteHost(endpoint.host);
     // Without a usable port, start-up ends before its second connection; the next command
@@ -147,9 +218,8 @@ void DawnbellWindow::showClock()
 
 void DawnbellWindow::loadSettings()
 {
-    m_setupData = m_settings.load().record;
+    m_clockSettings.load(m_settings.load().record);
     m_settingsLoaded = true;
-    m_panel.showSettings();
 }
 
 QString DawnbellWindow::saveSettings()
@@ -161,7 +231,7 @@ QString DawnbellWindow::saveSettings()
         return {};
     }
     // The error names the file and the system's reason.
-    const Settings::SaveResult result = m_settings.save(m_setupData);
+    const Settings::SaveResult result = m_settings.save(m_clockSettings.record());
     return result.saved ? QString() : result.error;
 }
 
@@ -169,8 +239,7 @@ void DawnbellWindow::onSaveAndExitClicked()
 {
     if (m_shuttingDown)
         return;
-    m_setupData.RemoteHost = SettingValue::fromText(m_controls.hostEdit->text());
-    m_setupData.RemotePort = SettingValue::fromText(m_controls.portEdit->text());
+    m_clockSettings.setEndpoint(m_controls.hostEdit->text(), m_controls.portEdit->text());
     endProgram(SaveFailureNotice::Shown);
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "clockformat.h"
+#include "clocksettings.h"
 #include "controlpanel.h"
 #include "devicelink.h"
 #include "form.h"
 #include "settingsstore.h"
-#include "setupdata.h"
 
 #include <QtWidgets/QWidget>
 
@@ -60,7 +60,8 @@ public:
     void saveBeforeAbruptEnd();
 
     const Form &form() const { return m_form; }
-    const SetupData &setupData() const { return m_setupData; }
+    const ClockSettings &clockSettings() const { return m_clockSettings; }
+    ClockSettings &clockSettings() { return m_clockSettings; }
     ControlPanel &panel() { return m_panel; }
     DeviceLink &link() { return m_link; }
 
@@ -86,14 +87,17 @@ private:
     bool beginShutdown(SaveFailureNotice notice);
     void tellSaveFailed(const QString &failure, SaveFailureNotice notice);
     bool applyEndpoint();
-    static PanelControls panelControls(const WindowControls &form);
+    // The controls show the settings and the panel's reports, and hand the user's actions on.
+    void bindControls();
+    void showSettings();
+    void showAlarmEntrySent(bool sent);
 
     Platform &m_platform;
     SettingsStore m_settings;
     Form m_form;
     DeviceLink m_link;
-    SetupData m_setupData;
-    const PanelControls m_controls;
+    ClockSettings m_clockSettings;
+    const WindowControls &m_controls;
     ControlPanel m_panel;
     QLabel *m_dateLabel = nullptr;
     QLabel *m_timeLabel = nullptr;

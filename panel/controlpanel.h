@@ -1,58 +1,58 @@
 #pragma once
 
-#include "panelcontrols.h"
-
 #include <QtCore/QObject>
+#include <QtCore/QString>
 
+class ClockSettings;
 class DeviceLink;
 class Platform;
-class QButtonGroup;
-struct SetupData;
 
-// Turns the user's actions on the panel's controls into device commands and settings.
+// Turns what the user does on the panel into commands to the clock and changes of the
+// settings. It knows no widgets: the window hands it the values the user entered and shows
+// what it reports.
 class ControlPanel : public QObject
 {
     Q_OBJECT
 
 public:
-    // Text colours of the alarm entry boxes, blue-green-red: red until the entry went out.
-    static constexpr int EntryUnsent = 255;
-    static constexpr int EntrySent = 0;
+    // No track is selected among the alarm's track buttons.
+    static constexpr int NoTrackSelected = -1;
 
-    // Every control in `controls` must be set; the handlers are connected here.
-    ControlPanel(const PanelControls &controls, DeviceLink &link, SetupData &record,
-                 Platform &platform, QObject *parent = nullptr);
-
-    // Shows the record, already read and validated, in the controls. The alarm and endpoint
-    // boxes run their change handlers as typing would; the check boxes are set without their
-    // click handlers, so loading sends nothing and cannot overwrite the saved choices.
-    void showSettings();
+    ControlPanel(DeviceLink &link, ClockSettings &settings, Platform &platform,
+                 QObject *parent = nullptr);
 
     void onSetTimeClicked();
 
-    void onAlarmHourEdited();
-    void onAlarmMinuteEdited();
-    void onAlarmAmPmEdited();
-    void onSetAlarmClicked();
-    void onPlayAlarmClicked();
+    // An alarm entry box's text changed, by typing or by code.
+    void onAlarmHourEdited(const QString &text);
+    void onAlarmMinuteEdited(const QString &text);
+    void onAlarmAmPmEdited(const QString &text);
+    // `selectedTrack` is the checked track button's track, or NoTrackSelected.
+    void onSetAlarmClicked(int selectedTrack);
+    void onPlayAlarmClicked(int selectedTrack);
     void onStopAlarmClicked();
     void onDisableAlarmClicked();
     void onEnableAlarmClicked();
     void onTestClicked();
 
     void onAnnounceToggled(bool on);
-    void onSchemeClicked(int scheme);
-    void onScreenClicked(int screen);
+    // A scheme or screen box became the one chosen.
+    void onSchemeChosen(int scheme);
+    void onScreenChosen(int screen);
+    // Any click on a screen box, whether or not it changes the choice.
+    void onScreenBoxClicked();
 
-    void onEndpointEdited();
+signals:
+    // The alarm entry went out as it stands (true), or was edited since (false).
+    void alarmEntrySent(bool sent);
+    // Whether "Enable WakeUp Alarm" and "Disable WakeUp Alarm" may be pressed.
+    void enableAlarmAvailable(bool available);
+    void disableAlarmAvailable(bool available);
 
 private:
-    void connectHandlers();
-    void setEntryColour(int colour);
-    void takeSelectedTrack();
+    void takeSelectedTrack(int selectedTrack);
 
-    PanelControls m_controls;
     DeviceLink &m_link;
-    SetupData &m_record;
+    ClockSettings &m_settings;
     Platform &m_platform;
 };

@@ -36,3 +36,9 @@ constexpr int afterConnectRun(int current, bool connected)
     return current == Green ? Yellow : Green;
 }
 } // namespace LampColour
+
+// The text colour of the alarm entry boxes: red from an edit until the entry goes out.
+namespace EntryColour {
+inline constexpr QRgb Unsent = 0xFFFF0000;
+inline constexpr QRgb Sent = 0xFF000000;
+} // namespace EntryColour

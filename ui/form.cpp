@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "choicebox.h"
+#include "choicegroup.h"
 #include "colours.h"
 #include "groupframe.h"
 #include "lampshape.h"
@@ -434,13 +435,11 @@ void Form::buildGroups(QWidget *window)
     for (int n = 0; n < Device::TrackCount; ++n)
         c.trackGroup->addButton(c.trackButtons[n], Device::FirstTrack + n);
 
-    c.schemeGroup = new QButtonGroup(window);
-    c.schemeGroup->setExclusive(false);
+    c.schemeGroup = new ChoiceGroup(window);
     for (int n = 0; n < Device::SchemeCount; ++n)
         c.schemeGroup->addButton(c.schemeBoxes[n], n + 1);
 
-    c.screenGroup = new QButtonGroup(window);
-    c.screenGroup->setExclusive(false);
+    c.screenGroup = new ChoiceGroup(window);
     for (int n = 0; n < Device::ScreenCount; ++n)
         c.screenGroup->addButton(c.screenBoxes[n], Device::FirstScreenCode + n);
 

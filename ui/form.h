@@ -9,6 +9,7 @@
 
 #include <array>
 
+class ChoiceGroup;
 class GroupFrame;
 class LampShape;
 class PictureBox;
@@ -74,12 +75,12 @@ struct WindowControls
     QLabel *screen3Preview = nullptr;
 
     // The three one-of-n choices. The track buttons are exclusive, with the track numbers
-    // Device::FirstTrack and up as ids. The scheme and screen boxes are not: the panel keeps
-    // one of them checked itself. Their ids are the scheme numbers 1 and up and the screen
-    // codes Device::FirstScreenCode and up, which the commands send.
+    // Device::FirstTrack and up as ids. The scheme and screen boxes are choice groups, with
+    // the scheme numbers 1 and up and the screen codes Device::FirstScreenCode and up as ids,
+    // which the commands send.
     QButtonGroup *trackGroup = nullptr;
-    QButtonGroup *schemeGroup = nullptr;
-    QButtonGroup *screenGroup = nullptr;
+    ChoiceGroup *schemeGroup = nullptr;
+    ChoiceGroup *screenGroup = nullptr;
 };
 
 // The window's controls built from the layout table.

@@ -100,8 +100,8 @@ void TestAlarmAndTime::amPmExpansion()
     rig.c.alarmAmPmEdit->setText(QStringLiteral("zz"));
     rig.c.alarmAmPmEdit->setText(entered);
     QCOMPARE(rig.c.alarmAmPmEdit->text(), shown);
-    QCOMPARE(rig.record.AlarmAMPM, SettingValue::fromText(shown));
-    QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
+    QCOMPARE(rig.saved().AlarmAMPM, SettingValue::fromText(shown));
+    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
 }
 
 void TestAlarmAndTime::typedLetterExpands()
@@ -110,8 +110,8 @@ void TestAlarmAndTime::typedLetterExpands()
     QTest::keyClicks(rig.c.alarmAmPmEdit, QStringLiteral("p"));
     QCOMPARE(rig.c.alarmAmPmEdit->text(), QStringLiteral("PM"));
     QTest::keyClicks(rig.c.alarmHourEdit, QStringLiteral("07"));
-    QCOMPARE(rig.record.AlarmHour, SettingValue::fromText(QStringLiteral("07")));
-    QCOMPARE(rig.record.AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
+    QCOMPARE(rig.saved().AlarmHour, SettingValue::fromText(QStringLiteral("07")));
+    QCOMPARE(rig.saved().AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
 }
 
 namespace {
@@ -119,12 +119,14 @@ namespace {
 void fillAlarm(PanelRig &rig, const QString &hour, const QString &minute, const QString &amPm,
                int option)
 {
-    rig.record.AlarmTrack = SettingValue::fromNumber(151);
+    rig.window.clockSettings().setAlarmTrack(151);
     rig.c.alarmHourEdit->setText(hour);
     rig.c.alarmMinuteEdit->setText(minute);
     rig.c.alarmAmPmEdit->setText(amPm);
     if (option > 0)
         rig.trackButton(option)->setChecked(true);
+    else
+        rig.clearTrack();
 }
 
 } // namespace
@@ -174,9 +176,9 @@ void TestAlarmAndTime::setUp()
     QCOMPARE(rig.socket().bytes(), sent);
     QCOMPARE(rig.socket().written.size(), sent.isEmpty() ? 0 : 11);
     QCOMPARE(rig.platform.beeps, beeps);
-    const int colour = sent.isEmpty() ? 255 : 0;
+    const int colour = sent.isEmpty() ? 0xFF0000 : 0;
     QCOMPARE(rig.entryColours(), QList<int>({colour, colour, colour}));
-    QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(track));
+    QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(track));
 }
 
 void TestAlarmAndTime::setUpWithLinkDown_data()
@@ -198,8 +200,8 @@ void TestAlarmAndTime::setUpWithLinkDown()
     PanelRig::click(rig.c.setAlarmButton);
     QVERIFY(rig.socket().written.isEmpty());
     QCOMPARE(rig.socket().connectCalls, connects);
-    QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
-    QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(155));
+    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
+    QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(155));
     QCOMPARE(rig.platform.beeps, 0);
 }
 
@@ -210,8 +212,8 @@ void TestAlarmAndTime::editAfterSetUpTurnsAllRed()
     PanelRig::click(rig.c.setAlarmButton);
     QCOMPARE(rig.entryColours(), QList<int>({0, 0, 0}));
     QTest::keyClick(rig.c.alarmMinuteEdit, Qt::Key_Backspace);
-    QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
-    QCOMPARE(rig.record.AlarmMinute, SettingValue::fromText(QStringLiteral("3")));
+    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
+    QCOMPARE(rig.saved().AlarmMinute, SettingValue::fromText(QStringLiteral("3")));
 }
 
 void TestAlarmAndTime::playChangesSavedTrack_data()
@@ -239,8 +241,8 @@ void TestAlarmAndTime::playChangesSavedTrack()
         PanelRig::click(rig.trackButton(option));
     PanelRig::click(rig.c.playAlarmButton);
     QCOMPARE(rig.socket().bytes(), sent);
-    QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(track));
-    QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
+    QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(track));
+    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
 }
 
 void TestAlarmAndTime::alarmButtons_data()

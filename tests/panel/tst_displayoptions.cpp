@@ -42,7 +42,7 @@ void TestDisplayOptions::announceHourly()
     QCOMPARE(rig.socket().bytes(), sent);
     QCOMPARE(rig.socket().connectCalls, connects);
     // The setting follows the box even when nothing went out.
-    QCOMPARE(rig.record.AnnounceHourly, SettingValue::fromNumber(wasChecked ? 0 : 1));
+    QCOMPARE(rig.saved().AnnounceHourly, SettingValue::fromNumber(wasChecked ? 0 : 1));
 }
 
 void TestDisplayOptions::groups_data()
@@ -51,33 +51,38 @@ void TestDisplayOptions::groups_data()
     QTest::addColumn<QString>("clicked");
     QTest::addColumn<QString>("checked");
     QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<double>("scheme"); // BackGrounds afterwards; the rig starts it at 9
-    QTest::addColumn<double>("screen"); // WakeUpScreens afterwards; starts at 8
+    // The saved scheme and screen afterwards; kept: the rig's empty record is untouched.
+    QTest::addColumn<SettingValue>("scheme");
+    QTest::addColumn<SettingValue>("screen");
+    const SettingValue kept;
+    auto sent = [](double value) { return SettingValue::fromNumber(value); };
     QTest::addColumn<bool>("disableEnabled");
     // The window starts with 21 and 31 checked.
     QTest::newRow("scheme 3, up") << LinkState::Connected << "scheme3"
-                                  << "scheme3 screen1" << QByteArray("3") << 3.0 << 8.0 << false;
+                                  << "scheme3 screen1" << QByteArray("3") << sent(3.0) << kept
+                                  << false;
     QTest::newRow("scheme 2, down") << LinkState::Closed << "scheme2"
-                                    << "scheme2 screen1" << QByteArray() << 9.0 << 8.0 << false;
+                                    << "scheme2 screen1" << QByteArray() << kept << kept << false;
     QTest::newRow("scheme 4, connecting")
             << LinkState::Connecting << "scheme4"
-            << "scheme4 screen1" << QByteArray() << 9.0 << 8.0 << false;
+            << "scheme4 screen1" << QByteArray() << kept << kept << false;
     QTest::newRow("checked scheme again, up")
             << LinkState::Connected << "scheme1"
-            << "scheme1 screen1" << QByteArray("1") << 1.0 << 8.0 << false;
+            << "scheme1 screen1" << QByteArray("1") << sent(1.0) << kept << false;
     QTest::newRow("checked scheme again, down")
             << LinkState::Closed << "scheme1"
-            << "scheme1 screen1" << QByteArray() << 9.0 << 8.0 << false;
+            << "scheme1 screen1" << QByteArray() << kept << kept << false;
     QTest::newRow("screen 2, up") << LinkState::Connected << "screen2"
-                                  << "scheme1 screen2" << QByteArray("6") << 9.0 << 6.0 << true;
+                                  << "scheme1 screen2" << QByteArray("6") << kept << sent(6.0)
+                                  << true;
     QTest::newRow("screen 3, down") << LinkState::Error << "screen3"
-                                    << "scheme1 screen3" << QByteArray() << 9.0 << 8.0 << true;
+                                    << "scheme1 screen3" << QByteArray() << kept << kept << true;
     QTest::newRow("checked screen again, up")
             << LinkState::Connected << "screen1"
-            << "scheme1 screen1" << QByteArray("5") << 9.0 << 5.0 << true;
+            << "scheme1 screen1" << QByteArray("5") << kept << sent(5.0) << true;
     QTest::newRow("checked screen again, down")
             << LinkState::Closed << "screen1"
-            << "scheme1 screen1" << QByteArray() << 9.0 << 8.0 << true;
+            << "scheme1 screen1" << QByteArray() << kept << kept << true;
 }
 
 void TestDisplayOptions::groups()
@@ -86,20 +91,18 @@ void TestDisplayOptions::groups()
     QFETCH(QString, clicked);
     QFETCH(QString, checked);
     QFETCH(QByteArray, sent);
-    QFETCH(double, scheme);
-    QFETCH(double, screen);
+    QFETCH(SettingValue, scheme);
+    QFETCH(SettingValue, screen);
     QFETCH(bool, disableEnabled);
     FakeRig rig(state);
-    rig.record.BackGrounds = SettingValue::fromNumber(9);
-    rig.record.WakeUpScreens = SettingValue::fromNumber(8);
     rig.c.disableAlarmButton->setEnabled(false);
     rig.c.enableAlarmButton->setEnabled(false);
 
     PanelRig::click(rig.box(clicked));
     QCOMPARE(rig.checkedBoxes(), checked);
     QCOMPARE(rig.socket().bytes(), sent);
-    QCOMPARE(rig.record.BackGrounds, SettingValue::fromNumber(scheme));
-    QCOMPARE(rig.record.WakeUpScreens, SettingValue::fromNumber(screen));
+    QCOMPARE(rig.saved().BackGrounds, scheme);
+    QCOMPARE(rig.saved().WakeUpScreens, screen);
     QCOMPARE(rig.c.disableAlarmButton->isEnabled(), disableEnabled);
     QVERIFY(!rig.c.enableAlarmButton->isEnabled());
 }

@@ -19,9 +19,8 @@ void TestPanelLoopback::firstCommandConnectsLaterOnesArrive()
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost, 0));
     TcpLinkSocket socket;
-    socket.setRemoteHost(QStringLiteral("127.0.0.1"));
-    socket.setRemotePort(server.serverPort());
     PanelRig rig(socket);
+    socket.setRemotePort(server.serverPort());
     rig.c.alarmHourEdit->setText(QStringLiteral("6"));
     rig.c.alarmMinuteEdit->setText(QStringLiteral("30"));
     rig.c.alarmAmPmEdit->setText(QStringLiteral("AM"));
@@ -38,14 +37,14 @@ void TestPanelLoopback::firstCommandConnectsLaterOnesArrive()
     connect(peer, &QTcpSocket::readyRead, peer, [&] { received += peer->readAll(); });
     PanelRig::click(rig.c.setTimeButton);
     PanelRig::click(rig.c.setAlarmButton);
-    PanelRig::click(rig.schemeBoxes[2]);
+    PanelRig::click(rig.c.schemeBoxes[2]);
     PanelRig::click(rig.c.testButton);
     const QByteArray expected = "T,07,04,18, 3, 105, 32,2,0"
                                 "A, 6, 30,1, 150, 0"
                                 "3!";
     QTRY_COMPARE(received, expected);
     QCOMPARE(rig.entryColours(), QList<int>({0, 0, 0}));
-    QCOMPARE(rig.record.BackGrounds, SettingValue::fromNumber(3));
+    QCOMPARE(rig.saved().BackGrounds, SettingValue::fromNumber(3));
 }
 
 QTEST_MAIN(TestPanelLoopback)

@@ -65,38 +65,39 @@ void TestShowSettings::checksExactlyTheSavedBoxes()
     QFETCH(LinkState, state);
     QFETCH(QString, checked);
     FakeRig rig(state);
-    rig.record = loadedRecord(scheme, screen, announce);
     rig.c.disableAlarmButton->setEnabled(false);
 
-    rig.panel->showSettings();
+    rig.load(loadedRecord(scheme, screen, announce));
     QCOMPARE(rig.checkedBoxes(), checked);
     QVERIFY(rig.socket().written.isEmpty());
     QCOMPARE(rig.socket().connectCalls, 0);
     // The saved choices survive: no click handler ran to record what it found.
-    QCOMPARE(rig.record.BackGrounds, scheme);
-    QCOMPARE(rig.record.WakeUpScreens, screen);
-    QCOMPARE(rig.record.AnnounceHourly, announce);
+    QCOMPARE(rig.saved().BackGrounds, scheme);
+    QCOMPARE(rig.saved().WakeUpScreens, screen);
+    QCOMPARE(rig.saved().AnnounceHourly, announce);
     QVERIFY(!rig.c.disableAlarmButton->isEnabled());
 }
 
 void TestShowSettings::textsGoThroughTheirHandlers()
 {
     FakeRig rig(LinkState::Connected);
-    rig.record = loadedRecord(SettingValue::fromNumber(1), SettingValue::fromNumber(5),
-                              SettingValue::fromNumber(0));
-    rig.record.AlarmAMPM = SettingValue::fromText(QStringLiteral("p"));
-    rig.panel->showSettings();
+    SetupData record = loadedRecord(SettingValue::fromNumber(1), SettingValue::fromNumber(5),
+                                    SettingValue::fromNumber(0));
+    record.AlarmAMPM = SettingValue::fromText(QStringLiteral("p"));
+    record.RemoteHost = SettingValue::fromText(QStringLiteral("127.0.0.2"));
+    rig.load(record);
 
     QCOMPARE(rig.c.alarmHourEdit->text(), QStringLiteral("7"));
     QCOMPARE(rig.c.alarmAmPmEdit->text(), QStringLiteral("PM"));
     // The change handlers stored the boxes' texts back, as texts.
-    QCOMPARE(rig.record.AlarmHour, SettingValue::fromText(QStringLiteral("7")));
-    QCOMPARE(rig.record.AlarmMinute, SettingValue::fromText(QStringLiteral("05")));
-    QCOMPARE(rig.record.AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
-    QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
+    QCOMPARE(rig.saved().AlarmHour, SettingValue::fromText(QStringLiteral("7")));
+    QCOMPARE(rig.saved().AlarmMinute, SettingValue::fromText(QStringLiteral("05")));
+    QCOMPARE(rig.saved().AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
+    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
     QVERIFY(rig.trackButton(2)->isChecked());
-    QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(151));
-    QCOMPARE(rig.c.hostEdit->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(151));
+    // An endpoint other than the built-in one can be saved at once.
+    QCOMPARE(rig.c.hostEdit->text(), QStringLiteral("127.0.0.2"));
     QCOMPARE(rig.c.portEdit->text(), QStringLiteral("5000"));
     QVERIFY(rig.c.saveAndExitButton->isEnabled());
     QVERIFY(rig.socket().written.isEmpty());
@@ -112,13 +113,12 @@ void TestShowSettings::unchangedEndpointKeepsSaveDisabled()
     rig.c.hostEdit->setText(QStringLiteral("127.0.0.1"));
     rig.c.portEdit->setText(QStringLiteral("5000"));
     rig.c.saveAndExitButton->setEnabled(false);
-    rig.record = loadedRecord(SettingValue(), SettingValue(), SettingValue());
-    rig.panel->showSettings();
+    rig.load(loadedRecord(SettingValue(), SettingValue(), SettingValue()));
     QVERIFY(!rig.c.saveAndExitButton->isEnabled());
 
     QTest::keyClicks(rig.c.portEdit, QStringLiteral("1"));
     QVERIFY(rig.c.saveAndExitButton->isEnabled());
-    QCOMPARE(rig.record.RemotePort, SettingValue::fromText(QStringLiteral("5000")));
+    QCOMPARE(rig.saved().RemotePort, SettingValue::fromText(QStringLiteral("5000")));
 }
 
 QTEST_MAIN(TestShowSettings)

@@ -1,3 +1,4 @@
+#include "clocksettings.h"
 #include "defaultbytes.h"
 #include "settingsformat.h"
 #include "settingsrecord.h"
@@ -167,37 +168,38 @@ void TestSettingsFile::validity_data()
     QTest::addColumn<int>("item");
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<bool>("loads");
-    QTest::addColumn<int>("button"); // the alarm button the track selects
+    // What the panel shows: track, scheme, screen, announcement on (1) or off (0).
+    QTest::addColumn<QString>("shown");
 
-    QTest::newRow("defaults") << 1 << defaultLines().first() << true << 2;
-    QTest::newRow("scheme as number") << 11 << QByteArray("1") << true << 2;
-    QTest::newRow("scheme 4") << 11 << QByteArray("\"4\"") << true << 2;
-    QTest::newRow("scheme 2.0") << 11 << QByteArray("2.0") << true << 2;
-    QTest::newRow("scheme 0") << 11 << QByteArray("0") << true << 2;
-    QTest::newRow("scheme 5") << 11 << QByteArray("5") << true << 2;
-    QTest::newRow("scheme empty") << 11 << QByteArray() << true << 2;
-    QTest::newRow("scheme word") << 11 << QByteArray("blue") << false << 0;
-    QTest::newRow("scheme quoted empty") << 11 << QByteArray("\"\"") << false << 0;
-    QTest::newRow("screen 5") << 13 << QByteArray("5") << true << 2;
-    QTest::newRow("screen \"7\"") << 13 << QByteArray("\"7\"") << true << 2;
-    QTest::newRow("screen 4") << 13 << QByteArray("4") << true << 2;
-    QTest::newRow("screen word") << 13 << QByteArray("\"x\"") << false << 0;
-    QTest::newRow("announce 1") << 15 << QByteArray("1") << true << 2;
-    QTest::newRow("announce \"1\"") << 15 << QByteArray("\"1\"") << true << 2;
-    QTest::newRow("announce 2") << 15 << QByteArray("2") << true << 2;
-    QTest::newRow("announce word") << 15 << QByteArray("on") << false << 0;
-    QTest::newRow("track 150") << 9 << QByteArray("150") << true << 1;
-    QTest::newRow("track 165") << 9 << QByteArray("165") << true << 16;
-    QTest::newRow("track \"152\"") << 9 << QByteArray("\"152\"") << true << 3;
-    QTest::newRow("track 149") << 9 << QByteArray("149") << false << 0;
-    QTest::newRow("track 166") << 9 << QByteArray("166") << false << 0;
-    QTest::newRow("track word") << 9 << QByteArray("\"Alarm\"") << false << 0;
-    QTest::newRow("track empty") << 9 << QByteArray() << false << 0;
-    QTest::newRow("track 149.5 rounds to 0") << 9 << QByteArray("149.5") << false << 0;
-    QTest::newRow("track 150.5 rounds to 2") << 9 << QByteArray("150.5") << true << 2;
-    QTest::newRow("track 165.5 rounds to 16") << 9 << QByteArray("165.5") << true << 16;
-    QTest::newRow("track 165.6") << 9 << QByteArray("165.6") << false << 0;
-    QTest::newRow("track huge") << 9 << QByteArray("1e300") << false << 0;
+    QTest::newRow("defaults") << 1 << defaultLines().first() << true << "151 1 0 0";
+    QTest::newRow("scheme as number") << 11 << QByteArray("1") << true << "151 1 0 0";
+    QTest::newRow("scheme 4") << 11 << QByteArray("\"4\"") << true << "151 4 0 0";
+    QTest::newRow("scheme 2.0") << 11 << QByteArray("2.0") << true << "151 2 0 0";
+    QTest::newRow("scheme 0") << 11 << QByteArray("0") << true << "151 0 0 0";
+    QTest::newRow("scheme 5") << 11 << QByteArray("5") << true << "151 0 0 0";
+    QTest::newRow("scheme empty") << 11 << QByteArray() << true << "151 0 0 0";
+    QTest::newRow("scheme word") << 11 << QByteArray("blue") << false << "";
+    QTest::newRow("scheme quoted empty") << 11 << QByteArray("\"\"") << false << "";
+    QTest::newRow("screen 5") << 13 << QByteArray("5") << true << "151 1 5 0";
+    QTest::newRow("screen \"7\"") << 13 << QByteArray("\"7\"") << true << "151 1 7 0";
+    QTest::newRow("screen 4") << 13 << QByteArray("4") << true << "151 1 0 0";
+    QTest::newRow("screen word") << 13 << QByteArray("\"x\"") << false << "";
+    QTest::newRow("announce 1") << 15 << QByteArray("1") << true << "151 1 0 1";
+    QTest::newRow("announce \"1\"") << 15 << QByteArray("\"1\"") << true << "151 1 0 1";
+    QTest::newRow("announce 2") << 15 << QByteArray("2") << true << "151 1 0 0";
+    QTest::newRow("announce word") << 15 << QByteArray("on") << false << "";
+    QTest::newRow("track 150") << 9 << QByteArray("150") << true << "150 1 0 0";
+    QTest::newRow("track 165") << 9 << QByteArray("165") << true << "165 1 0 0";
+    QTest::newRow("track \"152\"") << 9 << QByteArray("\"152\"") << true << "152 1 0 0";
+    QTest::newRow("track 149") << 9 << QByteArray("149") << false << "";
+    QTest::newRow("track 166") << 9 << QByteArray("166") << false << "";
+    QTest::newRow("track word") << 9 << QByteArray("\"Alarm\"") << false << "";
+    QTest::newRow("track empty") << 9 << QByteArray() << false << "";
+    QTest::newRow("track 149.5 rounds to 0") << 9 << QByteArray("149.5") << false << "";
+    QTest::newRow("track 150.5 rounds to 2") << 9 << QByteArray("150.5") << true << "151 1 0 0";
+    QTest::newRow("track 165.5 rounds to 16") << 9 << QByteArray("165.5") << true << "165 1 0 0";
+    QTest::newRow("track 165.6") << 9 << QByteArray("165.6") << false << "";
+    QTest::newRow("track huge") << 9 << QByteArray("1e300") << false << "";
 }
 
 void TestSettingsFile::validity()
@@ -205,12 +207,22 @@ void TestSettingsFile::validity()
     QFETCH(int, item);
     QFETCH(QByteArray, line);
     QFETCH(bool, loads);
-    QFETCH(int, button);
+    QFETCH(QString, shown);
 
     const std::optional<SetupData> record = parseRecord(withItem(item, line));
     QCOMPARE(record.has_value(), loads);
-    if (record)
-        QCOMPARE(alarmButtonOf(record->AlarmTrack), std::optional<int>(button));
+    if (!record)
+        return;
+    ClockSettings settings;
+    settings.load(*record);
+    QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                     .arg(settings.alarmTrack())
+                     .arg(settings.scheme())
+                     .arg(settings.screen())
+                     .arg(int(settings.announceHourly())),
+             shown);
+    // Nothing the user did: the record saved is the record loaded, byte for byte.
+    QCOMPARE(serialize(settings.record()), serialize(*record));
 }
 
 void TestSettingsFile::endpoint_data()

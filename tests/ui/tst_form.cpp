@@ -1,3 +1,4 @@
+#include "choicegroup.h"
 #include "colours.h"
 #include "deviceconstants.h"
 #include "form.h"
