@@ -40,10 +40,7 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     socket.setRemoteHost(QLatin1String(Device::DefaultHost));
     socket.setRemotePort(Device::DefaultPort);
 
-    LampShape *lamp = m_controls.linkLamp;
-    connect(&m_link, &DeviceLink::connectionWaitEnded, lamp, [lamp](bool connected) {
-        lamp->setFillColour(LampColour::afterConnectRun(lamp->fillColour(), connected));
-    });
+    bindLamp();
     connect(m_controls.logoPicture, &PictureBox::clicked, this, &DawnbellWindow::openMakerWebSite);
     connect(m_controls.saveAndExitButton, &QPushButton::clicked, this,
             &DawnbellWindow::onSaveAndExitClicked);
@@ -192,8 +189,95 @@ void DawnbellWindow::loadAndReconnect()
 
 void DawnbellWindow::finishStartUp()
 {
-    if (!m_shuttingDown)
-        emit startUpEnded();
+    if (m_shuttingDown)
+        return;
+    m_lampFollowsLink = true;
+    emit startUpEnded();
+}
+
+void DawnbellWindow::bindLamp()
+{
+    connect(&m_link, &DeviceLink::connectionWaitEnded, this, [this](bool connected) {
+        const LampShape *lamp = m_controls.linkLamp;
+        showLamp(LampColour::afterConnectRun(lamp->fillColour(), connected),
+                 connected ? LampConnectedText.arg(endpointText())
+                           : LampNotConnectedText.arg(
+                                   QStringLiteral("no connection to %1").arg(endpointText())));
+    });
+    connect(&m_link.socket(), &LinkSocket::stateChanged, this, &DawnbellWindow::showLinkState);
+    connect(&m_link, &DeviceLink::commandDropped, this, &DawnbellWindow::showCommandDropped);
+}
+
+QString DawnbellWindow::endpointText() const
+{
+    const QString host = m_link.socket().remoteHost();
+    // An IPv6 address takes brackets, so that its port stands apart.
+    const QString shownHost = host.contains(QLatin1Char(':')) ? u'[' + host + u']' : host;
+    return QStringLiteral("%1:%2").arg(shownHost).arg(m_link.socket().remotePort());
+}
+
+void DawnbellWindow::showLinkState(LinkState state)
+{
+    if (!m_lampFollowsLink || m_shuttingDown)
+        return;
+    switch (state) {
+    case LinkState::Connected:
+        showLamp(LampColour::Green, LampConnectedText.arg(endpointText()));
+        break;
+    case LinkState::ClosedByPeer:
+        showLamp(LampColour::Red,
+                 LampNotConnectedText.arg(QStringLiteral("the module closed the connection")));
+        break;
+    case LinkState::Error:
+        showLamp(LampColour::Red,
+                 LampNotConnectedText.arg(
+                         QStringLiteral("the connection to %1 failed").arg(endpointText())));
+        break;
+    default:
+        break;
+    }
+}
+
+namespace {
+
+QString dropReasonText(DeviceLink::DropReason reason)
+{
+    switch (reason) {
+    case DeviceLink::DropReason::NotConnected:
+        return QStringLiteral("there was no connection to the module");
+    case DeviceLink::DropReason::ConnectFailed:
+        return QStringLiteral("the connection to the module had failed");
+    case DeviceLink::DropReason::ClosedByDevice:
+        return QStringLiteral("the module closed the connection");
+    case DeviceLink::DropReason::Connecting:
+        return QStringLiteral("the connection was still being made");
+    case DeviceLink::DropReason::QueueFull:
+        return QStringLiteral("the module is not taking commands");
+    case DeviceLink::DropReason::WriteFailed:
+        return QStringLiteral("the connection refused it");
+    }
+    return {};
+}
+
+} // namespace
+
+void DawnbellWindow::showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason)
+{
+    if (!m_lampFollowsLink || m_shuttingDown || command.isEmpty())
+        return;
+    const char code = command.at(0);
+    showLamp(LampColour::Red,
+             LampNotConnectedText.arg(LampDroppedText.arg(QString(QLatin1Char(code)),
+                                                          Protocol::purposeOf(code),
+                                                          dropReasonText(reason))));
+}
+
+void DawnbellWindow::showLamp(int colour, const QString &words)
+{
+    LampShape *lamp = m_controls.linkLamp;
+    lamp->setFillColour(colour);
+    lamp->setToolTip(words);
+    lamp->setAccessibleName(QStringLiteral("Connection lamp: %1").arg(words));
 }
 
 bool DawnbellWindow::applyEndpoint()

@@ -5,6 +5,7 @@
 #include "controlpanel.h"
 #include "devicelink.h"
 #include "form.h"
+#include "linkstate.h"
 #include "settingsstore.h"
 
 #include <QtWidgets/QWidget>
@@ -31,6 +32,10 @@ public:
     static inline const QString CannotStartText
             = QStringLiteral("Dawnbell cannot make sure that only one copy runs: %1");
     static inline const QString MakerWebSite = QStringLiteral("https://www.dawnbell.example/");
+    // The lamp's state in words, in its tooltip and accessible name.
+    static inline const QString LampConnectedText = QStringLiteral("Connected to %1");
+    static inline const QString LampNotConnectedText = QStringLiteral("Not connected: %1");
+    static inline const QString LampDroppedText = QStringLiteral("“%1” (%2) was not sent: %3");
 
     DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
                    QWidget *parent = nullptr);
@@ -91,6 +96,13 @@ private:
     void bindControls();
     void showSettings();
     void showAlarmEntrySent(bool sent);
+    // After the start-up the lamp follows the link: red as soon as a command is dropped or the
+    // link goes down, green when it comes up again.
+    void bindLamp();
+    void showLinkState(LinkState state);
+    void showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason);
+    void showLamp(int colour, const QString &words);
+    QString endpointText() const;
 
     Platform &m_platform;
     SettingsStore m_settings;
@@ -103,6 +115,7 @@ private:
     QLabel *m_timeLabel = nullptr;
     ClockTicker m_clockTicker;
     bool m_settingsLoaded = false;
+    bool m_lampFollowsLink = false;
     bool m_shuttingDown = false;
     int m_exitStatus = 0;
 };

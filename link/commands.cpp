@@ -306,6 +306,42 @@ Pieces wakeUpScreen(int screen)
     return single(screenByte(screen));
 }
 
+QString purposeOf(char code)
+{
+    switch (code) {
+    case 'T':
+        return QStringLiteral("set the clock");
+    case 'A':
+        return QStringLiteral("set up the alarm");
+    case 'P':
+        return QStringLiteral("play the alarm");
+    case 'S':
+        return QStringLiteral("stop the alarm");
+    case 'D':
+        return QStringLiteral("disable the alarm");
+    case 'E':
+        return QStringLiteral("enable the alarm");
+    case '!':
+        return QStringLiteral("test the wake-up screen");
+    case 'H':
+        return QStringLiteral("announce the hours");
+    case 'h':
+        return QStringLiteral("stop announcing the hours");
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+        return QStringLiteral("colour scheme %1")
+                .arg(QLatin1String(Device::SchemeNames[code - '1']));
+    case '5':
+    case '6':
+    case '7':
+        return QStringLiteral("wake-up screen %1").arg(code - '5' + 1);
+    default:
+        return {};
+    }
+}
+
 QByteArray bytes(const Pieces &pieces)
 {
     QByteArray joined;

@@ -45,6 +45,10 @@ Pieces wakeUpScreen(int screen); // "5" to "7" for screen numbers 5 to 7; empty 
 // All pieces of a command joined: the bytes it puts on the wire.
 QByteArray bytes(const Pieces &pieces);
 
+// What a command asks of the clock, in words for a person ("disable the alarm"), by its
+// first byte; empty for a byte that starts no command.
+QString purposeOf(char code);
+
 // One command read back from the wire.
 struct Command
 {

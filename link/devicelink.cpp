@@ -54,49 +54,53 @@ bool DeviceLink::sendToDevice(const Protocol::Pieces &pieces)
     switch (m_socket.state()) {
     case LinkState::Closed:
         m_socket.connectToDevice();
-        return dropped(pieces, "link closed, connecting");
+        return dropped(pieces, DropReason::NotConnected, "link closed, connecting");
     case LinkState::Error:
         m_socket.connectToDevice();
-        return dropped(pieces, "link failed, connecting again");
+        return dropped(pieces, DropReason::ConnectFailed, "link failed, connecting again");
     case LinkState::ClosedByPeer:
         // The module drops idle connections; without a fresh start every later command
         // would be lost until the panel restarts.
         m_socket.close();
         m_socket.connectToDevice();
-        return dropped(pieces, "device closed the link, reconnecting");
+        return dropped(pieces, DropReason::ClosedByDevice, "device closed the link, reconnecting");
     case LinkState::Connected:
         break;
     default:
-        return dropped(pieces, "connection still under way");
+        return dropped(pieces, DropReason::Connecting, "connection still under way");
     }
 
     qint64 size = 0;
     for (const QByteArray &piece : pieces)
         size += piece.size();
-    if (pieces.isEmpty())
-        return dropped(pieces, "nothing to send");
+    if (pieces.isEmpty()) {
+        qCInfo(lcLink, "empty command not sent");
+        return false;
+    }
     // A device that stops reading leaves our bytes queued; dropping whole commands keeps
     // memory bounded and never leaves half a command on the wire.
     const qint64 queued = m_socket.bytesToWrite();
     if (queued + size > MaxQueuedBytes) {
-        qCInfo(lcLink,
-               "command \"%s\" dropped: queue over its bound (%lld bytes waiting, %lld more, bound "
-               "%lld)",
-               Protocol::bytes(pieces).constData(), queued, size, MaxQueuedBytes);
-        return false;
+        const QByteArray detail = QByteArray("queue over its bound (") + QByteArray::number(queued)
+                + " bytes waiting, " + QByteArray::number(size) + " more, bound "
+                + QByteArray::number(MaxQueuedBytes) + ")";
+        return dropped(pieces, DropReason::QueueFull, detail.constData());
     }
 
     for (const QByteArray &piece : pieces) {
         if (!m_socket.write(piece))
-            return dropped(pieces, "the socket refused a piece; the command may be cut short");
+            return dropped(pieces, DropReason::WriteFailed,
+                           "the socket refused a piece; the command may be cut short");
     }
     // One flush per command puts all its pieces into one segment.
     m_socket.flush();
     return true;
 }
 
-bool DeviceLink::dropped(const Protocol::Pieces &pieces, const char *reason)
+bool DeviceLink::dropped(const Protocol::Pieces &pieces, DropReason reason, const char *detail)
 {
-    qCInfo(lcLink, "command \"%s\" dropped: %s", Protocol::bytes(pieces).constData(), reason);
+    const QByteArray command = Protocol::bytes(pieces);
+    qCInfo(lcLink, "command \"%s\" dropped: %s", command.constData(), detail);
+    emit commandDropped(command, reason);
     return false;
 }

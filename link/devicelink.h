@@ -18,6 +18,17 @@ public:
     // reading cannot make the panel's memory grow.
     static constexpr qint64 MaxQueuedBytes = 64 * 1024;
 
+    // Why a command did not go out.
+    enum class DropReason {
+        NotConnected,   // the link was closed; a connection starts
+        ConnectFailed,  // the last connection failed; another starts
+        ClosedByDevice, // the module closed or reset the link; a new connection starts
+        Connecting,     // a connection is still under way
+        QueueFull,      // the module is not taking what was sent before
+        WriteFailed,    // the socket refused the bytes
+    };
+    Q_ENUM(DropReason)
+
     explicit DeviceLink(LinkSocket &socket, QObject *parent = nullptr);
 
     LinkSocket &socket() const { return m_socket; }
@@ -37,11 +48,13 @@ public:
 signals:
     // The outcome of one connectToDevice run; how it is shown is the window's business.
     void connectionWaitEnded(bool connected);
+    // A command was not sent; `command` holds its bytes.
+    void commandDropped(const QByteArray &command, DeviceLink::DropReason reason);
 
 private:
     void endWaitIfConnected();
     void endWait();
-    bool dropped(const Protocol::Pieces &pieces, const char *reason);
+    bool dropped(const Protocol::Pieces &pieces, DropReason reason, const char *detail);
 
     LinkSocket &m_socket;
     QTimer m_deadline;

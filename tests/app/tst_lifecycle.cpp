@@ -32,6 +32,8 @@ private slots:
 
     void startUpConnectsTwiceOnTheSavedEndpoint();
     void startUpWithoutDeviceLeavesLampRed();
+    void lampFollowsTheLinkAfterStartUp_data();
+    void lampFollowsTheLinkAfterStartUp();
     void endDuringFirstWaitLeavesFileUntouched();
     void portThatIsNoPortStopsBeforeSecondConnection_data();
     void portThatIsNoPortStopsBeforeSecondConnection();
@@ -134,6 +136,55 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
     QCOMPARE(controls().portEdit->text(), QStringLiteral("6001"));
     QVERIFY(!controls().dateLabel->text().isEmpty());
     QVERIFY(m_socket->written.isEmpty()); // loading never talks to the device
+}
+
+void tst_Lifecycle::lampFollowsTheLinkAfterStartUp_data()
+{
+    QTest::addColumn<LinkState>("linkAfterStartUp");
+    QTest::addColumn<qint64>("queuedBytes");
+    QTest::addColumn<bool>("reconnects");
+    QTest::addColumn<int>("colour");
+    QTest::addColumn<QString>("words");
+    const QString dropped = QStringLiteral("Not connected: “D” (disable the alarm) was not sent: ");
+    QTest::newRow("module closed the link")
+            << LinkState::ClosedByPeer << qint64(0) << false << LampColour::Red
+            << dropped + QStringLiteral("the module closed the connection");
+    QTest::newRow("link failed") << LinkState::Error << qint64(0) << false << LampColour::Red
+                                 << dropped
+                    + QStringLiteral("the connection to the module had failed");
+    QTest::newRow("module stopped reading")
+            << LinkState::Connected << qint64(64 * 1024) << false << LampColour::Red
+            << dropped + QStringLiteral("the module is not taking commands");
+    QTest::newRow("the command's connection comes up")
+            << LinkState::Closed << qint64(0) << true << LampColour::Green
+            << QStringLiteral("Connected to 127.0.0.1:5000");
+    QTest::newRow("sent") << LinkState::Connected << qint64(0) << false << LampColour::Yellow
+                          << QStringLiteral("Connected to 127.0.0.1:5000");
+}
+
+// After the start-up the lamp tells what became of the last command and of the link, in
+// colour and in words.
+void tst_Lifecycle::lampFollowsTheLinkAfterStartUp()
+{
+    QFETCH(LinkState, linkAfterStartUp);
+    QFETCH(qint64, queuedBytes);
+    QFETCH(bool, reconnects);
+    QFETCH(int, colour);
+    QFETCH(QString, words);
+    makeWindow();
+    QVERIFY(startAndWait());
+    QCOMPARE(controls().linkLamp->fillColour(), LampColour::Yellow);
+
+    m_socket->connectSucceeds = reconnects;
+    m_socket->queuedBytes = queuedBytes;
+    m_socket->setState(linkAfterStartUp);
+    // A link the module closed or that failed turns the lamp red before any command.
+    if (linkAfterStartUp == LinkState::ClosedByPeer || linkAfterStartUp == LinkState::Error)
+        QCOMPARE(controls().linkLamp->fillColour(), LampColour::Red);
+    controls().disableAlarmButton->click();
+    QTRY_COMPARE(controls().linkLamp->fillColour(), colour);
+    QCOMPARE(controls().linkLamp->toolTip(), words);
+    QVERIFY(controls().linkLamp->accessibleName().endsWith(words));
 }
 
 void tst_Lifecycle::startUpWithoutDeviceLeavesLampRed()
