@@ -57,4 +57,34 @@ inline bool isMorning(QStringView amPm)
     return amPm == u"AM" || amPm == u"am";
 }
 
+// The alarm times the clock can show: hours 1 to 12 with AM or PM, minutes 0 to 59.
+inline constexpr int FirstAlarmHour = 1;
+inline constexpr int LastAlarmHour = 12;
+inline constexpr int LastAlarmMinute = 59;
+
+// Whether a whole number in `text` lies from `first` to `last`.
+inline bool isNumberIn(QStringView text, int first, int last)
+{
+    const std::optional<qint64> value = wholeNumber(text);
+    return value && *value >= first && *value <= last;
+}
+
+// The AM/PM field of an alarm the clock can show: "AM" or "PM" (or the same in small letters,
+// which the "A" command reads alike) once a typed letter is completed; anything else, a
+// mixed-case "Am" included, is no such field.
+inline std::optional<QString> alarmAmPmOf(const QString &typed)
+{
+    const QString amPm = completedAmPm(typed);
+    if (isMorning(amPm) || amPm == u"PM" || amPm == u"pm")
+        return amPm;
+    return std::nullopt;
+}
+
+// Whether the clock can show this alarm time; what it cannot show never leaves the PC.
+inline bool isAlarmTime(QStringView hour, QStringView minute, const QString &amPm)
+{
+    return isNumberIn(hour, FirstAlarmHour, LastAlarmHour) && isNumberIn(minute, 0, LastAlarmMinute)
+            && alarmAmPmOf(amPm).has_value();
+}
+
 } // namespace Device

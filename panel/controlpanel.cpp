@@ -60,15 +60,16 @@ void ControlPanel::onSetAlarmClicked(int selectedTrack)
         m_platform.beep();
         return;
     }
-    takeSelectedTrack(selectedTrack);
-    // An hour or minute that is not a whole number is refused like an empty box rather
-    // than leaving the start of a command on the wire.
-    const std::optional<Protocol::Pieces> pieces
-            = Protocol::setAlarm(hour, minute, amPm, m_settings.alarmTrack());
-    if (!pieces) {
+    // A time the clock cannot show is refused like an empty box: the entry stays red.
+    if (!Device::isAlarmTime(hour, minute, amPm)) {
         m_platform.beep();
         return;
     }
+    takeSelectedTrack(selectedTrack);
+    const std::optional<Protocol::Pieces> pieces
+            = Protocol::setAlarm(hour, minute, amPm, m_settings.alarmTrack());
+    if (!pieces)
+        return;
     if (m_link.sendToDevice(*pieces))
         emit alarmEntrySent(true);
 }

@@ -147,14 +147,20 @@ void TestAlarmAndTime::setUp_data()
                             << track;
     };
     row("6:30 AM #1", "6", "30", "AM", 1, "A, 6, 30,1, 150, 0", 0, 150);
-    row("leading zero, am", "06", "30", "am", 1, "A, 6, 30,1, 150, 0", 0, 150);
+    row("leading zeros, am", "06", "00", "am", 1, "A, 6, 0,1, 150, 0", 0, 150);
     row("07:05 PM #16", "07", "05", "PM", 16, "A, 7, 5,2, 165, 0", 0, 165);
-    row("no range check", "13", "75", "x", 3, "A, 13, 75,2, 152, 0", 0, 152);
-    row("Am is not AM", "6", "30", "Am", 2, "A, 6, 30,2, 151, 0", 0, 151);
-    row("pm", "12", "00", "pm", 4, "A, 12, 0,2, 153, 0", 0, 153);
+    row("12:59 PM", "12", "59", "PM", 4, "A, 12, 59,2, 153, 0", 0, 153);
     row("no button keeps track", "6", "30", "AM", 0, "A, 6, 30,1, 151, 0", 0, 151);
-    row("hour not a number", "ab", "30", "AM", 5, "", 1, 154);
-    row("minute not a number", "6", "3x", "AM", 5, "", 1, 154);
+    // A time the clock cannot show beeps like an empty box and leaves the track as it was.
+    row("hour 13", "13", "30", "PM", 3, "", 1, 151);
+    row("hour 0", "0", "30", "AM", 3, "", 1, 151);
+    row("hour -1", "-1", "05", "AM", 3, "", 1, 151);
+    row("minute 60", "6", "60", "AM", 3, "", 1, 151);
+    row("99:99", "99", "99", "PM", 3, "", 1, 151);
+    row("am/pm x", "6", "30", "x", 3, "", 1, 151);
+    row("am/pm Am", "6", "30", "Am", 3, "", 1, 151);
+    row("am/pm blank A", "6", "30", " A", 3, "", 1, 151);
+    row("hour not a number", "ab", "30", "AM", 5, "", 1, 151);
     row("empty minute", "6", "", "AM", 5, "", 1, 151);
     row("empty hour", "", "30", "AM", 5, "", 1, 151);
     row("empty am/pm", "6", "30", "", 5, "", 1, 151);

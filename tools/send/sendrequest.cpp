@@ -33,26 +33,16 @@ std::optional<int> numberIn(const QString &text, int first, int last)
     return int(*value);
 }
 
-// The AM/PM text completed as the panel's box completes it. The box sends any text other than
-// "AM" and "am" as PM; here only "PM" and "pm" are taken for it, so a typing slip is refused.
-std::optional<QString> amPmOf(const QString &typed)
-{
-    const QString amPm = Device::completedAmPm(typed);
-    if (Device::isMorning(amPm) || amPm == u"PM" || amPm == u"pm")
-        return amPm;
-    return std::nullopt;
-}
-
 // An alarm the clock can ring at: hour 1 to 12, minute 0 to 59, and one of its tracks.
 ParsedCommand alarmCommand(const QStringList &arguments)
 {
     const QString &hour = arguments.at(0);
     const QString &minute = arguments.at(1);
-    if (!numberIn(hour, 1, 12))
+    if (!Device::isNumberIn(hour, Device::FirstAlarmHour, Device::LastAlarmHour))
         return failure(QStringLiteral("the alarm hour must be 1 to 12, not \"%1\"").arg(hour));
-    if (!numberIn(minute, 0, 59))
+    if (!Device::isNumberIn(minute, 0, Device::LastAlarmMinute))
         return failure(QStringLiteral("the alarm minute must be 0 to 59, not \"%1\"").arg(minute));
-    const std::optional<QString> amPm = amPmOf(arguments.at(2));
+    const std::optional<QString> amPm = Device::alarmAmPmOf(arguments.at(2));
     if (!amPm)
         return failure(
                 QStringLiteral("AMPM must be AM, PM, a or p, not \"%1\"").arg(arguments.at(2)));
