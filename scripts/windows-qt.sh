@@ -69,21 +69,27 @@ if [ -z "$src" ]; then
 fi
 src=$(cd "$src" && pwd)
 
-rm -rf "$work/build" "$prefix"
+rm -rf "$prefix"
 mkdir -p "$work/build"
 cd "$work/build"
-# Debian's tarball leaves out the tablet-input headers the Windows plugin would include;
-# Debian keeps the host Qt's CMake files under the multiarch folder.
-"$src/configure" -prefix "$prefix" -xplatform win32-g++ -qt-host-path /usr \
-    -release -shared -nomake examples -nomake tests \
-    -no-opengl -no-dbus -no-icu -no-openssl -no-feature-ssl \
-    -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-harfbuzz -qt-freetype \
-    -no-feature-tabletevent -no-feature-sql -no-feature-printsupport \
-    -no-feature-concurrent -no-feature-xml -no-feature-gif \
-    -no-feature-direct2d -no-feature-tuiotouch \
-    -- -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+# A build that was stopped part way (a CI run that ended first) goes on where it stopped:
+# the configuration is kept once it has written its build file.
+if [ ! -f build.ninja ] || [ ! -f .configured ]; then
+    rm -rf "$work/build"/* "$work/build"/.[!.]*
+    # Debian's tarball leaves out the tablet-input headers the Windows plugin would include;
+    # Debian keeps the host Qt's CMake files under the multiarch folder.
+    "$src/configure" -prefix "$prefix" -xplatform win32-g++ -qt-host-path /usr \
+        -release -shared -nomake examples -nomake tests \
+        -no-opengl -no-dbus -no-icu -no-openssl -no-feature-ssl \
+        -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-harfbuzz -qt-freetype \
+        -no-feature-tabletevent -no-feature-sql -no-feature-printsupport \
+        -no-feature-concurrent -no-feature-xml -no-feature-gif \
+        -no-feature-direct2d -no-feature-tuiotouch \
+        -- -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    touch .configured
+fi
 nice -n 19 cmake --build . --parallel "$jobs"
 cmake --install .
 touch "$prefix/.complete"
