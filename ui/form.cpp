@@ -72,10 +72,10 @@ QColor resolveColour(const ColourSpec &colour, SystemColour kindDefault, const Q
 bool takesFocus(ControlKind kind)
 {
     switch (kind) {
-    case ControlKind::CommandButton:
-    case ControlKind::TextBox:
+    case ControlKind::PushButton:
+    case ControlKind::LineEdit:
     case ControlKind::CheckBox:
-    case ControlKind::OptionButton:
+    case ControlKind::RadioButton:
         return true;
     default:
         return false;
@@ -132,7 +132,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         return label;
     }
-    case ControlKind::CommandButton: {
+    case ControlKind::PushButton: {
         auto *button = withFont(new QPushButton(parent));
         button->setText(caption);
         // Enter clicks the focused button, as Space does; outside a dialog this is all that
@@ -140,7 +140,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
         button->setAutoDefault(true);
         return button;
     }
-    case ControlKind::TextBox: {
+    case ControlKind::LineEdit: {
         auto *edit = withFont(new QLineEdit(parent));
         edit->setText(caption);
         edit->setAlignment(alignmentOf(entry.style));
@@ -153,7 +153,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
         box->setText(caption);
         return box;
     }
-    case ControlKind::OptionButton: {
+    case ControlKind::RadioButton: {
         auto *option = withFont(new QRadioButton(parent));
         option->setText(caption);
         return option;
@@ -163,7 +163,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
         frame->setTitle(caption);
         return frame;
     }
-    case ControlKind::ImageBox: {
+    case ControlKind::Picture: {
         auto *picture = withFont(new PictureBox(parent));
         if (entry.picture)
             picture->setPixmap(pictureFrom(entry.picture));
@@ -187,11 +187,11 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
 // Returns the background the control shows, which its own controls paint over.
 QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &containerBackground)
 {
-    const bool isTextBox = entry.kind == ControlKind::TextBox;
-    const SystemColour defaultFore = isTextBox ? SystemColour::WindowText
-                                               : SystemColour::ButtonText;
-    const SystemColour defaultBack = isTextBox ? SystemColour::WindowBackground
-                                               : SystemColour::ButtonFace;
+    const bool isLineEdit = entry.kind == ControlKind::LineEdit;
+    const SystemColour defaultFore = isLineEdit ? SystemColour::WindowText
+                                                : SystemColour::ButtonText;
+    const SystemColour defaultBack = isLineEdit ? SystemColour::WindowBackground
+                                                : SystemColour::ButtonFace;
 
     QPalette palette = widget->palette();
     const QColor fore = resolveColour(entry.foreColour, defaultFore, palette);
@@ -199,7 +199,7 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
             ? containerBackground
             : resolveColour(entry.backColour, defaultBack, palette);
 
-    if (entry.kind == ControlKind::CommandButton) {
+    if (entry.kind == ControlKind::PushButton) {
         // Most native styles ignore a button palette, so a face of its own needs a style sheet.
         if (entry.backColour.source != ColourSpec::Default) {
             widget->setStyleSheet(
@@ -215,14 +215,14 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
     // Disabled controls keep the style's greyed text, so that they read as disabled.
     palette.setColor(QPalette::Active, widget->foregroundRole(), fore);
     palette.setColor(QPalette::Inactive, widget->foregroundRole(), fore);
-    if (entry.kind != ControlKind::CommandButton)
+    if (entry.kind != ControlKind::PushButton)
         palette.setColor(widget->backgroundRole(), back);
     widget->setPalette(palette);
 
     switch (entry.kind) {
     case ControlKind::Label:
     case ControlKind::CheckBox:
-    case ControlKind::OptionButton:
+    case ControlKind::RadioButton:
     case ControlKind::GroupBox:
         // Painting a background equal to the container's would only hide the style's own
         // shading of group boxes behind a flat rectangle.

@@ -6,15 +6,15 @@
 
 // Kinds of control the window is made of; each maps onto one widget class.
 enum class ControlKind {
-    Label,         // QLabel
-    CommandButton, // QPushButton
-    TextBox,       // QLineEdit
-    CheckBox,      // ChoiceBox, a QCheckBox
-    OptionButton,  // QRadioButton
-    GroupBox,      // QGroupBox
-    ImageBox,      // PictureBox
-    Lamp,          // LampShape
-    Line,          // a thin separator
+    Label,       // QLabel
+    PushButton,  // QPushButton
+    LineEdit,    // QLineEdit
+    CheckBox,    // ChoiceBox, a QCheckBox
+    RadioButton, // QRadioButton
+    GroupBox,    // QGroupBox
+    Picture,     // PictureBox
+    Lamp,        // LampShape
+    Line,        // a thin separator
 };
 
 // A font as the layout states it; no family means the window's own font.

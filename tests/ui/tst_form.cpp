@@ -188,12 +188,12 @@ void tst_Form::tabOrder()
         switch (entry.kind) {
         case ControlKind::Label:
         case ControlKind::GroupBox:
-        case ControlKind::ImageBox:
+        case ControlKind::Picture:
         case ControlKind::Lamp:
         case ControlKind::Line:
             QVERIFY2(widget->focusPolicy() == Qt::NoFocus, entry.name);
             break;
-        case ControlKind::OptionButton:
+        case ControlKind::RadioButton:
             // The option group is one tab stop, at its selected member.
             QVERIFY2(widget->focusPolicy() & Qt::ClickFocus, entry.name);
             QCOMPARE(bool(widget->focusPolicy() & Qt::TabFocus),
