@@ -236,13 +236,9 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
 
 void applyGeometry(const ControlSpec &entry, QWidget *widget)
 {
-    const int left = pixelsFromTwips(entry.left);
-    const int top = pixelsFromTwips(entry.top);
-    const int width = pixelsFromTwips(entry.width);
-    int height = pixelsFromTwips(entry.height);
-    if (entry.kind == ControlKind::Line)
-        height = 2; // a sunken line is a dark and a light pixel row
-    widget->setGeometry(left, top, width, height);
+    // A sunken line is a dark and a light pixel row.
+    const int height = entry.kind == ControlKind::Line ? 2 : entry.height;
+    widget->setGeometry(entry.left, entry.top, entry.width, height);
 
     if (entry.style & AutoSize)
         widget->resize(widget->sizeHint().width(), height);
@@ -251,7 +247,7 @@ void applyGeometry(const ControlSpec &entry, QWidget *widget)
         // Leave room for the bevel and two pixels of air on both sides.
         const int frame
                 = widget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
-        const int room = width - 2 * (frame + 2);
+        const int room = entry.width - 2 * (frame + 2);
         button->setText(
                 wrappedCaption(QString::fromLatin1(entry.caption), button->fontMetrics(), room));
     }
@@ -295,7 +291,7 @@ Form::Form(QWidget *window)
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint
                            | Qt::MSWindowsFixedSizeDialogHint);
-    window->setFixedSize(pixelsFromTwips(windowWidthTwips), pixelsFromTwips(windowHeightTwips));
+    window->setFixedSize(windowWidth, windowHeight);
     window->setFont(fontFrom(windowFontSpec()));
     // A text box lays its text out in the application font before it takes its own. While the
     // controls are built that is the window's font, so that no font the window never shows is
@@ -306,7 +302,7 @@ Form::Form(QWidget *window)
     palette.setColor(QPalette::Window, systemColour(SystemColour::MenuBackground, palette));
     window->setPalette(palette);
     window->setAutoFillBackground(true);
-    // Positions are fixed in twips from the left; a right-to-left language or Qt's -reverse
+    // Positions are fixed in pixels from the left; a right-to-left language or Qt's -reverse
     // would mirror the captions, indicators and alignments but not the positions.
     window->setLayoutDirection(Qt::LeftToRight);
 

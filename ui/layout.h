@@ -59,7 +59,7 @@ struct ControlSpec
     const char *name;
     const char *container;        // "" for the window's client area
     const char *caption;          // caption, or initial text of a text box
-    int left, top, width, height; // twips, relative to the container's outer top-left corner
+    int left, top, width, height; // pixels at 96 dpi, from the container's outer top-left corner
     FontSpec font;
     ColourSpec foreColour;
     ColourSpec backColour;
@@ -70,15 +70,9 @@ struct ControlSpec
     const char *accessibleName; // nullptr: the caption
 };
 
-constexpr int twipsPerPixel = 15;
-constexpr int windowWidthTwips = 10395;
-constexpr int windowHeightTwips = 7020;
-
-// Twips to device-independent pixels; 400-twip heights are not whole pixels, so round.
-constexpr int pixelsFromTwips(int twips)
-{
-    return (twips + twipsPerPixel / 2) / twipsPerPixel;
-}
+// The window's client area in pixels at 96 dpi; it keeps this size.
+constexpr int windowWidth = 693;
+constexpr int windowHeight = 468;
 
 // The window's font, which every control without a font of its own uses.
 FontSpec windowFontSpec();

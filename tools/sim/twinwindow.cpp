@@ -26,7 +26,7 @@ const ControlSpec &previewSpec(int screen)
 QSize previewSize()
 {
     const ControlSpec &entry = previewSpec(1);
-    return {pixelsFromTwips(entry.width), pixelsFromTwips(entry.height)};
+    return {entry.width, entry.height};
 }
 
 QFont pixelFont(int pixelSize, bool bold)
