@@ -2,7 +2,6 @@
 
 #include "applog.h"
 #include "clockformat.h"
-#include "colours.h"
 #include "commands.h"
 #include "deviceconstants.h"
 #include "lampshape.h"

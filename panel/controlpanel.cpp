@@ -20,11 +20,6 @@
 
 namespace {
 
-QColor fromBgr(int colour)
-{
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
 bool anyChecked(const QButtonGroup *group)
 {
     const auto boxes = group->buttons();
@@ -131,12 +126,12 @@ void ControlPanel::onSetTimeClicked()
     m_link.sendToDevice(Protocol::setTime(at));
 }
 
-void ControlPanel::setEntryColour(int colour)
+void ControlPanel::setEntryColour(const QColor &colour)
 {
     const PanelControls &c = m_controls;
     for (QLineEdit *box : {c.alarmHourEdit, c.alarmMinuteEdit, c.alarmAmPmEdit}) {
         QPalette palette = box->palette();
-        palette.setColor(QPalette::Text, fromBgr(colour));
+        palette.setColor(QPalette::Text, colour);
         box->setPalette(palette);
     }
 }

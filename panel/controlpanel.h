@@ -7,6 +7,7 @@
 class DeviceLink;
 class Platform;
 class QButtonGroup;
+class QColor;
 struct SetupData;
 
 // Turns the user's actions on the panel's controls into device commands and settings.
@@ -15,9 +16,9 @@ class ControlPanel : public QObject
     Q_OBJECT
 
 public:
-    // Text colours of the alarm entry boxes, blue-green-red: red until the entry went out.
-    static constexpr int EntryUnsent = 255;
-    static constexpr int EntrySent = 0;
+    // Text colours of the alarm entry boxes: red until the entry went out.
+    static constexpr Qt::GlobalColor EntryUnsent = Qt::red;
+    static constexpr Qt::GlobalColor EntrySent = Qt::black;
 
     // Every control in `controls` must be set; the handlers are connected here.
     ControlPanel(const PanelControls &controls, DeviceLink &link, SetupData &record,
@@ -48,7 +49,7 @@ public:
 
 private:
     void connectHandlers();
-    void setEntryColour(int colour);
+    void setEntryColour(const QColor &colour);
     void takeSelectedTrack();
 
     PanelControls m_controls;

@@ -1,7 +1,6 @@
 #include "form.h"
 
 #include "choicebox.h"
-#include "colours.h"
 #include "groupframe.h"
 #include "lampshape.h"
 #include "layout.h"
@@ -56,17 +55,18 @@ QFont fontFrom(const FontSpec &requested)
     return font;
 }
 
-QColor resolveColour(const ColourSpec &colour, SystemColour kindDefault, const QPalette &palette)
+QColor resolveColour(const ColourSpec &colour, QPalette::ColorRole kindDefault,
+                     const QPalette &palette)
 {
     switch (colour.source) {
-    case ColourSpec::Bgr:
-        return colourFromBgr(colour.value);
-    case ColourSpec::System:
-        return systemColour(SystemColour(colour.value), palette);
+    case ColourSpec::Fixed:
+        return colour.colour;
+    case ColourSpec::Role:
+        return palette.color(colour.role);
     case ColourSpec::Default:
         break;
     }
-    return systemColour(kindDefault, palette);
+    return palette.color(kindDefault);
 }
 
 bool takesFocus(ControlKind kind)
@@ -171,8 +171,8 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
     }
     case ControlKind::Lamp: {
         auto *lamp = withFont(new LampShape(parent));
-        if (entry.backColour.source == ColourSpec::Bgr)
-            lamp->setFillColour(entry.backColour.value);
+        if (entry.backColour.source == ColourSpec::Fixed)
+            lamp->setFillColour(entry.backColour.colour);
         return lamp;
     }
     case ControlKind::Line: {
@@ -188,10 +188,8 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
 QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &containerBackground)
 {
     const bool isLineEdit = entry.kind == ControlKind::LineEdit;
-    const SystemColour defaultFore = isLineEdit ? SystemColour::WindowText
-                                                : SystemColour::ButtonText;
-    const SystemColour defaultBack = isLineEdit ? SystemColour::WindowBackground
-                                                : SystemColour::ButtonFace;
+    const QPalette::ColorRole defaultFore = isLineEdit ? QPalette::Text : QPalette::ButtonText;
+    const QPalette::ColorRole defaultBack = isLineEdit ? QPalette::Base : QPalette::Button;
 
     QPalette palette = widget->palette();
     const QColor fore = resolveColour(entry.foreColour, defaultFore, palette);
@@ -298,16 +296,13 @@ Form::Form(QWidget *window)
     // loaded for it; other windows, such as a message box, keep the desktop's font.
     const QFont desktopFont = QApplication::font();
     QApplication::setFont(window->font());
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, systemColour(SystemColour::MenuBackground, palette));
-    window->setPalette(palette);
     window->setAutoFillBackground(true);
     // Positions are fixed in pixels from the left; a right-to-left language or Qt's -reverse
     // would mirror the captions, indicators and alignments but not the positions.
     window->setLayoutDirection(Qt::LeftToRight);
 
     QHash<QString, QColor> backgrounds; // of the window ("") and of each group box
-    backgrounds.insert(QString(), palette.color(QPalette::Window));
+    backgrounds.insert(QString(), window->palette().color(QPalette::Window));
     std::vector<std::pair<int, QWidget *>> tabOrder;
     for (const ControlSpec &entry : dawnbellLayout()) {
         QWidget *parent = *entry.container ? control(QString::fromLatin1(entry.container)) : window;

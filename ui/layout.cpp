@@ -17,12 +17,12 @@ constexpr FontSpec largeFont{sans, 12, true, false};
 constexpr FontSpec bannerFont{"Calibri", 14.25, true, true};
 constexpr FontSpec wakeUpFont{sans, 24, true, false};
 
-constexpr ColourSpec standard = ColourSpec::standard();
-constexpr ColourSpec menuBackground = ColourSpec::system(SystemColour::MenuBackground);
-constexpr ColourSpec red = ColourSpec::bgr(0x0000FF);
-constexpr ColourSpec white = ColourSpec::bgr(0xFFFFFF);
-constexpr ColourSpec black = ColourSpec::bgr(0x000000);
-constexpr ColourSpec darkBlue = ColourSpec::bgr(0x400000);
+const ColourSpec standard = ColourSpec::standard();
+const ColourSpec windowBackground = ColourSpec::palette(QPalette::Window);
+const ColourSpec red = ColourSpec::fixed(Qt::red);
+const ColourSpec white = ColourSpec::fixed(Qt::white);
+const ColourSpec black = ColourSpec::fixed(Qt::black);
+const ColourSpec darkBlue = ColourSpec::fixed(QColor(0, 0, 0x40));
 
 constexpr InitialState normal = InitialState::Normal;
 constexpr InitialState checked = InitialState::Checked;
@@ -60,7 +60,7 @@ const std::vector<ControlSpec> layoutTable = {
 {K::LineEdit, "portEdit", "networkFrame", Device::DefaultPortText, 96, 53, 49, 24, boxFont, black, white, NoStyle, normal, 46, nullptr, "Remote port"},
 {K::PushButton, "saveAndExitButton", "networkFrame", "Save and Exit", 64, 80, 89, 24, standardFont, standard, white, NoStyle, disabled, 47, nullptr, nullptr},
 
-{K::GroupBox, "alarmFrame", window, "Wake Up Alarm Controls", 240, 80, 249, 385, frameFont, standard, menuBackground, NoStyle, normal, 0, nullptr, nullptr},
+{K::GroupBox, "alarmFrame", window, "Wake Up Alarm Controls", 240, 80, 249, 385, frameFont, standard, windowBackground, NoStyle, normal, 0, nullptr, nullptr},
 {K::PushButton, "setAlarmButton", "alarmFrame", "Set-Up WakeUp Alarm Time", 8, 24, 65, 41, standardFont, standard, standard, NoStyle, normal, 35, nullptr, nullptr},
 {K::Label, "hourCaption", "alarmFrame", "Hour", 105, 24, 32, 17, standardFont, standard, standard, Centred | Transparent, normal, 41, nullptr, nullptr},
 {K::Label, "minuteCaption", "alarmFrame", "Min", 144, 24, 32, 17, standardFont, standard, standard, Centred | Transparent, normal, 40, nullptr, nullptr},
@@ -71,22 +71,22 @@ const std::vector<ControlSpec> layoutTable = {
 {K::Line, "entrySeparator", "alarmFrame", "", 8, 80, 232, 0, standardFont, standard, standard, NoStyle, normal, -1, nullptr, "Separator"},
 {K::PushButton, "playAlarmButton", "alarmFrame", "Play WakeUp Alarm", 16, 104, 65, 41, standardFont, standard, standard, NoStyle, normal, 18, nullptr, nullptr},
 {K::PushButton, "stopAlarmButton", "alarmFrame", "Stop WakeUp Alarm", 16, 152, 65, 41, standardFont, standard, standard, NoStyle, normal, 1, nullptr, nullptr},
-{K::RadioButton, "trackButton1", "alarmFrame", "Alarm #1", 88, 96, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, checked, 17, nullptr, nullptr},
-{K::RadioButton, "trackButton2", "alarmFrame", "Alarm #2", 88, 120, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 16, nullptr, nullptr},
-{K::RadioButton, "trackButton3", "alarmFrame", "Alarm #3", 88, 144, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 15, nullptr, nullptr},
-{K::RadioButton, "trackButton4", "alarmFrame", "Alarm #4", 88, 168, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 14, nullptr, nullptr},
-{K::RadioButton, "trackButton5", "alarmFrame", "Alarm #5", 88, 192, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 13, nullptr, nullptr},
-{K::RadioButton, "trackButton6", "alarmFrame", "Alarm #6", 88, 216, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 12, nullptr, nullptr},
-{K::RadioButton, "trackButton7", "alarmFrame", "Alarm #7", 88, 240, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 11, nullptr, nullptr},
-{K::RadioButton, "trackButton8", "alarmFrame", "Alarm #8", 88, 264, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 10, nullptr, nullptr},
-{K::RadioButton, "trackButton9", "alarmFrame", "Alarm #9", 160, 96, 65, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 9, nullptr, nullptr},
-{K::RadioButton, "trackButton10", "alarmFrame", "Alarm #10", 160, 120, 73, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 8, nullptr, nullptr},
-{K::RadioButton, "trackButton11", "alarmFrame", "Alarm #11", 160, 144, 73, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 7, nullptr, nullptr},
-{K::RadioButton, "trackButton12", "alarmFrame", "Alarm #12", 160, 168, 73, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 6, nullptr, nullptr},
-{K::RadioButton, "trackButton13", "alarmFrame", "Alarm #13", 160, 192, 73, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 5, nullptr, nullptr},
-{K::RadioButton, "trackButton14", "alarmFrame", "Alarm #14", 160, 216, 73, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 4, nullptr, nullptr},
-{K::RadioButton, "trackButton15", "alarmFrame", "Alarm #15", 160, 240, 73, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 3, nullptr, nullptr},
-{K::RadioButton, "trackButton16", "alarmFrame", "Alarm #16", 160, 264, 73, 25, standardFont, darkBlue, menuBackground, NoStyle, normal, 2, nullptr, nullptr},
+{K::RadioButton, "trackButton1", "alarmFrame", "Alarm #1", 88, 96, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, checked, 17, nullptr, nullptr},
+{K::RadioButton, "trackButton2", "alarmFrame", "Alarm #2", 88, 120, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 16, nullptr, nullptr},
+{K::RadioButton, "trackButton3", "alarmFrame", "Alarm #3", 88, 144, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 15, nullptr, nullptr},
+{K::RadioButton, "trackButton4", "alarmFrame", "Alarm #4", 88, 168, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 14, nullptr, nullptr},
+{K::RadioButton, "trackButton5", "alarmFrame", "Alarm #5", 88, 192, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 13, nullptr, nullptr},
+{K::RadioButton, "trackButton6", "alarmFrame", "Alarm #6", 88, 216, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 12, nullptr, nullptr},
+{K::RadioButton, "trackButton7", "alarmFrame", "Alarm #7", 88, 240, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 11, nullptr, nullptr},
+{K::RadioButton, "trackButton8", "alarmFrame", "Alarm #8", 88, 264, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 10, nullptr, nullptr},
+{K::RadioButton, "trackButton9", "alarmFrame", "Alarm #9", 160, 96, 65, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 9, nullptr, nullptr},
+{K::RadioButton, "trackButton10", "alarmFrame", "Alarm #10", 160, 120, 73, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 8, nullptr, nullptr},
+{K::RadioButton, "trackButton11", "alarmFrame", "Alarm #11", 160, 144, 73, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 7, nullptr, nullptr},
+{K::RadioButton, "trackButton12", "alarmFrame", "Alarm #12", 160, 168, 73, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 6, nullptr, nullptr},
+{K::RadioButton, "trackButton13", "alarmFrame", "Alarm #13", 160, 192, 73, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 5, nullptr, nullptr},
+{K::RadioButton, "trackButton14", "alarmFrame", "Alarm #14", 160, 216, 73, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 4, nullptr, nullptr},
+{K::RadioButton, "trackButton15", "alarmFrame", "Alarm #15", 160, 240, 73, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 3, nullptr, nullptr},
+{K::RadioButton, "trackButton16", "alarmFrame", "Alarm #16", 160, 264, 73, 25, standardFont, darkBlue, windowBackground, NoStyle, normal, 2, nullptr, nullptr},
 {K::Line, "trackSeparator", "alarmFrame", "", 8, 296, 232, 0, standardFont, standard, standard, NoStyle, normal, -1, nullptr, "Separator"},
 {K::PushButton, "enableAlarmButton", "alarmFrame", "Enable WakeUp Alarm", 8, 312, 153, 27, standardFont, standard, standard, NoStyle, normal, 43, nullptr, nullptr},
 {K::PushButton, "testButton", "alarmFrame", "TEST!", 168, 320, 73, 41, largeFont, standard, standard, NoStyle, normal, 42, nullptr, nullptr},

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "colours.h"
+#include <QtGui/QColor>
+#include <QtGui/QPalette>
 
 #include <vector>
 
@@ -26,16 +27,18 @@ struct FontSpec
     bool underline = false;
 };
 
-// A colour as the layout states it: the kind's default, a blue-green-red value or a system role.
+// A colour as the layout states it: the kind's default, a colour of its own, or a role of the
+// desktop's palette, so that the window takes the desktop's colour settings.
 struct ColourSpec
 {
-    enum Source { Default, Bgr, System };
+    enum Source { Default, Fixed, Role };
     Source source = Default;
-    int value = 0;
+    QColor colour;                               // with Fixed
+    QPalette::ColorRole role = QPalette::Window; // with Role
 
-    static constexpr ColourSpec standard() { return {Default, 0}; }
-    static constexpr ColourSpec bgr(int value) { return {Bgr, value}; }
-    static constexpr ColourSpec system(SystemColour role) { return {System, int(role)}; }
+    static ColourSpec standard() { return {}; }
+    static ColourSpec fixed(const QColor &colour) { return {Fixed, colour}; }
+    static ColourSpec palette(QPalette::ColorRole role) { return {Role, QColor(), role}; }
 };
 
 // Appearance flags, combined with |.

@@ -1,4 +1,3 @@
-#include "colours.h"
 #include "common/fakelinksocket.h"
 #include "common/fakeplatform.h"
 #include "dawnbellwindow.h"

@@ -95,14 +95,9 @@ public:
         window.show();
     }
 
-    // Text colour of an entry box, blue-green-red like the panel's colour values.
-    static int colourOf(const QLineEdit *box)
-    {
-        const QColor colour = box->palette().color(QPalette::Text);
-        return colour.red() | colour.green() << 8 | colour.blue() << 16;
-    }
+    static QColor colourOf(const QLineEdit *box) { return box->palette().color(QPalette::Text); }
 
-    QList<int> entryColours() const
+    QList<QColor> entryColours() const
     {
         return {colourOf(c.alarmHourEdit), colourOf(c.alarmMinuteEdit), colourOf(c.alarmAmPmEdit)};
     }

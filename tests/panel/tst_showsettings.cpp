@@ -93,7 +93,7 @@ void TestShowSettings::textsGoThroughTheirHandlers()
     QCOMPARE(rig.record.AlarmHour, SettingValue::fromText(QStringLiteral("7")));
     QCOMPARE(rig.record.AlarmMinute, SettingValue::fromText(QStringLiteral("05")));
     QCOMPARE(rig.record.AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
-    QCOMPARE(rig.entryColours(), QList<int>({255, 255, 255}));
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
     QVERIFY(rig.trackButton(2)->isChecked());
     QCOMPARE(rig.record.AlarmTrack, SettingValue::fromNumber(151));
     QCOMPARE(rig.c.hostEdit->text(), QStringLiteral("127.0.0.1"));

@@ -1,4 +1,3 @@
-#include "colours.h"
 #include "deviceconstants.h"
 #include "form.h"
 #include "lampshape.h"
@@ -39,8 +38,6 @@ private slots:
     void typedLengthLimit();
     void fonts_data();
     void fonts();
-    void bgrConversion_data();
-    void bgrConversion();
     void paintedColours_data();
     void paintedColours();
     void bannerLeavesLampVisible();
@@ -330,28 +327,6 @@ void tst_Form::fonts()
              qPrintable(QFontInfo(font).family() + QStringLiteral(" drawn for ") + drawn));
 }
 
-void tst_Form::bgrConversion_data()
-{
-    QTest::addColumn<int>("bgr");
-    QTest::addColumn<QColor>("colour");
-
-    QTest::newRow("black") << 0 << QColor(0, 0, 0);
-    QTest::newRow("red") << 255 << QColor(255, 0, 0);
-    QTest::newRow("green") << 0xFF00 << QColor(0, 255, 0);
-    QTest::newRow("yellow") << 0xFFFF << QColor(255, 255, 0);
-    QTest::newRow("dark blue") << 0x400000 << QColor(0, 0, 64);
-    QTest::newRow("white") << 0xFFFFFF << QColor(255, 255, 255);
-    QTest::newRow("mixed") << 0x123456 << QColor(0x56, 0x34, 0x12);
-}
-
-void tst_Form::bgrConversion()
-{
-    QFETCH(int, bgr);
-    QFETCH(QColor, colour);
-    QCOMPARE(colourFromBgr(bgr), colour);
-    QCOMPARE(bgrFromColour(colour), bgr);
-}
-
 void tst_Form::paintedColours_data()
 {
     QTest::addColumn<QString>("name");
@@ -392,7 +367,7 @@ void tst_Form::bannerLeavesLampVisible()
     LampShape *lamp = m_form->controls().linkLamp;
     QWidget *banner = m_form->controls().bannerLabel;
     QVERIFY(banner->geometry().intersects(lamp->geometry()));
-    lamp->setFillColour(0xFF00);
+    lamp->setFillColour(Qt::green);
     // The lamp's top rows lie under the banner; they must still show green.
     const QPoint underBanner(lamp->geometry().center().x(), banner->geometry().bottom());
     const QImage image = m_window->grab().toImage();
@@ -403,13 +378,13 @@ void tst_Form::bannerLeavesLampVisible()
 void tst_Form::lampFollowsFillColour()
 {
     LampShape *lamp = m_form->controls().linkLamp;
-    QCOMPARE(lamp->fillColour(), 0);
+    QCOMPARE(lamp->fillColour(), QColor(Qt::black));
     const QPoint centre = lamp->rect().center();
     QImage image = lamp->grab().toImage();
     QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(0, 0, 0));
 
-    lamp->setFillColour(255);
-    QCOMPARE(lamp->fillColour(), 255);
+    lamp->setFillColour(Qt::red);
+    QCOMPARE(lamp->fillColour(), QColor(Qt::red));
     image = lamp->grab().toImage();
     QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(255, 0, 0));
 }
@@ -417,21 +392,22 @@ void tst_Form::lampFollowsFillColour()
 void tst_Form::lampAfterConnectRuns_data()
 {
     QTest::addColumn<QList<bool>>("outcomes");
-    QTest::addColumn<QList<int>>("lamps");
-    QTest::newRow("both connect") << QList<bool>{true, true} << QList<int>{65280, 65535};
-    QTest::newRow("second fails") << QList<bool>{true, false} << QList<int>{65280, 255};
-    QTest::newRow("first fails") << QList<bool>{false, true} << QList<int>{255, 65280};
-    QTest::newRow("no device") << QList<bool>{false, false} << QList<int>{255, 255};
+    QTest::addColumn<QList<QColor>>("lamps");
+    const QColor red = Qt::red, green = Qt::green, yellow = Qt::yellow;
+    QTest::newRow("both connect") << QList<bool>{true, true} << QList<QColor>{green, yellow};
+    QTest::newRow("second fails") << QList<bool>{true, false} << QList<QColor>{green, red};
+    QTest::newRow("first fails") << QList<bool>{false, true} << QList<QColor>{red, green};
+    QTest::newRow("no device") << QList<bool>{false, false} << QList<QColor>{red, red};
     QTest::newRow("third success")
-            << QList<bool>{true, true, true} << QList<int>{65280, 65535, 65280};
+            << QList<bool>{true, true, true} << QList<QColor>{green, yellow, green};
 }
 
 void tst_Form::lampAfterConnectRuns()
 {
     QFETCH(QList<bool>, outcomes);
-    QFETCH(QList<int>, lamps);
-    QList<int> seen;
-    int lamp = LampColour::Black;
+    QFETCH(QList<QColor>, lamps);
+    QList<QColor> seen;
+    QColor lamp = LampColour::Black;
     for (bool connected : outcomes)
         seen.append(lamp = LampColour::afterConnectRun(lamp, connected));
     QCOMPARE(seen, lamps);
