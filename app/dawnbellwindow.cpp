@@ -3,10 +3,10 @@
 #include "applog.h"
 #include "choicegroup.h"
 #include "clockformat.h"
-#include "colours.h"
 #include "commands.h"
 #include "deviceconstants.h"
 #include "lampshape.h"
+#include "layout.h"
 #include "linksocket.h"
 #include "picturebox.h"
 #include "platform.h"
@@ -131,7 +131,7 @@ void DawnbellWindow::showSettings()
 
 void DawnbellWindow::showAlarmEntrySent(bool sent)
 {
-    const QColor colour = QColor::fromRgb(sent ? EntryColour::Sent : EntryColour::Unsent);
+    const QColor colour = sent ? EntryColour::Sent : EntryColour::Unsent;
     for (QLineEdit *box :
          {m_controls.alarmHourEdit, m_controls.alarmMinuteEdit, m_controls.alarmAmPmEdit}) {
         QPalette palette = box->palette();
@@ -272,7 +272,7 @@ void DawnbellWindow::showCommandDropped(const QByteArray &command, DeviceLink::D
                                                           dropReasonText(reason))));
 }
 
-void DawnbellWindow::showLamp(int colour, const QString &words)
+void DawnbellWindow::showLamp(const QColor &colour, const QString &words)
 {
     LampShape *lamp = m_controls.linkLamp;
     lamp->setFillColour(colour);

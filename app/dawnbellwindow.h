@@ -101,7 +101,7 @@ private:
     void bindLamp();
     void showLinkState(LinkState state);
     void showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason);
-    void showLamp(int colour, const QString &words);
+    void showLamp(const QColor &colour, const QString &words);
     QString endpointText() const;
 
     Platform &m_platform;

@@ -6,7 +6,7 @@
 
 #include <QtNetwork/QTcpSocket>
 
-// LinkSocket over QTcpSocket, reporting the state codes the panel expects.
+// LinkSocket over QTcpSocket, reporting the link states the panel expects.
 class TcpLinkSocket : public LinkSocket
 {
     Q_OBJECT

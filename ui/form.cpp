@@ -2,7 +2,6 @@
 
 #include "choicebox.h"
 #include "choicegroup.h"
-#include "colours.h"
 #include "groupframe.h"
 #include "lampshape.h"
 #include "layout.h"
@@ -57,26 +56,27 @@ QFont fontFrom(const FontSpec &requested)
     return font;
 }
 
-QColor resolveColour(const ColourSpec &colour, SystemColour kindDefault, const QPalette &palette)
+QColor resolveColour(const ColourSpec &colour, QPalette::ColorRole kindDefault,
+                     const QPalette &palette)
 {
     switch (colour.source) {
-    case ColourSpec::Bgr:
-        return colourFromBgr(colour.value);
-    case ColourSpec::System:
-        return systemColour(SystemColour(colour.value), palette);
+    case ColourSpec::Fixed:
+        return colour.colour;
+    case ColourSpec::Role:
+        return palette.color(colour.role);
     case ColourSpec::Default:
         break;
     }
-    return systemColour(kindDefault, palette);
+    return palette.color(kindDefault);
 }
 
 bool takesFocus(ControlKind kind)
 {
     switch (kind) {
-    case ControlKind::CommandButton:
-    case ControlKind::TextBox:
+    case ControlKind::PushButton:
+    case ControlKind::LineEdit:
     case ControlKind::CheckBox:
-    case ControlKind::OptionButton:
+    case ControlKind::RadioButton:
         return true;
     default:
         return false;
@@ -133,7 +133,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         return label;
     }
-    case ControlKind::CommandButton: {
+    case ControlKind::PushButton: {
         auto *button = withFont(new QPushButton(parent));
         button->setText(caption);
         // Enter clicks the focused button, as Space does; outside a dialog this is all that
@@ -141,7 +141,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
         button->setAutoDefault(true);
         return button;
     }
-    case ControlKind::TextBox: {
+    case ControlKind::LineEdit: {
         auto *edit = withFont(new QLineEdit(parent));
         edit->setText(caption);
         edit->setAlignment(alignmentOf(entry.style));
@@ -154,7 +154,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
         box->setText(caption);
         return box;
     }
-    case ControlKind::OptionButton: {
+    case ControlKind::RadioButton: {
         auto *option = withFont(new QRadioButton(parent));
         option->setText(caption);
         return option;
@@ -164,7 +164,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
         frame->setTitle(caption);
         return frame;
     }
-    case ControlKind::ImageBox: {
+    case ControlKind::Picture: {
         auto *picture = withFont(new PictureBox(parent));
         if (entry.picture)
             picture->setPixmap(pictureFrom(entry.picture));
@@ -172,8 +172,8 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
     }
     case ControlKind::Lamp: {
         auto *lamp = withFont(new LampShape(parent));
-        if (entry.backColour.source == ColourSpec::Bgr)
-            lamp->setFillColour(entry.backColour.value);
+        if (entry.backColour.source == ColourSpec::Fixed)
+            lamp->setFillColour(entry.backColour.colour);
         return lamp;
     }
     case ControlKind::Line: {
@@ -188,11 +188,9 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
 // Returns the background the control shows, which its own controls paint over.
 QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &containerBackground)
 {
-    const bool isTextBox = entry.kind == ControlKind::TextBox;
-    const SystemColour defaultFore = isTextBox ? SystemColour::WindowText
-                                               : SystemColour::ButtonText;
-    const SystemColour defaultBack = isTextBox ? SystemColour::WindowBackground
-                                               : SystemColour::ButtonFace;
+    const bool isLineEdit = entry.kind == ControlKind::LineEdit;
+    const QPalette::ColorRole defaultFore = isLineEdit ? QPalette::Text : QPalette::ButtonText;
+    const QPalette::ColorRole defaultBack = isLineEdit ? QPalette::Base : QPalette::Button;
 
     QPalette palette = widget->palette();
     const QColor fore = resolveColour(entry.foreColour, defaultFore, palette);
@@ -200,7 +198,7 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
             ? containerBackground
             : resolveColour(entry.backColour, defaultBack, palette);
 
-    if (entry.kind == ControlKind::CommandButton) {
+    if (entry.kind == ControlKind::PushButton) {
         // Most native styles ignore a button palette, so a face of its own needs a style sheet.
         if (entry.backColour.source != ColourSpec::Default) {
             widget->setStyleSheet(
@@ -216,14 +214,14 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
     // Disabled controls keep the style's greyed text, so that they read as disabled.
     palette.setColor(QPalette::Active, widget->foregroundRole(), fore);
     palette.setColor(QPalette::Inactive, widget->foregroundRole(), fore);
-    if (entry.kind != ControlKind::CommandButton)
+    if (entry.kind != ControlKind::PushButton)
         palette.setColor(widget->backgroundRole(), back);
     widget->setPalette(palette);
 
     switch (entry.kind) {
     case ControlKind::Label:
     case ControlKind::CheckBox:
-    case ControlKind::OptionButton:
+    case ControlKind::RadioButton:
     case ControlKind::GroupBox:
         // Painting a background equal to the container's would only hide the style's own
         // shading of group boxes behind a flat rectangle.
@@ -237,13 +235,9 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
 
 void applyGeometry(const ControlSpec &entry, QWidget *widget)
 {
-    const int left = pixelsFromTwips(entry.left);
-    const int top = pixelsFromTwips(entry.top);
-    const int width = pixelsFromTwips(entry.width);
-    int height = pixelsFromTwips(entry.height);
-    if (entry.kind == ControlKind::Line)
-        height = 2; // a sunken line is a dark and a light pixel row
-    widget->setGeometry(left, top, width, height);
+    // A sunken line is a dark and a light pixel row.
+    const int height = entry.kind == ControlKind::Line ? 2 : entry.height;
+    widget->setGeometry(entry.left, entry.top, entry.width, height);
 
     if (entry.style & AutoSize)
         widget->resize(widget->sizeHint().width(), height);
@@ -252,7 +246,7 @@ void applyGeometry(const ControlSpec &entry, QWidget *widget)
         // Leave room for the bevel and two pixels of air on both sides.
         const int frame
                 = widget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
-        const int room = width - 2 * (frame + 2);
+        const int room = entry.width - 2 * (frame + 2);
         button->setText(
                 wrappedCaption(QString::fromLatin1(entry.caption), button->fontMetrics(), room));
     }
@@ -296,23 +290,20 @@ Form::Form(QWidget *window)
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint
                            | Qt::MSWindowsFixedSizeDialogHint);
-    window->setFixedSize(pixelsFromTwips(windowWidthTwips), pixelsFromTwips(windowHeightTwips));
+    window->setFixedSize(windowWidth, windowHeight);
     window->setFont(fontFrom(windowFontSpec()));
     // A text box lays its text out in the application font before it takes its own. While the
     // controls are built that is the window's font, so that no font the window never shows is
     // loaded for it; other windows, such as a message box, keep the desktop's font.
     const QFont desktopFont = QApplication::font();
     QApplication::setFont(window->font());
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, systemColour(SystemColour::MenuBackground, palette));
-    window->setPalette(palette);
     window->setAutoFillBackground(true);
-    // Positions are fixed in twips from the left; a right-to-left language or Qt's -reverse
+    // Positions are fixed in pixels from the left; a right-to-left language or Qt's -reverse
     // would mirror the captions, indicators and alignments but not the positions.
     window->setLayoutDirection(Qt::LeftToRight);
 
     QHash<QString, QColor> backgrounds; // of the window ("") and of each group box
-    backgrounds.insert(QString(), palette.color(QPalette::Window));
+    backgrounds.insert(QString(), window->palette().color(QPalette::Window));
     std::vector<std::pair<int, QWidget *>> tabOrder;
     for (const ControlSpec &entry : dawnbellLayout()) {
         QWidget *parent = *entry.container ? control(QString::fromLatin1(entry.container)) : window;

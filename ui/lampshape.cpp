@@ -1,18 +1,16 @@
 #include "lampshape.h"
 
-#include "colours.h"
-
 #include <QtGui/QPainter>
 
 LampShape::LampShape(QWidget *parent)
     : QWidget(parent)
 { }
 
-void LampShape::setFillColour(int bgr)
+void LampShape::setFillColour(const QColor &colour)
 {
-    if (bgr == m_fillColour)
+    if (colour == m_fillColour)
         return;
-    m_fillColour = bgr;
+    m_fillColour = colour;
     update();
 }
 
@@ -21,6 +19,6 @@ void LampShape::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(colourFromBgr(m_fillColour));
+    painter.setBrush(m_fillColour);
     painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }

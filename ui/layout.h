@@ -1,20 +1,21 @@
 #pragma once
 
-#include "colours.h"
+#include <QtGui/QColor>
+#include <QtGui/QPalette>
 
 #include <vector>
 
 // Kinds of control the window is made of; each maps onto one widget class.
 enum class ControlKind {
-    Label,         // QLabel
-    CommandButton, // QPushButton
-    TextBox,       // QLineEdit
-    CheckBox,      // ChoiceBox, a QCheckBox
-    OptionButton,  // QRadioButton
-    GroupBox,      // QGroupBox
-    ImageBox,      // PictureBox
-    Lamp,          // LampShape
-    Line,          // a thin separator
+    Label,       // QLabel
+    PushButton,  // QPushButton
+    LineEdit,    // QLineEdit
+    CheckBox,    // ChoiceBox, a QCheckBox
+    RadioButton, // QRadioButton
+    GroupBox,    // QGroupBox
+    Picture,     // PictureBox
+    Lamp,        // LampShape
+    Line,        // a thin separator
 };
 
 // A font as the layout states it; no family means the window's own font.
@@ -26,16 +27,18 @@ struct FontSpec
     bool underline = false;
 };
 
-// A colour as the layout states it: the kind's default, a blue-green-red value or a system role.
+// A colour as the layout states it: the kind's default, a colour of its own, or a role of the
+// desktop's palette, so that the window takes the desktop's colour settings.
 struct ColourSpec
 {
-    enum Source { Default, Bgr, System };
+    enum Source { Default, Fixed, Role };
     Source source = Default;
-    int value = 0;
+    QColor colour;                               // with Fixed
+    QPalette::ColorRole role = QPalette::Window; // with Role
 
-    static constexpr ColourSpec standard() { return {Default, 0}; }
-    static constexpr ColourSpec bgr(int value) { return {Bgr, value}; }
-    static constexpr ColourSpec system(SystemColour role) { return {System, int(role)}; }
+    static ColourSpec standard() { return {}; }
+    static ColourSpec fixed(const QColor &colour) { return {Fixed, colour}; }
+    static ColourSpec palette(QPalette::ColorRole role) { return {Role, QColor(), role}; }
 };
 
 // Appearance flags, combined with |.
@@ -59,7 +62,7 @@ struct ControlSpec
     const char *name;
     const char *container;        // "" for the window's client area
     const char *caption;          // caption, or initial text of a text box
-    int left, top, width, height; // twips, relative to the container's outer top-left corner
+    int left, top, width, height; // pixels at 96 dpi, from the container's outer top-left corner
     FontSpec font;
     ColourSpec foreColour;
     ColourSpec backColour;
@@ -70,15 +73,15 @@ struct ControlSpec
     const char *accessibleName; // nullptr: the caption
 };
 
-constexpr int twipsPerPixel = 15;
-constexpr int windowWidthTwips = 10395;
-constexpr int windowHeightTwips = 7020;
+// The window's client area in pixels at 96 dpi; it keeps this size.
+constexpr int windowWidth = 693;
+constexpr int windowHeight = 468;
 
-// Twips to device-independent pixels; 400-twip heights are not whole pixels, so round.
-constexpr int pixelsFromTwips(int twips)
-{
-    return (twips + twipsPerPixel / 2) / twipsPerPixel;
-}
+// The text colour of the alarm entry boxes: red from an edit until the entry goes out.
+namespace EntryColour {
+inline const QColor Unsent = Qt::red;
+inline const QColor Sent = Qt::black;
+} // namespace EntryColour
 
 // The window's font, which every control without a font of its own uses.
 FontSpec windowFontSpec();

@@ -1,4 +1,3 @@
-#include "colours.h"
 #include "common/fakelinksocket.h"
 #include "common/fakeplatform.h"
 #include "dawnbellwindow.h"
@@ -143,7 +142,7 @@ void tst_Lifecycle::lampFollowsTheLinkAfterStartUp_data()
     QTest::addColumn<LinkState>("linkAfterStartUp");
     QTest::addColumn<qint64>("queuedBytes");
     QTest::addColumn<bool>("reconnects");
-    QTest::addColumn<int>("colour");
+    QTest::addColumn<QColor>("colour");
     QTest::addColumn<QString>("words");
     const QString dropped = QStringLiteral("Not connected: “D” (disable the alarm) was not sent: ");
     QTest::newRow("module closed the link")
@@ -169,7 +168,7 @@ void tst_Lifecycle::lampFollowsTheLinkAfterStartUp()
     QFETCH(LinkState, linkAfterStartUp);
     QFETCH(qint64, queuedBytes);
     QFETCH(bool, reconnects);
-    QFETCH(int, colour);
+    QFETCH(QColor, colour);
     QFETCH(QString, words);
     makeWindow();
     QVERIFY(startAndWait());

@@ -20,18 +20,18 @@ const char *kindName(ControlKind kind)
     switch (kind) {
     case ControlKind::Label:
         return "Label";
-    case ControlKind::CommandButton:
-        return "CommandButton";
-    case ControlKind::TextBox:
-        return "TextBox";
+    case ControlKind::PushButton:
+        return "PushButton";
+    case ControlKind::LineEdit:
+        return "LineEdit";
     case ControlKind::CheckBox:
         return "CheckBox";
-    case ControlKind::OptionButton:
-        return "OptionButton";
+    case ControlKind::RadioButton:
+        return "RadioButton";
     case ControlKind::GroupBox:
         return "GroupBox";
-    case ControlKind::ImageBox:
-        return "ImageBox";
+    case ControlKind::Picture:
+        return "Picture";
     case ControlKind::Lamp:
         return "Lamp";
     case ControlKind::Line:

@@ -13,9 +13,9 @@ import unittest
 
 from harness import START_TIMEOUT, E2ETestCase, HarnessError, layout, wait_until
 
-ROLES = {"Lamp": "filler", "Label": "label", "ImageBox": "image", "GroupBox": "panel",
-         "CommandButton": "push button", "CheckBox": "check box", "TextBox": "text",
-         "OptionButton": "radio button", "Line": "frame"}
+ROLES = {"Lamp": "filler", "Label": "label", "Picture": "image", "GroupBox": "panel",
+         "PushButton": "push button", "CheckBox": "check box", "LineEdit": "text",
+         "RadioButton": "radio button", "Line": "frame"}
 
 
 def layout_controls():

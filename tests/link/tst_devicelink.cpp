@@ -141,8 +141,8 @@ void tst_DeviceLink::connectClosesFirstUnlessClosed()
     RecordingSocket socket;
     socket.setState(state);
     DeviceLink link(socket);
-    connect(&socket, &LinkSocket::stateChanged, this, [&socket](LinkState code) {
-        if (code == LinkState::Connecting)
+    connect(&socket, &LinkSocket::stateChanged, this, [&socket](LinkState reached) {
+        if (reached == LinkState::Connecting)
             QTimer::singleShot(0, &socket, [&socket] { socket.setState(LinkState::Connected); });
     });
     QVERIFY(connectAndWait(link));

@@ -133,15 +133,15 @@ void tst_TcpLinkSocket::stateChangesAreReportedOnce()
     QTRY_COMPARE(socket.state(), LinkState::Connected);
     socket.close();
 
-    QList<LinkState> codes;
+    QList<LinkState> states;
     for (const QList<QVariant> &arguments : spy)
-        codes.append(arguments.at(0).value<LinkState>());
-    QVERIFY(codes.size() >= 3);
-    QCOMPARE(codes.last(), LinkState::Closed);
-    QCOMPARE(codes.at(codes.size() - 2), LinkState::Connected);
-    for (int i = 1; i < codes.size(); ++i)
-        QVERIFY2(codes[i] != codes[i - 1], "a code was reported twice in a row");
-    QVERIFY(codes.first() != LinkState::Closed); // starting from closed is no change
+        states.append(arguments.at(0).value<LinkState>());
+    QVERIFY(states.size() >= 3);
+    QCOMPARE(states.last(), LinkState::Closed);
+    QCOMPARE(states.at(states.size() - 2), LinkState::Connected);
+    for (int i = 1; i < states.size(); ++i)
+        QVERIFY2(states[i] != states[i - 1], "a state was reported twice in a row");
+    QVERIFY(states.first() != LinkState::Closed); // starting from closed is no change
 }
 
 QTEST_GUILESS_MAIN(tst_TcpLinkSocket)

@@ -40,13 +40,9 @@ public:
     // Shows a loaded record, as the start-up does.
     void load(const SetupData &record) { window.clockSettings().load(record); }
 
-    // Text colour of an entry box, as 0xRRGGBB.
-    static int colourOf(const QLineEdit *box)
-    {
-        return int(box->palette().color(QPalette::Text).rgb() & 0xFFFFFF);
-    }
+    static QColor colourOf(const QLineEdit *box) { return box->palette().color(QPalette::Text); }
 
-    QList<int> entryColours() const
+    QList<QColor> entryColours() const
     {
         return {colourOf(c.alarmHourEdit), colourOf(c.alarmMinuteEdit), colourOf(c.alarmAmPmEdit)};
     }

@@ -101,7 +101,7 @@ void TestAlarmAndTime::amPmExpansion()
     rig.c.alarmAmPmEdit->setText(entered);
     QCOMPARE(rig.c.alarmAmPmEdit->text(), shown);
     QCOMPARE(rig.saved().AlarmAMPM, SettingValue::fromText(shown));
-    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
 }
 
 void TestAlarmAndTime::typedLetterExpands()
@@ -182,8 +182,8 @@ void TestAlarmAndTime::setUp()
     QCOMPARE(rig.socket().bytes(), sent);
     QCOMPARE(rig.socket().written.size(), sent.isEmpty() ? 0 : 11);
     QCOMPARE(rig.platform.beeps, beeps);
-    const int colour = sent.isEmpty() ? 0xFF0000 : 0;
-    QCOMPARE(rig.entryColours(), QList<int>({colour, colour, colour}));
+    const QColor colour = sent.isEmpty() ? Qt::red : Qt::black;
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, colour));
     QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(track));
 }
 
@@ -206,7 +206,7 @@ void TestAlarmAndTime::setUpWithLinkDown()
     PanelRig::click(rig.c.setAlarmButton);
     QVERIFY(rig.socket().written.isEmpty());
     QCOMPARE(rig.socket().connectCalls, connects);
-    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
     QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(155));
     QCOMPARE(rig.platform.beeps, 0);
 }
@@ -216,9 +216,9 @@ void TestAlarmAndTime::editAfterSetUpTurnsAllRed()
     FakeRig rig(LinkState::Connected);
     fillAlarm(rig, QStringLiteral("6"), QStringLiteral("30"), QStringLiteral("AM"), 1);
     PanelRig::click(rig.c.setAlarmButton);
-    QCOMPARE(rig.entryColours(), QList<int>({0, 0, 0}));
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::black));
     QTest::keyClick(rig.c.alarmMinuteEdit, Qt::Key_Backspace);
-    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
     QCOMPARE(rig.saved().AlarmMinute, SettingValue::fromText(QStringLiteral("3")));
 }
 
@@ -248,7 +248,7 @@ void TestAlarmAndTime::playChangesSavedTrack()
     PanelRig::click(rig.c.playAlarmButton);
     QCOMPARE(rig.socket().bytes(), sent);
     QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(track));
-    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
 }
 
 void TestAlarmAndTime::alarmButtons_data()

@@ -43,7 +43,7 @@ void TestPanelLoopback::firstCommandConnectsLaterOnesArrive()
                                 "A, 6, 30,1, 150, 0"
                                 "3!";
     QTRY_COMPARE(received, expected);
-    QCOMPARE(rig.entryColours(), QList<int>({0, 0, 0}));
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::black));
     QCOMPARE(rig.saved().BackGrounds, SettingValue::fromNumber(3));
 }
 

@@ -93,7 +93,7 @@ void TestShowSettings::textsGoThroughTheirHandlers()
     QCOMPARE(rig.saved().AlarmHour, SettingValue::fromText(QStringLiteral("7")));
     QCOMPARE(rig.saved().AlarmMinute, SettingValue::fromText(QStringLiteral("05")));
     QCOMPARE(rig.saved().AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
-    QCOMPARE(rig.entryColours(), QList<int>({0xFF0000, 0xFF0000, 0xFF0000}));
+    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
     QVERIFY(rig.trackButton(2)->isChecked());
     QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(151));
     // An endpoint other than the built-in one can be saved at once.

@@ -1,5 +1,6 @@
 #include "devicestate.h"
 
+#include <QtGui/QColor>
 #include <QtTest/QtTest>
 
 // The simulated clock's state, driven by byte streams and a stepped clock.
@@ -109,11 +110,10 @@ void tst_DeviceState::schemeColours()
     DeviceState s;
     Protocol::Decoder decoder;
     s.receive(*decoder.feed(QTest::currentDataTag()).value(0).command, 0);
-    // The state speaks blue-green-red, red in the low byte; the screen shows red-green-blue.
-    const auto rgb = [](int c) { return (c & 0xff) << 16 | (c & 0xff00) | (c >> 16 & 0xff); };
     const DeviceState::Scheme scheme = DeviceState::scheme(s.schemeNumber());
-    QTEST(QString::asprintf("%s #%06x #%06x", scheme.name, rgb(scheme.background),
-                            rgb(scheme.text)),
+    QTEST(QStringLiteral("%1 %2 %3")
+                  .arg(QLatin1String(scheme.name), QColor(scheme.background).name(),
+                       QColor(scheme.text).name()),
           "expected");
 }
 

@@ -1,5 +1,4 @@
 #include "choicegroup.h"
-#include "colours.h"
 #include "deviceconstants.h"
 #include "form.h"
 #include "lampshape.h"
@@ -31,8 +30,6 @@ private slots:
     void cleanup();
 
     void window();
-    void geometry_data();
-    void geometry();
     void everyControlInsideItsContainer();
     void buttonGroups();
     void tabOrder();
@@ -40,10 +37,7 @@ private slots:
     void initialStates();
     void typedLengthLimit_data();
     void typedLengthLimit();
-    void fonts_data();
     void fonts();
-    void bgrConversion_data();
-    void bgrConversion();
     void paintedColours_data();
     void paintedColours();
     void bannerLeavesLampVisible();
@@ -85,53 +79,6 @@ void tst_Form::window()
     QCOMPARE(QFontInfo(m_window->font()).pointSizeF(), 8.25);
 }
 
-void tst_Form::geometry_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("className");
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QRect>("rect");
-
-    QTest::newRow("banner") << "bannerLabel" << QByteArray("QLabel") << "Dawnbell"
-                            << QRect(16, 0, 649, 33);
-    QTest::newRow("lamp") << "linkLamp" << QByteArray("LampShape") << "Dawnbell"
-                          << QRect(200, 28, 14, 12);
-    QTest::newRow("logo") << "logoPicture" << QByteArray("PictureBox") << "Dawnbell"
-                          << QRect(496, 32, 183, 42);
-    QTest::newRow("alarm frame") << "alarmFrame" << QByteArray("GroupFrame") << "Dawnbell"
-                                 << QRect(240, 80, 249, 385);
-    QTest::newRow("announce") << "announceBox" << QByteArray("ChoiceBox") << "dateTimeFrame"
-                              << QRect(16, 96, 113, 17);
-    QTest::newRow("host") << "hostEdit" << QByteArray("QLineEdit") << "networkFrame"
-                          << QRect(96, 24, 117, 21);
-    QTest::newRow("save and exit") << "saveAndExitButton" << QByteArray("QPushButton")
-                                   << "networkFrame" << QRect(64, 80, 89, 24);
-    QTest::newRow("alarm 16") << "trackButton16" << QByteArray("QRadioButton") << "alarmFrame"
-                              << QRect(160, 264, 73, 25);
-    QTest::newRow("enable, 400 twips high") << "enableAlarmButton" << QByteArray("QPushButton")
-                                            << "alarmFrame" << QRect(8, 312, 153, 27);
-    QTest::newRow("test") << "testButton" << QByteArray("QPushButton") << "alarmFrame"
-                          << QRect(168, 320, 73, 41);
-    QTest::newRow("screen 2 picture") << "screen2Picture" << QByteArray("PictureBox")
-                                      << "screenFrame" << QRect(40, 160, 109, 94);
-    QTest::newRow("screen 3 label")
-            << "screen3Preview" << QByteArray("QLabel") << "screenFrame" << QRect(40, 280, 109, 94);
-}
-
-void tst_Form::geometry()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, className);
-    QFETCH(QString, container);
-    QFETCH(QRect, rect);
-
-    QWidget *widget = m_form->control(name);
-    QVERIFY2(widget, qPrintable(name));
-    QCOMPARE(QByteArray(widget->metaObject()->className()), className);
-    QCOMPARE(widget->parentWidget()->objectName(), container);
-    QCOMPARE(widget->geometry(), rect);
-}
-
 void tst_Form::everyControlInsideItsContainer()
 {
     int built = 0;
@@ -142,6 +89,11 @@ void tst_Form::everyControlInsideItsContainer()
         const QString expectedParent = *entry.container ? QString::fromLatin1(entry.container)
                                                         : QStringLiteral("Dawnbell");
         QCOMPARE(widget->parentWidget()->objectName(), expectedParent);
+        // Where its row puts it; an auto-sized width follows the caption, a line is two rows.
+        const QRect row(entry.left, entry.top, entry.width, entry.height);
+        QCOMPARE(widget->pos(), row.topLeft());
+        if (!(entry.style & AutoSize) && entry.kind != ControlKind::Line)
+            QCOMPARE(widget->size(), row.size());
         QVERIFY2(widget->parentWidget()->rect().contains(widget->geometry()), entry.name);
         QVERIFY2(widget->isVisible(), entry.name);
     }
@@ -157,10 +109,6 @@ void tst_Form::buttonGroups()
         QRadioButton *option = c.trackButtons[n - 1];
         QCOMPARE(option->text(), QStringLiteral("Alarm #%1").arg(n));
         QCOMPARE(c.trackGroup->id(option), Device::TrackOffset + n);
-        QCOMPARE(option->x(), pixelsFromTwips(n <= 8 ? 1320 : 2400));
-        QCOMPARE(option->y(), pixelsFromTwips(1440 + 360 * ((n - 1) % 8)));
-        QCOMPARE(option->height(), pixelsFromTwips(375));
-        QCOMPARE(findControlSpec(option->objectName().toLatin1().constData())->tabIndex, 18 - n);
     }
     QCOMPARE(c.trackGroup->checkedId(), Device::FirstTrack);
     QTest::mouseClick(c.trackButtons[11], Qt::LeftButton);
@@ -189,12 +137,12 @@ void tst_Form::tabOrder()
         switch (entry.kind) {
         case ControlKind::Label:
         case ControlKind::GroupBox:
-        case ControlKind::ImageBox:
+        case ControlKind::Picture:
         case ControlKind::Lamp:
         case ControlKind::Line:
             QVERIFY2(widget->focusPolicy() == Qt::NoFocus, entry.name);
             break;
-        case ControlKind::OptionButton:
+        case ControlKind::RadioButton:
             // The option group is one tab stop, at its selected member.
             QVERIFY2(widget->focusPolicy() & Qt::ClickFocus, entry.name);
             QCOMPARE(bool(widget->focusPolicy() & Qt::TabFocus),
@@ -320,85 +268,25 @@ void tst_Form::typedLengthLimit()
     QCOMPARE(box->text(), expected);
 }
 
-void tst_Form::fonts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("pointSize");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("underline");
-
-    QTest::newRow("banner") << "bannerLabel"
-                            << "Calibri" << 14.25 << true << true;
-    QTest::newRow("frame title") << "dateTimeFrame"
-                                 << "MS Sans Serif" << 8.25 << true << false;
-    QTest::newRow("box in a bold frame stays regular") << "announceBox"
-                                                       << "MS Sans Serif" << 8.25 << false << false;
-    QTest::newRow("button in a bold frame stays regular")
-            << "setTimeButton"
-            << "MS Sans Serif" << 8.25 << false << false;
-    QTest::newRow("time label") << "timeLabel"
-                                << "MS Sans Serif" << 12.0 << true << false;
-    QTest::newRow("date label") << "dateLabel"
-                                << "MS Sans Serif" << 9.75 << true << false;
-    QTest::newRow("host caption") << "hostCaption"
-                                  << "MS Sans Serif" << 9.75 << false << false;
-    QTest::newRow("alarm hour") << "alarmHourEdit"
-                                << "MS Sans Serif" << 9.75 << true << false;
-    QTest::newRow("wake up") << "screen3Preview"
-                             << "MS Sans Serif" << 24.0 << true << false;
-}
-
 void tst_Form::fonts()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, family);
-    QFETCH(double, pointSize);
-    QFETCH(bool, bold);
-    QFETCH(bool, underline);
+    // Each control shows its row's font, or the window's, and not the bold of its group box.
+    for (const ControlSpec &entry : dawnbellLayout()) {
+        const FontSpec spec = entry.font.family ? entry.font : windowFontSpec();
+        const QFont font = m_form->control(QString::fromLatin1(entry.name))->font();
+        const QString family = QString::fromLatin1(spec.family);
+        QCOMPARE(font.family(), family);
+        QCOMPARE(font.pointSizeF(), spec.pointSize);
+        QCOMPARE(font.bold(), spec.bold);
+        QCOMPARE(font.underline(), spec.underline);
 
-    QWidget *widget = m_form->control(name);
-    QVERIFY(widget);
-    const QFont font = widget->font();
-    QCOMPARE(font.family(), family);
-    QCOMPARE(font.pointSizeF(), pointSize);
-    QCOMPARE(font.bold(), bold);
-    QCOMPARE(font.underline(), underline);
-
-    // The family drawn is the requested one if installed, else its first installed substitute.
-    QString drawn;
-    for (const QString &candidate : QStringList{family} + QFont::substitutes(family)) {
-        if (QFontDatabase::hasFamily(candidate)) {
-            drawn = candidate;
-            break;
-        }
+        // The family drawn is the requested one if installed, else its first installed substitute.
+        const QStringList candidates = QStringList{family} + QFont::substitutes(family);
+        const auto drawn
+                = std::find_if(candidates.begin(), candidates.end(), &QFontDatabase::hasFamily);
+        if (drawn != candidates.end())
+            QCOMPARE(QFontInfo(font).family().toLower(), drawn->toLower());
     }
-    if (drawn.isEmpty())
-        QSKIP("neither the family nor any of its substitutes is installed");
-    QVERIFY2(QFontInfo(font).family().compare(drawn, Qt::CaseInsensitive) == 0,
-             qPrintable(QFontInfo(font).family() + QStringLiteral(" drawn for ") + drawn));
-}
-
-void tst_Form::bgrConversion_data()
-{
-    QTest::addColumn<int>("bgr");
-    QTest::addColumn<QColor>("colour");
-
-    QTest::newRow("black") << 0 << QColor(0, 0, 0);
-    QTest::newRow("red") << 255 << QColor(255, 0, 0);
-    QTest::newRow("green") << 0xFF00 << QColor(0, 255, 0);
-    QTest::newRow("yellow") << 0xFFFF << QColor(255, 255, 0);
-    QTest::newRow("dark blue") << 0x400000 << QColor(0, 0, 64);
-    QTest::newRow("white") << 0xFFFFFF << QColor(255, 255, 255);
-    QTest::newRow("mixed") << 0x123456 << QColor(0x56, 0x34, 0x12);
-}
-
-void tst_Form::bgrConversion()
-{
-    QFETCH(int, bgr);
-    QFETCH(QColor, colour);
-    QCOMPARE(colourFromBgr(bgr), colour);
-    QCOMPARE(bgrFromColour(colour), bgr);
 }
 
 void tst_Form::paintedColours_data()
@@ -441,7 +329,7 @@ void tst_Form::bannerLeavesLampVisible()
     LampShape *lamp = m_form->controls().linkLamp;
     QWidget *banner = m_form->controls().bannerLabel;
     QVERIFY(banner->geometry().intersects(lamp->geometry()));
-    lamp->setFillColour(0xFF00);
+    lamp->setFillColour(Qt::green);
     // The lamp's top rows lie under the banner; they must still show green.
     const QPoint underBanner(lamp->geometry().center().x(), banner->geometry().bottom());
     const QImage image = m_window->grab().toImage();
@@ -452,13 +340,13 @@ void tst_Form::bannerLeavesLampVisible()
 void tst_Form::lampFollowsFillColour()
 {
     LampShape *lamp = m_form->controls().linkLamp;
-    QCOMPARE(lamp->fillColour(), 0);
+    QCOMPARE(lamp->fillColour(), QColor(Qt::black));
     const QPoint centre = lamp->rect().center();
     QImage image = lamp->grab().toImage();
     QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(0, 0, 0));
 
-    lamp->setFillColour(255);
-    QCOMPARE(lamp->fillColour(), 255);
+    lamp->setFillColour(Qt::red);
+    QCOMPARE(lamp->fillColour(), QColor(Qt::red));
     image = lamp->grab().toImage();
     QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(255, 0, 0));
 }
@@ -466,21 +354,22 @@ void tst_Form::lampFollowsFillColour()
 void tst_Form::lampAfterConnectRuns_data()
 {
     QTest::addColumn<QList<bool>>("outcomes");
-    QTest::addColumn<QList<int>>("lamps");
-    QTest::newRow("both connect") << QList<bool>{true, true} << QList<int>{65280, 65535};
-    QTest::newRow("second fails") << QList<bool>{true, false} << QList<int>{65280, 255};
-    QTest::newRow("first fails") << QList<bool>{false, true} << QList<int>{255, 65280};
-    QTest::newRow("no device") << QList<bool>{false, false} << QList<int>{255, 255};
+    QTest::addColumn<QList<QColor>>("lamps");
+    const QColor red = Qt::red, green = Qt::green, yellow = Qt::yellow;
+    QTest::newRow("both connect") << QList<bool>{true, true} << QList<QColor>{green, yellow};
+    QTest::newRow("second fails") << QList<bool>{true, false} << QList<QColor>{green, red};
+    QTest::newRow("first fails") << QList<bool>{false, true} << QList<QColor>{red, green};
+    QTest::newRow("no device") << QList<bool>{false, false} << QList<QColor>{red, red};
     QTest::newRow("third success")
-            << QList<bool>{true, true, true} << QList<int>{65280, 65535, 65280};
+            << QList<bool>{true, true, true} << QList<QColor>{green, yellow, green};
 }
 
 void tst_Form::lampAfterConnectRuns()
 {
     QFETCH(QList<bool>, outcomes);
-    QFETCH(QList<int>, lamps);
-    QList<int> seen;
-    int lamp = LampColour::Black;
+    QFETCH(QList<QColor>, lamps);
+    QList<QColor> seen;
+    QColor lamp = LampColour::Black;
     for (bool connected : outcomes)
         seen.append(lamp = LampColour::afterConnectRun(lamp, connected));
     QCOMPARE(seen, lamps);

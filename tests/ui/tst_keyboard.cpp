@@ -53,8 +53,8 @@ void tst_Keyboard::tabWalksTheTableOrder()
         const auto *option = qobject_cast<const QRadioButton *>(widget);
         if (widget->isEnabled()
             && (option ? option->isChecked()
-                       : entry.kind == ControlKind::CommandButton
-                                || entry.kind == ControlKind::TextBox
+                       : entry.kind == ControlKind::PushButton
+                                || entry.kind == ControlKind::LineEdit
                                 || entry.kind == ControlKind::CheckBox))
             stops.emplace_back(entry.tabIndex, QString::fromLatin1(entry.name));
     }

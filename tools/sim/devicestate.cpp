@@ -21,11 +21,11 @@ QString twoDigits(qint64 value)
 DeviceState::Scheme DeviceState::scheme(int number)
 {
     // The background and the digits of each scheme, as its name says.
-    static constexpr int colours[Device::SchemeCount][2] = {
-            {0x000000, 0x00FF00},
-            {0x000000, 0x0000FF},
-            {0xFF0000, 0x00FFFF},
-            {0x808000, 0x000000},
+    static constexpr Qt::GlobalColor colours[Device::SchemeCount][2] = {
+            {Qt::black, Qt::green},
+            {Qt::black, Qt::red},
+            {Qt::blue, Qt::yellow},
+            {Qt::darkCyan, Qt::black}, // teal
     };
     Q_ASSERT(number >= 1 && number <= Device::SchemeCount);
     const int index = qBound(1, number, Device::SchemeCount) - 1;

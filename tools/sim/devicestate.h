@@ -12,13 +12,12 @@
 class DeviceState
 {
 public:
-    // A colour scheme as the panel's captions name it; colours are blue-green-red integers,
-    // as the device and the settings speak them.
+    // A colour scheme as the panel's captions name it, with the colours the face shows.
     struct Scheme
     {
         const char *name;
-        int background;
-        int text;
+        Qt::GlobalColor background;
+        Qt::GlobalColor text;
     };
     // Scheme 1 to Device::SchemeCount, as the commands "1" and up choose them.
     static Scheme scheme(int number);

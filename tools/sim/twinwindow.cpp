@@ -1,6 +1,5 @@
 #include "twinwindow.h"
 
-#include "colours.h"
 #include "deviceconstants.h"
 #include "form.h"
 #include "layout.h"
@@ -26,7 +25,7 @@ const ControlSpec &previewSpec(int screen)
 QSize previewSize()
 {
     const ControlSpec &entry = previewSpec(1);
-    return {pixelsFromTwips(entry.width), pixelsFromTwips(entry.height)};
+    return {entry.width, entry.height};
 }
 
 QFont pixelFont(int pixelSize, bool bold)
@@ -63,8 +62,8 @@ QWidget *screenWidget(int screen, const QSize &size, double scale, bool keepAspe
     font.setBold(entry.font.bold);
     label->setFont(font);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, colourFromBgr(entry.backColour.value));
-    palette.setColor(QPalette::WindowText, colourFromBgr(entry.foreColour.value));
+    palette.setColor(QPalette::Window, entry.backColour.colour);
+    palette.setColor(QPalette::WindowText, entry.foreColour.colour);
     label->setPalette(palette);
     label->setAutoFillBackground(true);
     return label;
@@ -177,8 +176,8 @@ void TwinWindow::applyScheme(int number)
     m_shownScheme = number;
     const DeviceState::Scheme &scheme = DeviceState::scheme(number);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, colourFromBgr(scheme.background));
-    palette.setColor(QPalette::WindowText, colourFromBgr(scheme.text));
+    palette.setColor(QPalette::Window, scheme.background);
+    palette.setColor(QPalette::WindowText, scheme.text);
     setPalette(palette);
     setName(this, QStringLiteral("Clock face, %1").arg(QLatin1String(scheme.name)));
 }
