@@ -1,21 +1,9 @@
 #include "commandline.h"
 
 #include "systemplatform.h"
+#include "toolkitoptions.h"
 
 #include <QtCore/QDir>
-
-namespace {
-
-// Options that QGuiApplication and QApplication take for themselves; they are theirs to
-// use, not mistakes.
-const char *const ToolkitValueOptions[]
-        = {"platform",    "platformpluginpath", "platformtheme", "plugin",     "qwindowgeometry",
-           "qwindowicon", "qwindowtitle",       "style",         "stylesheet", "session",
-           "display",     "geometry",           "title",         "name",       "visual",
-           "im"};
-const char *const ToolkitFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
-
-} // namespace
 
 CommandLine::CommandLine()
     : m_folderOption({QStringLiteral("C"), QStringLiteral("directory")},
@@ -28,24 +16,24 @@ CommandLine::CommandLine()
                                         "desktop entry does.")
                                  .arg(QDir::toNativeSeparators(userConfigFolder())))
 {
-    m_parser.setApplicationDescription(QStringLiteral(
+    describe(m_parser, ToolkitOptions::Hidden);
+}
+
+// The toolkit's options are known to every parser, so they are never mistakes; only --help-all
+// lists them.
+void CommandLine::describe(QCommandLineParser &parser, ToolkitOptions toolkitOptions) const
+{
+    parser.setApplicationDescription(QStringLiteral(
             "Control panel for a networked bedside clock behind a WIZ750SR module."));
     // Toolkit options are single-dash words such as -reverse.
-    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    m_parser.addHelpOption();
-    m_parser.addVersionOption();
-    m_parser.addOption(m_folderOption);
-    m_parser.addOption(m_userConfigOption);
-    for (const char *name : ToolkitValueOptions) {
-        QCommandLineOption option(QLatin1String(name), QString(), QStringLiteral("value"));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        m_parser.addOption(option);
-    }
-    for (const char *name : ToolkitFlags) {
-        QCommandLineOption option{QLatin1String(name)};
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        m_parser.addOption(option);
-    }
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(m_folderOption);
+    parser.addOption(m_userConfigOption);
+    parser.addOptions(Toolkit::options(toolkitOptions == ToolkitOptions::Shown
+                                               ? Toolkit::Visibility::Shown
+                                               : Toolkit::Visibility::Hidden));
 }
 
 void CommandLine::parse(const QStringList &arguments)
@@ -55,8 +43,12 @@ void CommandLine::parse(const QStringList &arguments)
         m_error = m_parser.errorText();
         return;
     }
-    if (m_parser.isSet(QStringLiteral("help")) || m_parser.isSet(QStringLiteral("help-all"))) {
+    if (m_parser.isSet(QStringLiteral("help"))) {
         m_action = Action::Help;
+        return;
+    }
+    if (m_parser.isSet(QStringLiteral("help-all"))) {
+        m_action = Action::FullHelp;
         return;
     }
     if (m_parser.isSet(QStringLiteral("version"))) {
@@ -79,9 +71,13 @@ void CommandLine::parse(const QStringList &arguments)
     m_action = Action::Run;
 }
 
-QString CommandLine::toolkitValue(const char *name) const
+QString CommandLine::helpText() const
 {
-    return m_parser.value(QLatin1String(name));
+    if (m_action != Action::FullHelp)
+        return m_parser.helpText();
+    QCommandLineParser full;
+    describe(full, ToolkitOptions::Shown);
+    return full.helpText();
 }
 
 QString CommandLine::userConfigFolder()

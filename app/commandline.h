@@ -10,7 +10,7 @@
 class CommandLine
 {
 public:
-    enum class Action { Run, Help, Version, Error };
+    enum class Action { Run, Help, FullHelp, Version, Error };
 
     CommandLine();
 
@@ -23,16 +23,18 @@ public:
     // Whether the folder is the user's configuration folder, as in a start from the menu,
     // where no terminal shows what the panel prints.
     bool inUserConfig() const { return m_inUserConfig; }
-    // The value of one of the toolkit's own options (such as "platform"), empty when unset.
-    QString toolkitValue(const char *name) const;
     QString errorText() const { return m_error; }
-    // Needs the application object for the program's name.
-    QString helpText() const { return m_parser.helpText(); }
+    // The options, with the toolkit's own ones after a --help-all. Needs the application
+    // object for the program's name.
+    QString helpText() const;
 
     // The user's configuration folder for the panel: $XDG_CONFIG_HOME/dawnbell on Linux.
     static QString userConfigFolder();
 
 private:
+    enum class ToolkitOptions { Hidden, Shown };
+    void describe(QCommandLineParser &parser, ToolkitOptions toolkitOptions) const;
+
     QCommandLineParser m_parser;
     QCommandLineOption m_folderOption;
     QCommandLineOption m_userConfigOption;

@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "dawnbellwindow.h"
+#include "displaycheck.h"
 #include "settingsstore.h"
 #include "systemplatform.h"
 #include "tcplinksocket.h"
@@ -73,7 +74,8 @@ int printToStdout(const QByteArray &text)
 int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[])
 {
     switch (commandLine.action()) {
-    case CommandLine::Action::Help: {
+    case CommandLine::Action::Help:
+    case CommandLine::Action::FullHelp: {
         QCoreApplication core(argc, argv); // the help text names the program
         setApplicationNames();
         return printToStdout(commandLine.helpText().toLocal8Bit());
@@ -151,15 +153,14 @@ void warnIfSettingsCannotBeSaved()
 int main(int argc, char *argv[])
 {
     SystemPlatform::prepareProcess();
+    const QStringList arguments = argumentsOf(argc, argv);
     CommandLine commandLine;
-    commandLine.parse(argumentsOf(argc, argv));
+    commandLine.parse(arguments);
     if (commandLine.action() != CommandLine::Action::Run)
         return answerWithoutStarting(commandLine, argc, argv);
     // Without a display the toolkit would abort with a core dump; one line says it instead.
-    const QString missingDisplay = SystemPlatform::missingDisplay(
-            commandLine.toolkitValue("platform"), commandLine.toolkitValue("display"));
-    if (!missingDisplay.isEmpty()) {
-        tell(missingDisplay);
+    if (const QString unreachable = unreachableDisplay(arguments); !unreachable.isEmpty()) {
+        tell(unreachable);
         return 1;
     }
 

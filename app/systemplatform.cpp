@@ -1,11 +1,11 @@
 #include "systemplatform.h"
 
-#include <QtCore/QAbstractNativeEventFilter>
+#include "terminationwatch.h"
+#include "windowwatch.h"
+
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
-#include <QtCore/QFileInfo>
-#include <QtCore/QSocketNotifier>
-#include <QtCore/QStandardPaths>
+#include <QtCore/QFile>
 #include <QtCore/QSysInfo>
 #include <QtGui/QDesktopServices>
 #include <QtGui/QGuiApplication>
@@ -13,106 +13,7 @@
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QWidget>
 
-// The one place for calls that exist on Unix only.
-#ifdef Q_OS_UNIX
-#    include <cerrno>
-#    include <csignal>
-#    include <fcntl.h>
-#    include <sys/stat.h>
-#    include <unistd.h>
-#endif
-#ifdef DAWNBELL_HAVE_XCB
-#    include <xcb/xcb.h>
-#endif
-
-// The one place for calls that exist on Windows only.
-#ifdef Q_OS_WIN
-#    include <cstdio>
-#    include <shlobj.h>
-#    include <windows.h>
-#    include <QtCore/QMutex>
-#    include <QtCore/QMutexLocker>
-#endif
-
-#include <filesystem>
-#include <system_error>
-
-#ifdef Q_OS_WIN
-namespace {
-
-bool isUsableHandle(HANDLE handle)
-{
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
-}
-
-// The panel is a window program, so Windows starts it without a console. Started from one,
-// it joins it: --help, --version and the messages print there, and closing that console or
-// Ctrl+C in it ends the panel through the shutdown that every way out takes. Output that
-// the caller sent to a file or a pipe stays there.
-void attachParentConsole()
-{
-    if (!AttachConsole(ATTACH_PARENT_PROCESS))
-        return;
-    if (!isUsableHandle(GetStdHandle(STD_OUTPUT_HANDLE)))
-        std::freopen("CONOUT$", "w", stdout);
-    if (!isUsableHandle(GetStdHandle(STD_ERROR_HANDLE)))
-        std::freopen("CONOUT$", "w", stderr);
-}
-
-// The watch that console events go to. The system calls the handler on a thread of its
-// own, so the pointer is only read and cleared under the lock.
-QMutex consoleWatchLock;
-ShutdownWatch *consoleWatch = nullptr;
-
-QString consoleEventName(DWORD event)
-{
-    switch (event) {
-    case CTRL_C_EVENT:
-        return QStringLiteral("Ctrl+C");
-    case CTRL_BREAK_EVENT:
-        return QStringLiteral("Ctrl+Break");
-    case CTRL_CLOSE_EVENT:
-        return QStringLiteral("console closed");
-    }
-    return QStringLiteral("console event %1").arg(event);
-}
-
-BOOL WINAPI onConsoleEvent(DWORD event)
-{
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
-        return FALSE;
-    {
-        const QMutexLocker locker(&consoleWatchLock);
-        if (!consoleWatch)
-            return FALSE;
-        const QString why = consoleEventName(event);
-        QMetaObject::invokeMethod(
-                consoleWatch, [watch = consoleWatch, why] { emit watch->endRequested(why); },
-                Qt::QueuedConnection);
-    }
-    if (event == CTRL_CLOSE_EVENT) {
-        // The system ends the process as soon as the handler returns from a close, and
-        // after five seconds in any case. Staying here lets the event loop save first; the
-        // process then ends by leaving main().
-        Sleep(INFINITE);
-    }
-    return TRUE;
-}
-
-} // namespace
-#endif
-
-void SystemPlatform::prepareProcess()
-{
-#ifdef Q_OS_UNIX
-    // Past a file-size limit a write must fail like any other, so the atomic save keeps the
-    // old settings file and the panel still ends normally, instead of the signal killing it.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
-#ifdef Q_OS_WIN
-    attachParentConsole();
-#endif
-}
+#include <cerrno>
 
 QDateTime SystemPlatform::now() const
 {
@@ -122,9 +23,11 @@ QDateTime SystemPlatform::now() const
 namespace {
 
 // A copy that starts at the same moment may have made the lock file without having written
-// its process id into it yet; this long a second try tells it from a file that no copy will
+// its process id into it yet; this long a second look tells it from a file that no copy will
 // ever fill.
 constexpr int LockSettleMs = 300;
+// QLockFile writes a few short lines; a file longer than this says nothing more.
+constexpr qint64 MaxLockBytes = 4096;
 
 SingleCopyClaim failedClaim(const QString &failure)
 {
@@ -136,162 +39,77 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-#ifdef Q_OS_UNIX
-// An absolute path from an XDG variable; a relative one counts as unset, as the XDG base
-// directory rules say.
-QString xdgFolder(const char *variable)
+QByteArray lockBytes(const QString &path)
 {
-    const QString value = qEnvironmentVariable(variable);
-    return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QString();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(MaxLockBytes) : QByteArray();
 }
 
-// Empty when the folder is this account's and no other account can write it; otherwise
-// what is wrong with it.
-QString privacyProblem(const QString &folder)
+struct LockHolder
 {
-    struct stat info = {};
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
-        return QStringLiteral("%1: %2").arg(native(folder), qt_error_string(errno));
-    if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("%1 is not a folder").arg(native(folder));
-    if (info.st_uid != ::getuid())
-        return QStringLiteral("%1 belongs to another account").arg(native(folder));
-    if (info.st_mode & (S_IWGRP | S_IWOTH))
-        return QStringLiteral("%1 can be written by other accounts").arg(native(folder));
-    return {};
-}
-
-// The session's runtime folder, when there is one that only this account can write.
-QString runtimeFolder()
-{
-    const QString folder = xdgFolder("XDG_RUNTIME_DIR");
-    return !folder.isEmpty() && privacyProblem(folder).isEmpty() ? folder : QString();
-}
-
-// Makes the folder, for this account alone, when it is missing; empty when the folder is
-// there and private, otherwise what is wrong.
-QString makePrivateFolder(const QString &folder)
-{
-    const QFileInfo info(folder);
-    std::error_code error;
-    std::filesystem::create_directories(info.filesystemPath(), error);
-    if (error) {
-        return QStringLiteral("cannot create %1: %2")
-                .arg(native(info.path()), QString::fromLocal8Bit(error.message().c_str()));
-    }
-    if (::mkdir(QFile::encodeName(folder).constData(), S_IRWXU) != 0 && errno != EEXIST)
-        return QStringLiteral("cannot create %1: %2").arg(native(folder), qt_error_string(errno));
-    return privacyProblem(folder);
-}
-
-QString lockFolder(QString *failure)
-{
-    if (const QString runtime = runtimeFolder(); !runtime.isEmpty())
-        return runtime;
-    // Without a runtime folder of its own the lock must not go to a shared place such as
-    // /tmp, where another account could put a file in its way.
-    QString cache = xdgFolder("XDG_CACHE_HOME");
-    if (cache.isEmpty())
-        cache = QDir::home().filePath(QStringLiteral(".cache"));
-    const QString folder = QDir(cache).filePath(QStringLiteral("dawnbell"));
-    *failure = makePrivateFolder(folder);
-    return failure->isEmpty() ? folder : QString();
-}
-
-QString lockFileName()
-{
-    return QStringLiteral("dawnbell-%1.lock").arg(::getuid());
-}
-
-bool processIsRunning(qint64 pid)
-{
-    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
-}
-#elif defined(Q_OS_WIN)
-// The account's local application-data folder: every account has its own, and it stays on
-// this PC, as the running copy does. (Qt's runtime location is the home folder on Windows,
-// where a lock file would be in the user's way.)
-QString lockFolder(QString *failure)
-{
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder))
-        *failure = QStringLiteral("no local application-data folder %1").arg(native(folder));
-    return failure->isEmpty() ? folder : QString();
-}
-
-QString lockFileName()
-{
-    return QStringLiteral("dawnbell.lock");
-}
-
-bool processIsRunning(qint64 pid)
-{
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
-    if (!process) // gone, or another account's, which this account's lock never names
-        return GetLastError() == ERROR_ACCESS_DENIED;
-    DWORD exitCode = 0;
-    const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
-    CloseHandle(process);
-    return running;
-}
-#else
-QString lockFolder(QString *failure)
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    if (!QDir().mkpath(folder))
-        *failure = QStringLiteral("cannot create %1").arg(native(folder));
-    return failure->isEmpty() ? folder : QString();
-}
-
-QString lockFileName()
-{
-    return QStringLiteral("dawnbell.lock");
-}
-
-bool processIsRunning(qint64 pid)
-{
-    return pid > 0;
-}
-#endif
-
-// Whether the lock file names a copy that still runs: on another machine sharing the folder
-// it cannot be checked, and counts as running.
-bool isHeldByRunningCopy(const QLockFile &lock)
-{
+    enum class Where { Nobody, ThisMachine, OtherMachine };
+    Where where = Where::Nobody;
     qint64 pid = 0;
-    QString host;
-    QString application;
-    if (!lock.getLockInfo(&pid, &host, &application))
-        return false;
-    if (!host.isEmpty() && host != QSysInfo::machineHostName())
-        return true;
-    return processIsRunning(pid);
+    QString machine;
+};
+
+// Who holds the lock, from the lines QLockFile writes: the process id, the program's name,
+// the machine's name, its unique id and the boot's id. A file without a process id (empty,
+// or cut short by a power cut during the write) names nobody. The machine is judged as
+// QLockFile judges it: by its unique id when both sides know theirs, else by its name, so
+// that a machine renamed since is still this one.
+LockHolder holderOf(const QByteArray &bytes, const QString &thisMachine)
+{
+    const QList<QByteArray> lines = bytes.split('\n');
+    bool ok = false;
+    LockHolder holder;
+    holder.pid = lines.value(0).trimmed().toLongLong(&ok);
+    if (!ok || holder.pid <= 0)
+        return {};
+    holder.machine = QString::fromUtf8(lines.value(2).trimmed());
+    const QByteArray machineId = lines.value(3).trimmed();
+    const QByteArray ourId = QSysInfo::machineUniqueId();
+    const bool here = !machineId.isEmpty() && !ourId.isEmpty()
+            ? machineId == ourId
+            : holder.machine.isEmpty() || holder.machine == thisMachine;
+    holder.where = here ? LockHolder::Where::ThisMachine : LockHolder::Where::OtherMachine;
+    return holder;
+}
+
+QString heldElsewhere(const QString &path, const LockHolder &holder)
+{
+    return QStringLiteral("the lock %1 is held by process %2 on the machine \"%3\", which "
+                          "shares this home folder. If Dawnbell no longer runs there, or that "
+                          "machine is gone, delete %1 and start Dawnbell again.")
+            .arg(native(path))
+            .arg(holder.pid)
+            .arg(holder.machine);
 }
 
 } // namespace
 
 QString SystemPlatform::lockFilePath(QString *failure)
 {
-    // The lock is named after the account's number, never after a variable such as USER
-    // that a user can change or unset.
     QString problem;
-    const QString folder = lockFolder(&problem);
+    const LockPlace place = lockPlace(&problem);
     if (failure)
         *failure = problem;
-    return folder.isEmpty() ? QString() : QDir(folder).filePath(lockFileName());
+    return place.path;
 }
 
+// A lock is the running copy's only while that copy runs on this machine. What a crash or a
+// power cut leaves (a file naming a process that is gone, an empty or garbled file) and a
+// lock from another machine in a folder only this machine sees are taken over. Only a lock
+// from another machine in a folder that machine shares is left to the user, who can tell
+// whether that machine still runs the panel.
 SingleCopyClaim SystemPlatform::claimSingleCopy()
 {
     QString failure;
-    const QString path = lockFilePath(&failure);
-    if (path.isEmpty())
+    const LockPlace place = lockPlace(&failure);
+    if (place.path.isEmpty())
         return failedClaim(failure);
-    m_lock = std::make_unique<QLockFile>(path);
-    // No age limit: a lock is stale only when the copy that took it is gone, which QLockFile
-    // checks by its process id, so a killed panel never blocks the next start.
+    m_lock = std::make_unique<QLockFile>(place.path);
+    // No age limit: a running panel holds its lock for as long as it runs.
     m_lock->setStaleLockTime(0);
     for (const int waitMs : {0, LockSettleMs}) {
         if (m_lock->tryLock(waitMs))
@@ -299,54 +117,34 @@ SingleCopyClaim SystemPlatform::claimSingleCopy()
         const int error = errno;
         if (m_lock->error() != QLockFile::LockFailedError) {
             return failedClaim(QStringLiteral("cannot create %1: %2")
-                                       .arg(native(path), qt_error_string(error)));
+                                       .arg(native(place.path), qt_error_string(error)));
         }
-        if (isHeldByRunningCopy(*m_lock))
+        const QByteArray bytes = lockBytes(place.path);
+        const LockHolder holder = holderOf(bytes, machineName());
+        if (holder.where == LockHolder::Where::ThisMachine && isRunningHere(holder.pid))
             return {SingleCopyClaim::Outcome::HeldByOtherCopy, {}};
+        if (holder.where == LockHolder::Where::OtherMachine && place.seenByOtherMachines)
+            return failedClaim(heldElsewhere(place.path, holder));
+        const bool mayBeFilling = holder.where == LockHolder::Where::Nobody && waitMs == 0;
+        if (!mayBeFilling && takeOverStaleLock(bytes))
+            return {};
     }
     return failedClaim(QStringLiteral("%1 is in the way: no running copy holds it, and it "
                                       "cannot be replaced")
-                               .arg(native(path)));
+                               .arg(native(place.path)));
 }
 
-QString SystemPlatform::configHome()
+// Under the guard that QLockFile takes for its own stale locks, so that of two copies taking
+// over at once neither removes the other's new lock: the file goes only while it still holds
+// the bytes judged stale, and the new lock is in place before the guard is released. A file
+// that a live process holds open cannot be removed at all.
+bool SystemPlatform::takeOverStaleLock(const QByteArray &judgedBytes)
 {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    const QString folder = xdgFolder("XDG_CONFIG_HOME");
-    return folder.isEmpty() ? QDir::home().filePath(QStringLiteral(".config")) : folder;
-#elif defined(Q_OS_WIN)
-    // The account's roaming application-data folder, which follows the account to every PC
-    // it logs on to, as the rest of its settings do.
-    PWSTR path = nullptr;
-    QString folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &path)))
-        folder = QDir::fromNativeSeparators(QString::fromWCharArray(path));
-    CoTaskMemFree(path);
-    return folder;
-#else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-#endif
-}
-
-QString SystemPlatform::missingDisplay(const QString &platformOption, const QString &displayOption)
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
-    if (!displayOption.isEmpty())
-        return {};
-    const QString platform = platformOption.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM")
-                                                      : platformOption;
-    const bool hasX = !qEnvironmentVariableIsEmpty("DISPLAY");
-    // With no platform named the toolkit takes X or Wayland, whichever the session offers.
-    if (platform.isEmpty() && !hasX && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return QStringLiteral("no display to open the window on: neither DISPLAY nor "
-                              "WAYLAND_DISPLAY is set");
-    if (platform.startsWith(QLatin1String("xcb")) && !hasX)
-        return QStringLiteral("no display to open the window on: DISPLAY is not set");
-#else
-    Q_UNUSED(platformOption);
-    Q_UNUSED(displayOption);
-#endif
-    return {};
+    QLockFile guard(m_lock->fileName() + QLatin1String(".rmlock"));
+    if (!guard.tryLock(0) || lockBytes(m_lock->fileName()) != judgedBytes)
+        return false;
+    m_lock->removeStaleLockFile();
+    return m_lock->tryLock(0);
 }
 
 void SystemPlatform::showMessage(const QString &caption, const QString &text)
@@ -370,90 +168,12 @@ void SystemPlatform::endProcess()
     QCoreApplication::exit(0);
 }
 
-// Tells the watch when another client destroys the window's native counterpart, which the
-// toolkit itself does not report: the process would live on without a window.
-class ShutdownWatch::WindowFilter : public QAbstractNativeEventFilter
-{
-public:
-    WindowFilter(ShutdownWatch *watch, quintptr windowId)
-        : m_watch(watch)
-        , m_windowId(windowId)
-    { }
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
-    {
-#ifdef DAWNBELL_HAVE_XCB
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        const auto *event = static_cast<const xcb_generic_event_t *>(message);
-        if ((event->response_type & 0x7f) != XCB_DESTROY_NOTIFY)
-            return false;
-        const auto *destroyed = static_cast<const xcb_destroy_notify_event_t *>(message);
-        if (destroyed->window == m_windowId) {
-            QMetaObject::invokeMethod(
-                    m_watch,
-                    [watch = m_watch] {
-                        emit watch->endRequested(QStringLiteral("window destroyed"));
-                    },
-                    Qt::QueuedConnection);
-        }
-#else
-        Q_UNUSED(eventType);
-        Q_UNUSED(message);
-#endif
-        return false;
-    }
-
-private:
-    ShutdownWatch *m_watch;
-    quintptr m_windowId;
-};
-
-namespace {
-
-#ifdef Q_OS_UNIX
-// The signal handler's end of the pipe; the event loop reads the other end.
-int signalPipe[2] = {-1, -1};
-
-// Only async-signal-safe calls here: the signal's number goes down the pipe, and the event
-// loop does the rest.
-void onTerminationSignal(int signal)
-{
-    const int savedErrno = errno;
-    const char byte = static_cast<char>(signal);
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-    errno = savedErrno;
-}
-
-QString signalName(int signal)
-{
-    switch (signal) {
-    case SIGTERM:
-        return QStringLiteral("SIGTERM");
-    case SIGINT:
-        return QStringLiteral("SIGINT");
-    case SIGHUP:
-        return QStringLiteral("SIGHUP");
-    case SIGQUIT:
-        return QStringLiteral("SIGQUIT");
-    }
-    return QStringLiteral("signal %1").arg(signal);
-}
-#endif
-
-} // namespace
-
 ShutdownWatch::ShutdownWatch(QObject *parent)
     : QObject(parent)
+    , m_termination(new TerminationWatch(this))
 {
-    watchSignals();
-#ifdef Q_OS_WIN
-    {
-        const QMutexLocker locker(&consoleWatchLock);
-        consoleWatch = this;
-    }
-    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
-#endif
+    connect(m_termination, &TerminationWatch::terminationRequested, this,
+            &ShutdownWatch::endRequested);
     // The session manager ends the session: a logout or a shutdown of the desktop.
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::commitDataRequest, this,
@@ -461,55 +181,11 @@ ShutdownWatch::ShutdownWatch(QObject *parent)
     }
 }
 
-ShutdownWatch::~ShutdownWatch()
-{
-    if (m_windowFilter)
-        QCoreApplication::instance()->removeNativeEventFilter(m_windowFilter.get());
-#ifdef Q_OS_UNIX
-    // Past this point no event loop reads the pipe, and the way out has been taken: the
-    // settings are saved and the process is ending with the status that way chose. A later
-    // termination signal must not end it with another one.
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
-        std::signal(signal, SIG_IGN);
-#endif
-#ifdef Q_OS_WIN
-    SetConsoleCtrlHandler(onConsoleEvent, FALSE);
-    const QMutexLocker locker(&consoleWatchLock);
-    consoleWatch = nullptr;
-#endif
-}
-
 void ShutdownWatch::watchWindow(QWidget *window)
 {
-    if (m_windowFilter || !QCoreApplication::instance())
+    if (m_windowWatch || !QCoreApplication::instance())
         return;
-    m_windowFilter = std::make_unique<WindowFilter>(this, window->winId());
-    QCoreApplication::instance()->installNativeEventFilter(m_windowFilter.get());
-}
-
-void ShutdownWatch::watchSignals()
-{
-#ifdef Q_OS_UNIX
-    if (signalPipe[0] < 0) {
-        if (::pipe(signalPipe) != 0)
-            return;
-        for (const int fd : signalPipe) {
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-            ::fcntl(fd, F_SETFL, O_NONBLOCK);
-        }
-    }
-    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
-        while (::read(signalPipe[0], &byte, 1) == 1)
-            emit endRequested(signalName(byte));
-    });
-
-    struct sigaction action = {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
-        ::sigaction(signal, &action, nullptr);
-#endif
+    m_windowWatch = new WindowWatch(window->winId(), this);
+    connect(m_windowWatch, &WindowWatch::windowDestroyed, this,
+            [this] { emit endRequested(QStringLiteral("window destroyed")); });
 }

@@ -8,7 +8,8 @@
 #include <memory>
 
 // The real machine: the system clock, a per-user lock file, Qt's message box and desktop
-// services, the system beep, and the application's event loop.
+// services, the system beep, and the application's event loop. What differs between the
+// systems is in systemplatform_unix.cpp and systemplatform_win.cpp.
 class SystemPlatform : public Platform
 {
 public:
@@ -28,19 +29,31 @@ public:
     static QString lockFilePath(QString *failure = nullptr);
 
     // The folder of the account's configuration files: $XDG_CONFIG_HOME when that is an
-    // absolute path, ~/.config otherwise (the platform's own place outside XDG systems).
+    // absolute path, ~/.config otherwise; the roaming application-data folder on Windows.
     static QString configHome();
 
-    // Why the toolkit would find no display to open a window on, or empty. The toolkit
-    // itself aborts in that case, so this is asked before it starts. The arguments are the
-    // -platform and -display options, empty when not given.
-    static QString missingDisplay(const QString &platformOption, const QString &displayOption);
-
 private:
+    struct LockPlace
+    {
+        QString path;
+        // A folder that a home shared over the network carries to other machines, where a
+        // lock file may name a copy that runs there.
+        bool seenByOtherMachines = false;
+    };
+    static LockPlace lockPlace(QString *failure);
+    // Whether the process runs on this machine under this account.
+    static bool isRunningHere(qint64 pid);
+    // This machine's name as QLockFile writes it into the lock.
+    static QString machineName();
+
+    bool takeOverStaleLock(const QByteArray &judgedBytes);
+
     std::unique_ptr<QLockFile> m_lock;
 };
 
 class QWidget;
+class TerminationWatch;
+class WindowWatch;
 
 // Every way the panel is told to end besides its own window's close: the termination signals
 // (SIGTERM, SIGINT, SIGHUP, SIGQUIT), the session manager's end of session, and the window
@@ -53,7 +66,6 @@ class ShutdownWatch : public QObject
 
 public:
     explicit ShutdownWatch(QObject *parent = nullptr);
-    ~ShutdownWatch() override;
 
     // Starts watching the shown window's native counterpart on the display.
     void watchWindow(QWidget *window);
@@ -62,8 +74,6 @@ signals:
     void endRequested(const QString &why);
 
 private:
-    void watchSignals();
-
-    class WindowFilter;
-    std::unique_ptr<WindowFilter> m_windowFilter;
+    TerminationWatch *m_termination = nullptr;
+    WindowWatch *m_windowWatch = nullptr;
 };

@@ -143,6 +143,8 @@ void ItemReader::append(QChar c)
 void ItemReader::endItem(char separator)
 {
     emitItem();
+    if (separator != ',')
+        ++m_line; // a CR's LF, if one follows, is swallowed with it
     m_afterComma = separator == ',';
     m_swallowLineFeed = separator == '\r';
 }
@@ -157,6 +159,7 @@ void ItemReader::emitItem()
         item = number ? SettingValue::fromNumber(*number) : SettingValue::fromText(m_text);
     }
     m_items.append(item);
+    m_itemLines.append(m_line);
     m_state = State::Start;
     m_text.clear();
     m_cut = false;

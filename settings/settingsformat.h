@@ -40,6 +40,11 @@ public:
     bool isDone() const { return m_items.size() >= ItemCount; }
     // At the end of the file: the first ItemCount items, or nothing when it held fewer.
     std::optional<QList<SettingValue>> finish();
+    // How many items were read; after finish(), fewer than ItemCount when the file was short.
+    int itemsRead() const { return int(m_items.size()); }
+    // The line, counted from 1, that item `index` stands on (an item never spans two lines);
+    // for an item past the last one read, the line the file ended on.
+    int lineOf(int index) const { return index < m_itemLines.size() ? m_itemLines[index] : m_line; }
 
 private:
     enum class State { Bom, Start, Quoted, AfterQuote, Unquoted };
@@ -60,6 +65,8 @@ private:
     QString m_pendingBlanks; // blanks inside an unquoted item, kept once more text follows
     QString m_text;
     QList<SettingValue> m_items;
+    QList<int> m_itemLines;
+    int m_line = 1;
 };
 
 // The first ItemCount items of a whole file's bytes, or nothing when it holds fewer.

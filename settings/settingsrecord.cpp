@@ -6,6 +6,7 @@
 #include "deviceconstants.h"
 #include "devicetext.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -33,23 +34,45 @@ bool isComparable(const SettingValue &value)
     return value.toNumber().has_value();
 }
 
-bool isUsable(const SetupData &record)
+int itemIndexOf(Field field)
 {
-    return alarmButtonOf(record.AlarmTrack) && isComparable(record.BackGrounds)
-            && isComparable(record.WakeUpScreens) && isComparable(record.AnnounceHourly);
+    return int(std::find(ItemOrder.begin(), ItemOrder.end(), field) - ItemOrder.begin());
 }
 
 } // namespace
 
+std::optional<UnusableItem> firstUnusableItem(const QList<SettingValue> &items)
+{
+    const auto item = [&items](Field field) { return items.value(itemIndexOf(field)); };
+    if (!alarmButtonOf(item(&SetupData::AlarmTrack))) {
+        return UnusableItem{itemIndexOf(&SetupData::AlarmTrack),
+                            QStringLiteral("the alarm track \"%1\" is none of the tracks %2 to %3")
+                                    .arg(item(&SetupData::AlarmTrack).toText())
+                                    .arg(Device::TrackOffset + 1)
+                                    .arg(Device::TrackOffset + Device::TrackCount)};
+    }
+    const std::pair<Field, const char *> compared[] = {
+            {&SetupData::BackGrounds, "colour scheme"},
+            {&SetupData::WakeUpScreens, "wake-up screen"},
+            {&SetupData::AnnounceHourly, "hourly announcement"},
+    };
+    for (const auto &[field, name] : compared) {
+        if (!isComparable(item(field))) {
+            return UnusableItem{itemIndexOf(field),
+                                QStringLiteral("the %1 \"%2\" is not a number")
+                                        .arg(QLatin1String(name), item(field).toText())};
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<SetupData> recordFrom(const QList<SettingValue> &items)
 {
-    if (items.size() != ItemCount)
+    if (items.size() != ItemCount || firstUnusableItem(items))
         return std::nullopt;
     SetupData record;
     for (int i = 0; i < ItemCount; ++i)
         record.*ItemOrder[i] = items.at(i);
-    if (!isUsable(record))
-        return std::nullopt;
     return record;
 }
 

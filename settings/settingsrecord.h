@@ -35,6 +35,15 @@ inline constexpr std::array<Field, ItemCount> ItemOrder = {
 // ItemCount items, a track that selects no alarm button, a scheme, screen or announcement
 // that is a text which does not read as a number.
 std::optional<SetupData> recordFrom(const QList<SettingValue> &items);
+// The first of a file's ItemCount items that makes it unusable as recordFrom judges it: its
+// index and why, in words for the user. Nothing when the items make a usable record.
+struct UnusableItem
+{
+    int index = 0;
+    QString reason;
+};
+std::optional<UnusableItem> firstUnusableItem(const QList<SettingValue> &items);
+
 // The record that a whole file's bytes give, as recordFrom judges it.
 std::optional<SetupData> parseRecord(QByteArrayView bytes);
 

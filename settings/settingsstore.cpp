@@ -212,12 +212,16 @@ ReadResult scanFile(const QString &path, QByteArray *digest)
     const std::optional<QList<SettingValue>> items = reader.finish();
     if (!items) {
         return {std::nullopt, ReadProblem::Unusable,
-                QStringLiteral("it holds fewer than %1 items").arg(ItemCount)};
+                QStringLiteral("it ends after %1 items, of the %2 the panel needs")
+                        .arg(reader.itemsRead())
+                        .arg(ItemCount),
+                reader.lineOf(reader.itemsRead())};
     }
     std::optional<SetupData> record = recordFrom(*items);
     if (!record) {
-        return {std::nullopt, ReadProblem::Unusable,
-                QStringLiteral("a track, scheme, screen or announcement is not usable")};
+        const UnusableItem unusable = *firstUnusableItem(*items);
+        return {std::nullopt, ReadProblem::Unusable, unusable.reason,
+                reader.lineOf(unusable.index)};
     }
     return {std::move(record), ReadProblem::None, QString()};
 }

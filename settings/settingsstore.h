@@ -39,6 +39,9 @@ struct ReadResult
     std::optional<SetupData> record;
     ReadProblem problem = ReadProblem::None;
     QString reason; // empty when the file gave a record
+    // For an unusable file, the line of the first item the panel cannot use, or the line the
+    // file ends on when items are missing; 0 otherwise.
+    int line = 0;
 };
 
 // The record in the file at `path`, read as a stream so the file's length costs no memory,

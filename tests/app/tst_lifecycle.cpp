@@ -50,6 +50,8 @@ private slots:
     void singleCopyLockStaysInAPrivateFolder_data();
     void singleCopyLockStaysInAPrivateFolder();
     void singleCopyLockFailureTellsWhy();
+    void singleCopyLockTakesOverWhatNoCopyHere_data();
+    void singleCopyLockTakesOverWhatNoCopyHere();
     void endOfSessionSavesAndEnds();
 
 private:
@@ -497,6 +499,56 @@ void tst_Lifecycle::singleCopyLockFailureTellsWhy()
     QString failure;
     QCOMPARE(SystemPlatform::lockFilePath(&failure), QString());
     QVERIFY2(failure.contains(QStringLiteral("other accounts")), qPrintable(failure));
+}
+
+void tst_Lifecycle::singleCopyLockTakesOverWhatNoCopyHere_data()
+{
+    QTest::addColumn<bool>("inRuntimeFolder"); // else in the cache folder, which a home shares
+    QTest::addColumn<QByteArray>("lockBytes"); // "here" stands for this process on this machine
+    QTest::addColumn<int>("outcome");
+
+    using Outcome = SingleCopyClaim::Outcome;
+    const QByteArray elsewhere = "4242\ndawnbell\nelsewhere\nanother-machine-id\nboot\n";
+    QTest::newRow("empty, a power cut during the write")
+            << true << QByteArray() << int(Outcome::Taken);
+    QTest::newRow("garbage") << false << QByteArray("\x01\xff\n") << int(Outcome::Taken);
+    QTest::newRow("another machine's, runtime folder") << true << elsewhere << int(Outcome::Taken);
+    QTest::newRow("another machine's, cache folder") << false << elsewhere << int(Outcome::Failed);
+    QTest::newRow("a running copy here")
+            << false << QByteArray("here") << int(Outcome::HeldByOtherCopy);
+}
+
+void tst_Lifecycle::singleCopyLockTakesOverWhatNoCopyHere()
+{
+    QFETCH(bool, inRuntimeFolder);
+    QFETCH(QByteArray, lockBytes);
+    QFETCH(int, outcome);
+    const QDir home(m_dir->path());
+    const auto environment = lockEnvironment(home.path());
+    if (inRuntimeFolder) {
+        QVERIFY(home.mkdir(QStringLiteral("runtime")));
+        QVERIFY(QFile::setPermissions(home.filePath(QStringLiteral("runtime")), OwnerOnly));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.filePath(QStringLiteral("runtime"))));
+    }
+    if (lockBytes == "here") {
+        lockBytes = QByteArray::number(QCoreApplication::applicationPid()) + '\n'
+                + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n'
+                + QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n'
+                + QSysInfo::bootUniqueId() + '\n';
+    }
+    const QString lockPath = SystemPlatform::lockFilePath();
+    QFile lock(lockPath);
+    QVERIFY(lock.open(QIODevice::WriteOnly) && lock.write(lockBytes) == lockBytes.size());
+    lock.close();
+
+    const SingleCopyClaim claim = SystemPlatform().claimSingleCopy();
+
+    QCOMPARE(int(claim.outcome), outcome);
+    if (claim.outcome == SingleCopyClaim::Outcome::Failed) { // naming the holder and the file
+        for (const QString &name :
+             {QStringLiteral("\"elsewhere\""), QStringLiteral("4242"), lockPath})
+            QVERIFY2(claim.failure.contains(name), qPrintable(claim.failure));
+    }
 }
 
 void tst_Lifecycle::endOfSessionSavesAndEnds()

@@ -70,8 +70,13 @@ class CommandLineTest(E2ETestCase):
         return result
 
     def test_answers_without_starting(self):
+        # A display that nothing serves: the toolkit would abort on it.
+        silent = next(":%d" % n for n in range(4000, 5000)
+                      if not os.path.exists("/tmp/.X11-unix/X%d" % n))
         cases = [(["--version"], {}, 0, "dawnbell 1.00\n", ""),
                  (["--help"], {}, 0, "--directory", ""),
+                 (["--help-all"], {}, 0, "--qwindowgeometry", ""),
+                 ([], {"DISPLAY": silent}, 1, "", "display %s:" % silent),
                  (["--no-such-option"], {}, 2, "", "no-such-option"),
                  (["stray"], {}, 2, "", "stray"),
                  ([], {}, 1, "", "DISPLAY nor WAYLAND_DISPLAY is set"),

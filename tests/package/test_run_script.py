@@ -43,13 +43,18 @@ class RunScript(unittest.TestCase):
         script.communicate()
 
     def test_port_taken_starts_nothing(self):
-        with socket.create_server((harness.LOOPBACK, self.port)):
-            script = self.start({k: v for k, v in os.environ.items()
-                                 if k not in ("DISPLAY", "WAYLAND_DISPLAY")})
-            err = script.communicate(timeout=60)[1]
-            self.assertEqual(script.returncode, 1)
-            self.assertRegex(err, r"\A[^\n]*\bport %d\b[^\n]*\n\Z" % self.port)
-            self.assertEqual(session_members(script.pid), [], "run.sh left a process running")
+        # The simulator goes to the saved loopback host, so a listener there is in its way.
+        for host, family in (("127.0.0.1", socket.AF_INET), ("127.0.0.2", socket.AF_INET),
+                             ("::1", socket.AF_INET6)):
+            with self.subTest(host=host), socket.create_server((host, self.port), family=family):
+                harness.write_settings(self.tmp, host=host, port=self.port)
+                script = self.start({k: v for k, v in os.environ.items()
+                                     if k not in ("DISPLAY", "WAYLAND_DISPLAY")})
+                err = script.communicate(timeout=60)[1]
+                self.assertEqual(script.returncode, 1)
+                self.assertRegex(err, r"\A[^\n]* %s port %d\b[^\n]*\n\Z"
+                                 % (re.escape(host), self.port))
+                self.assertEqual(session_members(script.pid), [], "run.sh left a process running")
 
     def test_clock_and_panel_apart(self):
         for window_manager in (True, False):

@@ -25,8 +25,14 @@ private slots:
     void run();
     void notTaken_data();
     void notTaken();
+    void settingsInTheWay_data();
+    void settingsInTheWay();
+    void simulatorCommandLine_data();
+    void simulatorCommandLine();
 #ifdef Q_OS_LINUX
     void signalDuringConnect();
+    void simulatorEndsCleanlyOnSignal_data();
+    void simulatorEndsCleanlyOnSignal();
 #endif
     void unwritableOutput_data();
     void unwritableOutput();
@@ -77,7 +83,7 @@ void tst_Send::run_data()
                            "alarm 6 30 AM 17|alarm 0 30 AM 1|alarm 13 30 AM 1|alarm 6 60 AM 1|"
                            "alarm 6 -1 AM 1|play 0|play 17|scheme 5|screen 4|announce yes|"
                            "--lead 11 time|--lead -1 time|--lead 2 stop|--port 0 stop|"
-                           "--port 65536 stop|--host= stop|--loud stop";
+                           "--port 65536 stop|--host= stop|--loud stop|--help-all stop";
     for (const QByteArray &arguments : bad.split('|'))
         row(arguments.constData(), Send::BadInput);
 }
@@ -172,6 +178,99 @@ void tst_Send::notTaken()
     QVERIFY2(line.match(QString::fromLocal8Bit(err)).hasMatch(), err.constData());
 }
 
+void tst_Send::settingsInTheWay_data()
+{
+    // The settings file's bytes (none: no -C folder at all); what the one line on stderr says.
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("told");
+    QList<SettingValue> items = Settings::itemsOf(Settings::defaultRecord());
+    items[8] = SettingValue::fromNumber(170);
+    QTest::newRow("track 170") << Settings::writeItems(items)
+                               << "setupdata.ini line 9: the alarm track \"170\"";
+    items = Settings::itemsOf(Settings::defaultRecord());
+    items[10] = SettingValue::fromText("blue");
+    QTest::newRow("all on one line")
+            << Settings::writeItems(items).replace("\r\n", ",") << "line 1: the colour scheme";
+    items = Settings::itemsOf(Settings::defaultRecord());
+    items[14] = SettingValue::fromText("on");
+    QTest::newRow("lone CR line ends") << Settings::writeItems(items).replace("\r\n", "\r")
+                                       << "line 15: the hourly announcement";
+    QTest::newRow("cut short") << Settings::writeItems(items.mid(0, 18))
+                               << "line 19: it ends after 18";
+    QTest::newRow("no such folder") << QByteArray() << "there is no such folder";
+}
+
+void tst_Send::settingsInTheWay()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, told);
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("missing"));
+    if (!settings.isNull()) {
+        path = folder.path();
+        QFile file(folder.filePath(QLatin1String(Settings::FileName)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+    }
+    // A closed port of this machine's own: a fall-back to the built-in host would be refused
+    // there, and its message would name no file.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(closed.serverPort());
+    closed.close();
+
+    QProcess send;
+    QVERIFY(finish(send, DAWNBELL_SEND_BIN, {"-C", path, "--port", port, "test"}));
+
+    QCOMPARE(send.exitCode(), int(Send::SettingsUnusable));
+    const QString err = QString::fromLocal8Bit(send.readAllStandardError());
+    QCOMPARE(err.count(u'\n'), 1);
+    QVERIFY2(err.contains(told) && err.contains(path), qPrintable(err));
+    QVERIFY2(settings.isNull() || err.contains("--host HOST --port PORT"), qPrintable(err));
+}
+
+void tst_Send::simulatorCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // after "--port 0"
+    QTest::addColumn<QByteArray>("display");    // DISPLAY, with no other platform
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("told"); // on stdout when the exit status is 0, else on stderr
+    int unserved = 4000; // a display that nothing serves: the toolkit would abort on it
+    while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(unserved)))
+        ++unserved;
+    const QByteArray silent = ':' + QByteArray::number(unserved);
+    QTest::newRow("--help-all") << QStringList{"--help-all"} << QByteArray() << 0
+                                << QByteArray("--qwindowgeometry <geometry>");
+    QTest::newRow("unknown option")
+            << QStringList{"--nope"} << QByteArray() << 2 << QByteArray("'nope'");
+    QTest::newRow("window on a silent display")
+            << QStringList{"--window"} << silent << 1 << "display " + silent + ':';
+}
+
+void tst_Send::simulatorCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, display);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, told);
+    QProcess sim;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!display.isEmpty()) {
+        for (const char *name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"})
+            environment.remove(QLatin1String(name));
+        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+    }
+    sim.setProcessEnvironment(environment);
+
+    QVERIFY(finish(sim, DAWNBELL_SIM_BIN, QStringList{"--port", "0"} + arguments));
+
+    QCOMPARE(sim.exitCode(), exitCode);
+    const QByteArray out = sim.readAllStandardOutput(); // never "listening on"
+    const QByteArray err = sim.readAllStandardError();
+    QVERIFY2((exitCode == 0 ? out : err).contains(told), (out + err).constData());
+    QCOMPARE(err.count('\n'), exitCode == 0 ? 0 : 1);
+    QVERIFY2(exitCode == 0 || out.isEmpty(), out.constData());
+}
+
 #ifdef Q_OS_LINUX
 void tst_Send::signalDuringConnect()
 {
@@ -221,6 +320,28 @@ void tst_Send::signalDuringConnect()
     // Waiting out the connection takes 2 s, ending at once a few ms; the CPU time catches a spin.
     QVERIFY2(endedMs < 1000, QByteArray::number(endedMs));
     QVERIFY2(cpuUs < 50000, QByteArray::number(cpuUs));
+}
+#endif
+
+#ifdef Q_OS_LINUX
+void tst_Send::simulatorEndsCleanlyOnSignal_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+}
+
+void tst_Send::simulatorEndsCleanlyOnSignal()
+{
+    QFETCH(int, signal);
+    QProcess sim;
+    sim.start(DAWNBELL_SIM_BIN, {"--port", "0"});
+    QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 20000); // "listening on ..."
+    QSignalSpy ended(&sim, &QProcess::finished);
+    QCOMPARE(::kill(pid_t(sim.processId()), signal), 0);
+    QVERIFY(ended.wait(20000));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 0);
 }
 #endif
 

@@ -9,6 +9,7 @@
 #include <QtCore/QCommandLineParser>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtCore/QTimer>
 
 #include <cstdio>
@@ -31,15 +32,16 @@ QString description()
                    "%3"
                    "\n"
                    "Without --host and --port the endpoint is the remote host and port in\n"
-                   "setupdata.ini in DIR, or %1 when that file does not load.\n"
+                   "setupdata.ini in DIR, or %1 when there is no such file.\n"
                    "The module takes one client at a time: it cannot be reached while the panel\n"
                    "is connected to it.\n"
                    "\n"
                    "Exit status: 0 the module took the command: every byte was acknowledged\n"
                    "and the connection ended without a reset; 1 no connection within %2\n"
                    "seconds, the module refused or reset the connection or closed it before\n"
-                   "taking the command, or standard output could not be written; 2 bad input\n"
-                   "(nothing is connected or sent).")
+                   "taking the command, setupdata.ini or DIR cannot be used (nothing is sent),\n"
+                   "or standard output could not be written; 2 bad input (nothing is connected\n"
+                   "or sent).")
             .arg(Send::endpointText(Send::defaultEndpoint()))
             .arg(Device::ConnectWaitMs / 1000)
             .arg(Send::commandSummary());
@@ -55,7 +57,11 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(description());
-    const QCommandLineOption helpOption = parser.addHelpOption();
+    // A program without a window takes none of the toolkit's options, so it has no --help-all
+    // to list them.
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Displays help on commandline options."));
+    parser.addOption(helpOption);
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption hostOption(QStringLiteral("host"),
                                         QStringLiteral("The module's host name or address."),
@@ -138,10 +144,18 @@ int main(int argc, char *argv[])
         return Console::printLast("dawnbell-send", QString::fromLatin1(bytes + '\n'));
     }
 
+    const QString folder = parser.isSet(folderOption) ? parser.value(folderOption)
+                                                      : QDir::currentPath();
+    if (!QFileInfo(folder).isDir()) {
+        return fail(Send::SettingsUnusable,
+                    QStringLiteral("-C %1: there is no such folder").arg(folder));
+    }
     Send::Endpoint endpoint;
     if (!host || !port) {
-        endpoint = Send::settingsEndpoint(parser.isSet(folderOption) ? parser.value(folderOption)
-                                                                     : QDir::currentPath());
+        const Send::SavedEndpoint saved = Send::settingsEndpoint(folder);
+        if (!saved.endpoint)
+            return fail(Send::SettingsUnusable, saved.error);
+        endpoint = *saved.endpoint;
     }
     endpoint.host = host.value_or(endpoint.host);
     endpoint.port = port.value_or(endpoint.port);

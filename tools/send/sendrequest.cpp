@@ -8,6 +8,7 @@
 #include "setupdata.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtNetwork/QHostAddress>
 
 namespace Send {
@@ -185,15 +186,24 @@ Endpoint defaultEndpoint()
     return {endpoint.host, endpoint.port};
 }
 
-Endpoint settingsEndpoint(const QString &folder)
+SavedEndpoint settingsEndpoint(const QString &folder)
 {
-    const std::optional<SetupData> record
-            = Settings::readFile(QDir(folder).filePath(QLatin1String(Settings::FileName))).record;
-    if (!record)
-        return defaultEndpoint();
+    const QString path = QDir(folder).filePath(QLatin1String(Settings::FileName));
+    const Settings::ReadResult read = Settings::readFile(path);
+    if (read.problem == Settings::ReadProblem::Missing)
+        return {defaultEndpoint(), {}};
+    if (!read.record) {
+        QString where = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+        if (read.line > 0)
+            where += QStringLiteral(" line %1").arg(read.line);
+        return {std::nullopt,
+                QStringLiteral("%1: %2; give the module's endpoint with --host "
+                               "HOST --port PORT instead")
+                        .arg(where, read.reason)};
+    }
     // A saved port that is no port gives the default port on the saved host, as in the panel.
-    const Settings::Endpoint endpoint = Settings::endpointOf(*record);
-    return {endpoint.host, endpoint.port};
+    const Settings::Endpoint endpoint = Settings::endpointOf(*read.record);
+    return {Endpoint{endpoint.host, endpoint.port}, {}};
 }
 
 } // namespace Send

@@ -16,7 +16,10 @@ namespace Send {
 enum ExitStatus : int {
     Sent = 0,       // the module took every byte and did not reset the connection
     LinkFailed = 1, // no connection, or the module did not take the command
-    BadInput = 2,   // nothing was connected or sent
+    // The settings file that names the endpoint, or the -C folder that holds it, cannot be
+    // used: nothing was connected or sent.
+    SettingsUnusable = 1,
+    BadInput = 2, // nothing was connected or sent
 };
 
 inline constexpr int MaxLeadSeconds = 10;
@@ -71,9 +74,16 @@ QString endpointText(const Endpoint &endpoint);
 // Where the module is reached when no settings name it.
 Endpoint defaultEndpoint();
 
-// The endpoint the panel connects to with the setupdata.ini in `folder`: its host and port when
-// the file loads (the default port on the saved host when the saved port is no port), else the
-// defaults. Never writes the file.
-Endpoint settingsEndpoint(const QString &folder);
+// The endpoint the panel connects to with the setupdata.ini in `folder`: its host and port
+// (the default port on the saved host when the saved port is no port), or the defaults when
+// there is no such file. A file that is there but cannot be used gives no endpoint but one
+// line naming the file, the line and the reason: sending to the defaults instead would reach
+// another module than the one the file names. Never writes the file.
+struct SavedEndpoint
+{
+    std::optional<Endpoint> endpoint;
+    QString error;
+};
+SavedEndpoint settingsEndpoint(const QString &folder);
 
 } // namespace Send

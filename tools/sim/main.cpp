@@ -1,5 +1,8 @@
+#include "displaycheck.h"
 #include "simulator.h"
 #include "standardoutput.h"
+#include "terminationwatch.h"
+#include "toolkitoptions.h"
 #include "twinwindow.h"
 #include "version.h"
 #include "windowwatch.h"
@@ -11,71 +14,108 @@
 #include <QtCore/QTextStream>
 #include <QtWidgets/QApplication>
 
-#include <cstdio>
 #include <memory>
 
-int main(int argc, char *argv[])
+namespace {
+
+// The simulator's own options, in the order --help lists them.
+struct Options
 {
-    QCommandLineParser parser;
+    const QString defaultHost = QLatin1String(Device::DefaultHost);
+    const QString defaultPort = QLatin1String(Device::DefaultPortText);
+    const QCommandLineOption host{
+            QStringLiteral("host"),
+            QStringLiteral("Address to listen on (default %1).").arg(defaultHost),
+            QStringLiteral("address"), defaultHost};
+    const QCommandLineOption port{
+            QStringLiteral("port"),
+            QStringLiteral("Port to listen on (default %1).").arg(defaultPort),
+            QStringLiteral("port"), defaultPort};
+    const QCommandLineOption closeAfter{QStringLiteral("close-after"),
+                                        QStringLiteral("Close the connection after N commands."),
+                                        QStringLiteral("N")};
+    const QCommandLineOption resetAfter{
+            QStringLiteral("reset-after"),
+            QStringLiteral("Abort the connection with a reset after N commands."),
+            QStringLiteral("N")};
+    const QCommandLineOption noRead{
+            QStringLiteral("no-read"),
+            QStringLiteral("Accept a client but never read from it, so its buffers fill.")};
+    const QCommandLineOption window{
+            QStringLiteral("window"),
+            QStringLiteral("Also show the clock as the device would, in a window. Closing or "
+                           "destroying the window ends the simulator. The toolkit's options "
+                           "(see --help-all) apply to it.")};
+};
+
+// Every parser knows the toolkit's options, which the window takes, so they are never
+// mistakes; only --help-all lists them.
+void describe(QCommandLineParser &parser, const Options &options, Toolkit::Visibility toolkit)
+{
     parser.setApplicationDescription(QStringLiteral(
             "Stands in for the bedside clock behind its serial-to-Ethernet module: listens for "
             "the\n"
             "panel, decodes every command it writes and prints one line per command.\n"
             "One client at a time: while one is connected, any other is closed at once.\n"
             "Listens on the loopback address unless --host names another address."));
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    const QString defaultHost = QLatin1String(Device::DefaultHost);
-    const QString defaultPort = QLatin1String(Device::DefaultPortText);
-    const QCommandLineOption hostOption(
-            QStringLiteral("host"),
-            QStringLiteral("Address to listen on (default %1).").arg(defaultHost),
-            QStringLiteral("address"), defaultHost);
-    const QCommandLineOption portOption(
-            QStringLiteral("port"),
-            QStringLiteral("Port to listen on (default %1).").arg(defaultPort),
-            QStringLiteral("port"), defaultPort);
-    const QCommandLineOption closeOption(QStringLiteral("close-after"),
-                                         QStringLiteral("Close the connection after N commands."),
-                                         QStringLiteral("N"));
-    const QCommandLineOption resetOption(
-            QStringLiteral("reset-after"),
-            QStringLiteral("Abort the connection with a reset after N commands."),
-            QStringLiteral("N"));
-    const QCommandLineOption noReadOption(
-            QStringLiteral("no-read"),
-            QStringLiteral("Accept a client but never read from it, so its buffers fill."));
-    const QCommandLineOption windowOption(
-            QStringLiteral("window"),
-            QStringLiteral("Also show the clock as the device would, in a window. Closing or "
-                           "destroying the window ends the simulator."));
-    parser.addOptions(
-            {hostOption, portOption, closeOption, resetOption, noReadOption, windowOption});
+    // The toolkit's options are single-dash words such as -platform.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({options.host, options.port, options.closeAfter, options.resetAfter,
+                       options.noRead, options.window});
+    parser.addOptions(Toolkit::options(toolkit));
+}
 
-    // Only the window needs a display: without --window the simulator runs where there is none.
+void setApplicationNames()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("dawnbell-sim"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(DawnbellVersionText));
+}
+
+// --help, --help-all and --version, answered without a display or a listener.
+int answerWithoutStarting(const QCommandLineParser &parser, const Options &options, int argc,
+                          char *argv[])
+{
+    QCoreApplication app(argc, argv); // the help text names the program
+    setApplicationNames();
+    if (parser.isSet(QStringLiteral("help")))
+        return Console::printLast("dawnbell-sim", parser.helpText());
+    if (parser.isSet(QStringLiteral("help-all"))) {
+        QCommandLineParser full;
+        describe(full, options, Toolkit::Visibility::Shown);
+        return Console::printLast("dawnbell-sim", full.helpText());
+    }
+    return Console::printLast(
+            "dawnbell-sim",
+            QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                          QCoreApplication::applicationVersion()));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // Errors are reported once the application has taken Qt's own options ("-platform").
-    parser.parse(arguments);
-    const bool window = parser.isSet(windowOption) && !parser.isSet(helpOption)
-            && !parser.isSet(versionOption);
-    std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
-                                                   : std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("dawnbell-sim"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(DawnbellVersionText));
+    const Options options;
+    QCommandLineParser parser;
+    describe(parser, options, Toolkit::Visibility::Hidden);
+    // Everything is checked before a display is opened or a port listened on.
     QTextStream err(stderr);
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(arguments)) {
         err << "dawnbell-sim: " << parser.errorText() << '\n';
         return 2;
     }
-    if (parser.isSet(helpOption))
-        return Console::printLast("dawnbell-sim", parser.helpText());
-    if (parser.isSet(versionOption)) {
-        return Console::printLast(
-                "dawnbell-sim",
-                QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
-                                              QCoreApplication::applicationVersion()));
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))
+        || parser.isSet(QStringLiteral("version"))) {
+        return answerWithoutStarting(parser, options, argc, argv);
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "dawnbell-sim: unexpected argument '" << parser.positionalArguments().constFirst()
+            << "'\n";
+        return 2;
     }
 
     auto count = [&](const QCommandLineOption &option, int &value) {
@@ -91,20 +131,37 @@ int main(int argc, char *argv[])
         return true;
     };
 
-    Simulator::Options options;
-    options.noRead = parser.isSet(noReadOption);
-    if (!count(closeOption, options.closeAfter) || !count(resetOption, options.resetAfter))
+    Simulator::Options simulatorOptions;
+    simulatorOptions.noRead = parser.isSet(options.noRead);
+    if (!count(options.closeAfter, simulatorOptions.closeAfter)
+        || !count(options.resetAfter, simulatorOptions.resetAfter)) {
         return 2;
+    }
 
-    const QHostAddress address(parser.value(hostOption));
+    const QHostAddress address(parser.value(options.host));
     bool portOk = false;
-    const uint port = parser.value(portOption).toUInt(&portOk);
+    const uint port = parser.value(options.port).toUInt(&portOk);
     if (address.isNull() || !portOk || port > 65535) {
         err << "dawnbell-sim: --host needs an IP address and --port a number up to 65535\n";
         return 2;
     }
 
-    Simulator simulator(options);
+    // Only the window needs a display: without --window the simulator runs where there is none.
+    const bool window = parser.isSet(options.window);
+    if (const QString unreachable = window ? unreachableDisplay(arguments) : QString();
+        !unreachable.isEmpty()) {
+        err << "dawnbell-sim: " << unreachable << '\n';
+        return 1;
+    }
+    std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
+    setApplicationNames();
+    // Asked to end from outside, the simulator ends as closing its window ends it.
+    TerminationWatch termination;
+    QObject::connect(&termination, &TerminationWatch::terminationRequested, app.get(),
+                     &QCoreApplication::quit);
+
+    Simulator simulator(simulatorOptions);
     QTextStream out(stdout);
     QObject::connect(&simulator, &Simulator::line, &simulator, [&out](const QString &text) {
         out << text << Qt::endl; // flushed per line, so a pipe sees each command at once
@@ -122,7 +179,9 @@ int main(int argc, char *argv[])
     if (window) {
         twin = std::make_unique<TwinWindow>(simulator, endpoint);
         twin->show();
-        watch = std::make_unique<WindowWatch>(*twin);
+        watch = std::make_unique<WindowWatch>(twin->winId());
+        QObject::connect(watch.get(), &WindowWatch::windowDestroyed, app.get(),
+                         &QCoreApplication::quit);
     }
     return app->exec();
 }
