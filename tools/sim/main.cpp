@@ -1,3 +1,4 @@
+#include "commandport.h"
 #include "simulator.h"
 #include "standardoutput.h"
 #include "twinwindow.h"
@@ -5,6 +6,7 @@
 #include "windowwatch.h"
 
 #include "deviceconstants.h"
+#include "moduleframe.h"
 
 #include <QtCore/QCommandLineParser>
 #include <QtCore/QCoreApplication>
@@ -14,15 +16,37 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+std::optional<Module::Mode> modeNamed(const QString &name)
+{
+    const std::pair<const char *, Module::Mode> modes[] = {{"server", Module::Mode::TcpServer},
+                                                           {"client", Module::Mode::TcpClient},
+                                                           {"mixed", Module::Mode::TcpMixed},
+                                                           {"udp", Module::Mode::Udp}};
+    for (const auto &[text, mode] : modes) {
+        if (name == QLatin1String(text))
+            return mode;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-            "Stands in for the bedside clock behind its serial-to-Ethernet module: listens for "
-            "the\n"
-            "panel, decodes every command it writes and prints one line per command.\n"
-            "One client at a time: while one is connected, any other is closed at once.\n"
-            "Listens on the loopback address unless --host names another address."));
+    parser.setApplicationDescription(
+            QStringLiteral(
+                    "Stands in for the bedside clock behind its serial-to-Ethernet module: listens "
+                    "for "
+                    "the\n"
+                    "panel, decodes every command it writes and prints one line per command.\n"
+                    "One client at a time: while one is connected, any other is closed at once.\n"
+                    "Answers a module search on UDP port %1 of the same address, as the module "
+                    "does.\n"
+                    "Listens on the loopback address unless --host names another address.")
+                    .arg(Module::CommandPort));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QString defaultHost = QLatin1String(Device::DefaultHost);
@@ -49,8 +73,23 @@ int main(int argc, char *argv[])
             QStringLiteral("window"),
             QStringLiteral("Also show the clock as the device would, in a window. Closing or "
                            "destroying the window ends the simulator."));
-    parser.addOptions(
-            {hostOption, portOption, closeOption, resetOption, noReadOption, windowOption});
+    const QCommandLineOption commandPortOption(
+            QStringLiteral("command-port"),
+            QStringLiteral("UDP port to answer module searches on (default %1; 0 any free port).")
+                    .arg(Module::CommandPort),
+            QStringLiteral("port"), QString::number(Module::CommandPort));
+    const QCommandLineOption searchIdOption(
+            QStringLiteral("search-id"),
+            QStringLiteral("Answer only searches that carry this search ID (up to %1 characters).")
+                    .arg(Module::MaxSearchIdLength),
+            QStringLiteral("ID"));
+    const QCommandLineOption modeOption(
+            QStringLiteral("mode"),
+            QStringLiteral("The network mode the simulator claims when searched: server "
+                           "(default), client, mixed or udp. It serves the panel all the same."),
+            QStringLiteral("mode"), QStringLiteral("server"));
+    parser.addOptions({hostOption, portOption, closeOption, resetOption, noReadOption, windowOption,
+                       commandPortOption, searchIdOption, modeOption});
 
     // Only the window needs a display: without --window the simulator runs where there is none.
     QStringList arguments;
@@ -99,16 +138,35 @@ int main(int argc, char *argv[])
     const QHostAddress address(parser.value(hostOption));
     bool portOk = false;
     const uint port = parser.value(portOption).toUInt(&portOk);
-    if (address.isNull() || !portOk || port > 65535) {
-        err << "dawnbell-sim: --host needs an IP address and --port a number up to 65535\n";
+    bool commandPortOk = false;
+    const uint commandPort = parser.value(commandPortOption).toUInt(&commandPortOk);
+    if (address.isNull() || !portOk || port > 65535 || !commandPortOk || commandPort > 65535) {
+        err << "dawnbell-sim: --host needs an IP address and --port and --command-port a number "
+               "up to 65535\n";
         return 2;
     }
+    CommandPort::Options identity;
+    identity.searchId = parser.value(searchIdOption);
+    if (!ModuleFrame::isValidSearchId(identity.searchId)) {
+        err << "dawnbell-sim: --search-id takes up to " << Module::MaxSearchIdLength
+            << " printable characters without blanks\n";
+        return 2;
+    }
+    const std::optional<Module::Mode> mode = modeNamed(parser.value(modeOption));
+    if (!mode) {
+        err << "dawnbell-sim: --mode takes server, client, mixed or udp\n";
+        return 2;
+    }
+    identity.mode = *mode;
 
     Simulator simulator(options);
+    CommandPort commands(simulator, identity);
     QTextStream out(stdout);
-    QObject::connect(&simulator, &Simulator::line, &simulator, [&out](const QString &text) {
+    const auto print = [&out](const QString &text) {
         out << text << Qt::endl; // flushed per line, so a pipe sees each command at once
-    });
+    };
+    QObject::connect(&simulator, &Simulator::line, &simulator, print);
+    QObject::connect(&commands, &CommandPort::line, &commands, print);
     if (!simulator.listen(address, quint16(port))) {
         err << "dawnbell-sim: cannot listen on " << address.toString() << ':' << port << ": "
             << simulator.errorString() << '\n';
@@ -116,7 +174,16 @@ int main(int argc, char *argv[])
     }
     const QString endpoint
             = QStringLiteral("%1:%2").arg(address.toString()).arg(simulator.serverPort());
-    out << "listening on " << endpoint << Qt::endl;
+    // Several simulators may share an address; only the first has the command port, and the
+    // others still serve the panel.
+    QString commandEndpoint;
+    if (commands.listen(address, quint16(commandPort))) {
+        commandEndpoint = QStringLiteral(", command port %1").arg(commands.port());
+    } else {
+        err << "dawnbell-sim: warning: cannot answer searches on " << address.toString() << ':'
+            << commandPort << ": " << commands.errorString() << Qt::endl;
+    }
+    out << "listening on " << endpoint << commandEndpoint << Qt::endl;
     std::unique_ptr<TwinWindow> twin;
     std::unique_ptr<WindowWatch> watch;
     if (window) {
