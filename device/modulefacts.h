@@ -44,5 +44,7 @@ Q_ENUM_NS(Mode)
 
 inline constexpr int FirstModeCode = int(Mode::TcpClient);
 inline constexpr int LastModeCode = int(Mode::Udp);
+// Short names of the modes from TcpClient on, as the tools take and print them.
+inline constexpr const char *ModeNames[] = {"client", "server", "mixed", "udp"};
 
 } // namespace Module

@@ -20,13 +20,11 @@ namespace {
 
 std::optional<Module::Mode> modeNamed(const QString &name)
 {
-    const std::pair<const char *, Module::Mode> modes[] = {{"server", Module::Mode::TcpServer},
-                                                           {"client", Module::Mode::TcpClient},
-                                                           {"mixed", Module::Mode::TcpMixed},
-                                                           {"udp", Module::Mode::Udp}};
-    for (const auto &[text, mode] : modes) {
-        if (name == QLatin1String(text))
-            return mode;
+    int code = Module::FirstModeCode;
+    for (const char *mode : Module::ModeNames) {
+        if (name == QLatin1String(mode))
+            return Module::Mode(code);
+        ++code;
     }
     return std::nullopt;
 }
