@@ -4,11 +4,26 @@
 #include "simulator.h"
 
 #include <QtNetwork/QNetworkDatagram>
+#include <QtNetwork/QNetworkInterface>
 
 namespace {
 
 const char ProductName[] = "WIZ750SR";
 const char Firmware[] = "1.0.0-sim";
+
+// The address of this machine on the network of `peer`, as a module listening on every
+// network gives the one it was asked on; a broadcast arrives at no address of its own.
+QHostAddress addressFacing(const QHostAddress &peer)
+{
+    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
+        for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
+            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol
+                && peer.isInSubnet(entry.ip(), entry.prefixLength()))
+                return entry.ip();
+        }
+    }
+    return QHostAddress();
+}
 
 } // namespace
 
@@ -36,7 +51,7 @@ QByteArray CommandPort::mac() const
     return QByteArray(bytes, Module::MacBytes);
 }
 
-QByteArray CommandPort::valueOf(const QByteArray &command, const QHostAddress &arrivedAt) const
+QByteArray CommandPort::valueOf(const QByteArray &command, const QHostAddress &asker) const
 {
     using Module::Status;
     if (command == "MC")
@@ -56,7 +71,7 @@ QByteArray CommandPort::valueOf(const QByteArray &command, const QHostAddress &a
     if (command == "IM" || command == "CP" || command == "IT")
         return "0"; // a static address, no password, no inactivity timer
     if (command == "LI")
-        return (m_address.isEqual(QHostAddress::AnyIPv4) ? arrivedAt : m_address)
+        return (m_address.isEqual(QHostAddress::AnyIPv4) ? addressFacing(asker) : m_address)
                 .toString()
                 .toLatin1();
     if (command == "LP")
@@ -64,8 +79,8 @@ QByteArray CommandPort::valueOf(const QByteArray &command, const QHostAddress &a
     return {};
 }
 
-std::optional<QByteArray> CommandPort::answer(const QByteArray &request,
-                                              const QHostAddress &arrivedAt, QString &verdict) const
+std::optional<QByteArray> CommandPort::answer(const QByteArray &request, const QHostAddress &asker,
+                                              QString &verdict) const
 {
     const std::optional<ModuleFrame::Frame> frame = ModuleFrame::parse(request);
     if (!frame) {
@@ -87,7 +102,7 @@ std::optional<QByteArray> CommandPort::answer(const QByteArray &request,
             verdict = QStringLiteral("sets a value");
             return std::nullopt;
         }
-        const QByteArray value = valueOf(field.command, arrivedAt);
+        const QByteArray value = valueOf(field.command, asker);
         if (!value.isEmpty())
             reply.fields.append({field.command, value});
     }
@@ -101,7 +116,7 @@ void CommandPort::readRequests()
         const QNetworkDatagram request = m_socket.receiveDatagram(ModuleFrame::MaxFrameBytes);
         QString verdict;
         const std::optional<QByteArray> reply
-                = answer(request.data(), request.destinationAddress(), verdict);
+                = answer(request.data(), request.senderAddress(), verdict);
         if (reply)
             m_socket.writeDatagram(*reply, request.senderAddress(), quint16(request.senderPort()));
         emit line(QStringLiteral("search from %1:%2 \"%3\": %4")

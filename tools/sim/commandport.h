@@ -34,9 +34,8 @@ public:
     // endpoints differ.
     QByteArray mac() const;
 
-    // The answer to `request`, which arrived at `arrivedAt`, or nothing; `verdict` then says
-    // why it gets none.
-    std::optional<QByteArray> answer(const QByteArray &request, const QHostAddress &arrivedAt,
+    // The answer to `request` from `asker`, or nothing; `verdict` then says why it gets none.
+    std::optional<QByteArray> answer(const QByteArray &request, const QHostAddress &asker,
                                      QString &verdict) const;
 
 signals:
@@ -44,7 +43,7 @@ signals:
 
 private:
     void readRequests();
-    QByteArray valueOf(const QByteArray &command, const QHostAddress &arrivedAt) const;
+    QByteArray valueOf(const QByteArray &command, const QHostAddress &asker) const;
 
     const Simulator &m_simulator;
     Options m_options;
