@@ -20,10 +20,10 @@ QList<QHostAddress> ModuleFinder::everywhere()
     QList<QHostAddress> targets{QHostAddress(QHostAddress::Broadcast)};
     const QNetworkInterface::InterfaceFlags wanted = QNetworkInterface::IsUp
             | QNetworkInterface::CanBroadcast;
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
-        if ((interface.flags() & wanted) != wanted)
+    for (const QNetworkInterface &networkInterface : QNetworkInterface::allInterfaces()) {
+        if ((networkInterface.flags() & wanted) != wanted)
             continue;
-        for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
+        for (const QNetworkAddressEntry &entry : networkInterface.addressEntries()) {
             const QHostAddress broadcast = entry.broadcast();
             if (broadcast.protocol() == QAbstractSocket::IPv4Protocol
                 && !targets.contains(broadcast))

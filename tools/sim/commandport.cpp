@@ -15,8 +15,8 @@ const char Firmware[] = "1.0.0-sim";
 // network gives the one it was asked on; a broadcast arrives at no address of its own.
 QHostAddress addressFacing(const QHostAddress &peer)
 {
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
-        for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
+    for (const QNetworkInterface &networkInterface : QNetworkInterface::allInterfaces()) {
+        for (const QNetworkAddressEntry &entry : networkInterface.addressEntries()) {
             if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol
                 && peer.isInSubnet(entry.ip(), entry.prefixLength()))
                 return entry.ip();
