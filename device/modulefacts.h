@@ -32,6 +32,12 @@ Q_ENUM_NS(Status)
 inline constexpr const char *StatusWords[]
         = {"BOOT", "OPEN", "CONNECT", "UPGRADE", "ATMODE", "UDP"};
 
+// The status's "ST" word; nullptr for Unknown.
+inline const char *statusWord(Status status)
+{
+    return status == Status::Unknown ? nullptr : StatusWords[int(status) - int(Status::Boot)];
+}
+
 // How the module's data port works, from its "OP" answer; the values are the codes it sends.
 enum class Mode {
     Unknown = -1,
@@ -46,5 +52,11 @@ inline constexpr int FirstModeCode = int(Mode::TcpClient);
 inline constexpr int LastModeCode = int(Mode::Udp);
 // Short names of the modes from TcpClient on, as the tools take and print them.
 inline constexpr const char *ModeNames[] = {"client", "server", "mixed", "udp"};
+
+// The mode's short name; nullptr for Unknown.
+inline const char *modeName(Mode mode)
+{
+    return mode == Mode::Unknown ? nullptr : ModeNames[int(mode) - FirstModeCode];
+}
 
 } // namespace Module

@@ -20,18 +20,10 @@ QString orDash(const QString &text)
     return text.isEmpty() ? QStringLiteral("-") : text;
 }
 
-QString statusWord(Module::Status status)
+// A name from the module's facts, or "-" for an unknown value.
+QString orDash(const char *name)
 {
-    if (status == Module::Status::Unknown)
-        return QStringLiteral("-");
-    return QLatin1String(Module::StatusWords[int(status) - int(Module::Status::Boot)]);
-}
-
-QString modeName(Module::Mode mode)
-{
-    if (mode == Module::Mode::Unknown)
-        return QStringLiteral("-");
-    return QLatin1String(Module::ModeNames[int(mode) - Module::FirstModeCode]);
+    return name ? QLatin1String(name) : QStringLiteral("-");
 }
 
 int reportFound(const ModuleFinder &finder, const Search &search)
@@ -57,8 +49,8 @@ QString moduleLine(const ModuleFrame::ModuleInfo &module)
     return QStringList{orDash(module.address) + u':' + port,
                        ModuleFrame::macText(module.mac),
                        orDash(module.name),
-                       statusWord(module.status),
-                       modeName(module.mode),
+                       orDash(Module::statusWord(module.status)),
+                       orDash(Module::modeName(module.mode)),
                        orDash(module.firmware)}
             .join(u'\t');
 }

@@ -64,7 +64,7 @@ QByteArray CommandPort::valueOf(const QByteArray &command, const QHostAddress &a
         const Status status = m_options.mode == Module::Mode::Udp ? Status::Udp
                 : m_simulator.hasClient()                         ? Status::Connect
                                                                   : Status::Open;
-        return Module::StatusWords[int(status) - int(Status::Boot)];
+        return Module::statusWord(status);
     }
     if (command == "OP")
         return QByteArray::number(int(m_options.mode));
