@@ -30,6 +30,8 @@ private slots:
     void noReadKeepsQueueBounded();
     void search_data();
     void search();
+    void requestVerdict_data();
+    void requestVerdict();
 };
 
 namespace {
@@ -309,6 +311,38 @@ void tst_Simulator::search()
     QCOMPARE(module.name, "WIZ750SR");
     QCOMPARE(module.mode, Module::Mode::TcpServer);
     QVERIFY(finished.isEmpty());
+}
+
+void tst_Simulator::requestVerdict_data()
+{
+    // A request (OWN: the simulator's MAC) and what the command port does with it.
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QString>("verdict");
+    QTest::newRow("every module") << QByteArray("MA\xff\xff\xff\xff\xff\xff\r\nPW \r\nST\r\n")
+                                  << "answered";
+    QTest::newRow("this module") << QByteArray("MAOWN\r\nPW \r\nST\r\n") << "answered";
+    QTest::newRow("another module")
+            << "MA" + QByteArray::fromHex("020000000001") + "\r\nPW \r\nST\r\n"
+            << "for another module";
+    QTest::newRow("sets a value") << QByteArray("MAOWN\r\nPW \r\nST\r\nLI192.0.2.9\r\n")
+                                  << "sets a value";
+    QTest::newRow("garbage") << QByteArray("FIND") << "not a request";
+}
+
+void tst_Simulator::requestVerdict()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QString, verdict);
+    Harness h;
+    CommandPort commandPort(h.simulator, {});
+    QVERIFY(commandPort.listen(QHostAddress::LocalHost, 0));
+    QString said;
+    const std::optional<QByteArray> answer = commandPort.answer(
+            request.replace("OWN", commandPort.mac()), QHostAddress::LocalHost, said);
+    QCOMPARE(said, verdict);
+    QCOMPARE(answer.has_value(), verdict == "answered");
+    if (answer)
+        QCOMPARE(*answer, "MA" + commandPort.mac() + "\r\nPW \r\nSTOPEN\r\n");
 }
 
 QTEST_GUILESS_MAIN(tst_Simulator)
