@@ -2,6 +2,7 @@
 
 #include "modulefacts.h"
 
+#include <QtGui/QRegularExpressionValidator>
 #include <QtWidgets/QDialogButtonBox>
 #include <QtWidgets/QFormLayout>
 #include <QtWidgets/QHeaderView>
@@ -33,7 +34,10 @@ FindClocksDialog::FindClocksDialog(ClockSearch &search, QWidget *parent)
     m_clockList->setRootIsDecorated(false);
     m_clockList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_searchIdEdit->setObjectName(QStringLiteral("searchIdEdit"));
-    m_searchIdEdit->setMaxLength(Module::MaxSearchIdLength);
+    // What a module can hold as its search ID: printable ASCII without blanks.
+    m_searchIdEdit->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[!-~]{0,%1}").arg(Module::MaxSearchIdLength)),
+            m_searchIdEdit));
     m_searchIdEdit->setPlaceholderText(tr("none"));
     m_searchIdEdit->setAccessibleName(tr("Search ID"));
 
