@@ -1,3 +1,4 @@
+#include "commandport.h"
 #include "sendrequest.h"
 #include "settingsrecord.h"
 #include "settingsstore.h"
@@ -5,6 +6,7 @@
 
 #include <QtNetwork/QTcpServer>
 #include <QtNetwork/QTcpSocket>
+#include <QtNetwork/QUdpSocket>
 #include <QtTest/QtTest>
 
 #ifdef Q_OS_LINUX
@@ -29,6 +31,8 @@ private slots:
     void settingsInTheWay();
     void simulatorCommandLine_data();
     void simulatorCommandLine();
+    void find_data();
+    void find();
 #ifdef Q_OS_LINUX
     void signalDuringConnect();
     void simulatorEndsCleanlyOnSignal_data();
@@ -83,7 +87,8 @@ void tst_Send::run_data()
                            "alarm 6 30 AM 17|alarm 0 30 AM 1|alarm 13 30 AM 1|alarm 6 60 AM 1|"
                            "alarm 6 -1 AM 1|play 0|play 17|scheme 5|screen 4|announce yes|"
                            "--lead 11 time|--lead -1 time|--lead 2 stop|--port 0 stop|"
-                           "--port 65536 stop|--host= stop|--loud stop|--help-all stop";
+                           "--port 65536 stop|--host= stop|--loud stop|--help-all stop|"
+                           "--to 127.0.0.1 stop|--timeout 1 time";
     for (const QByteArray &arguments : bad.split('|'))
         row(arguments.constData(), Send::BadInput);
 }
@@ -138,20 +143,29 @@ void tst_Send::notTaken_data()
 {
     // How the module behaves (the tag); why the one line the sender prints says it failed. A
     // module that closes with the command unread resets the connection; either may be seen first.
+    // Then what the module says of itself on its command port, when it answers.
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("account");
     const QString dropped = "(reset by the module|closed by the module before it took the command)";
-    QTest::newRow("resets after reading") << "reset by the module";
-    QTest::newRow("closes at once") << dropped;
-    QTest::newRow("busy with the panel") << dropped;
+    QTest::newRow("resets after reading") << "reset by the module"
+                                          << ". The module at 127.0.0.1 is waiting for a client";
+    QTest::newRow("closes at once") << dropped << "";
+    QTest::newRow("busy with the panel")
+            << dropped << ". The module at 127.0.0.1 is busy: another client is connected";
 }
 
 void tst_Send::notTaken()
 {
     QFETCH(QString, reason);
+    QFETCH(QString, account);
     const QByteArray module = QTest::currentDataTag();
     Simulator::Options options;
     options.resetAfter = module == "resets after reading" ? 1 : 0;
     Simulator simulator(options);
+    CommandPort commandPort(simulator, {});
+    QUdpSocket silent; // the command port of a listener that is no module
+    QVERIFY(account.isEmpty() ? silent.bind(QHostAddress::LocalHost, 0)
+                              : commandPort.listen(QHostAddress::LocalHost, 0));
     QTcpServer closing;
     connect(&closing, &QTcpServer::newConnection, this,
             [&closing] { closing.nextPendingConnection()->close(); });
@@ -166,15 +180,18 @@ void tst_Send::notTaken()
     }
 
     QProcess send;
+    const quint16 askedPort = account.isEmpty() ? silent.localPort() : commandPort.port();
     QVERIFY(finish(send, DAWNBELL_SEND_BIN,
-                   {"--host", "127.0.0.1", "--port", QString::number(port), "stop"}));
+                   {"--host", "127.0.0.1", "--port", QString::number(port), "--command-port",
+                    QString::number(askedPort), "stop"}));
     QCOMPARE(send.exitCode(), int(Send::LinkFailed));
     const QByteArray err = send.readAllStandardError();
     const QRegularExpression line(
-            QStringLiteral("^dawnbell-send: sending to 127\\.0\\.0\\.1:%1 failed: %2 \\(the module "
-                           "serves one client at a time: close the panel if it is connected\\)\n$")
+            QStringLiteral(
+                    "^dawnbell-send: sending to 127\\.0\\.0\\.1:%1 failed: %2 \\(the module "
+                    "serves one client at a time: close the panel if it is connected\\)%3\n$")
                     .arg(port)
-                    .arg(reason));
+                    .arg(reason, QRegularExpression::escape(account)));
     QVERIFY2(line.match(QString::fromLocal8Bit(err)).hasMatch(), err.constData());
 }
 
@@ -269,6 +286,64 @@ void tst_Send::simulatorCommandLine()
     QVERIFY2((exitCode == 0 ? out : err).contains(told), (out + err).constData());
     QCOMPARE(err.count('\n'), exitCode == 0 ? 0 : 1);
     QVERIFY2(exitCode == 0 || out.isEmpty(), out.constData());
+}
+
+void tst_Send::find_data()
+{
+    // The simulator's search ID ("-": its command port never answers), the arguments after
+    // "find", the exit status, and what the program prints: stdout when a module answered,
+    // stderr otherwise; {port} is the simulator's data port.
+    QTest::addColumn<QString>("moduleId");
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("printed");
+    const QString found
+            = "^127\\.0\\.0\\.1:{port}\t02:DB:00:01:[0-9A-F:]{5}\tWIZ750SR\tOPEN\tserver\t"
+              "1\\.0\\.0-sim\n$";
+    const QString none = "^dawnbell-send: no module answered at 127\\.0\\.0\\.1\n$";
+    QTest::newRow("found") << ""
+                           << "--to 127.0.0.1 --timeout 3" << int(Send::Sent) << found;
+    QTest::newRow("search ID") << "bell7"
+                               << "--to 127.0.0.1 --search-id bell7 --timeout 3" << int(Send::Sent)
+                               << found;
+    QTest::newRow("other search ID")
+            << "bell7"
+            << "--to 127.0.0.1 --timeout 0.2" << int(Send::LinkFailed) << none;
+    QTest::newRow("nothing answers")
+            << "-"
+            << "--to 127.0.0.1 --timeout 0.2" << int(Send::LinkFailed) << none;
+    const QString bad = "--to nowhere|--to ::1|--search-id 123456789|--timeout 0|--timeout 61|"
+                        "--timeout soon|--host 127.0.0.1|--lead 1|me";
+    for (const QString &arguments : bad.split(u'|')) {
+        QTest::addRow("bad: %s", qPrintable(arguments))
+                << "-" << arguments << int(Send::BadInput) << "^dawnbell-send: [^\n]+\n$";
+    }
+}
+
+void tst_Send::find()
+{
+    QFETCH(QString, moduleId);
+    QFETCH(QString, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
+    Simulator simulator({});
+    QVERIFY(simulator.listen(QHostAddress::LocalHost, 0));
+    CommandPort commandPort(simulator, {moduleId, Module::Mode::TcpServer});
+    QUdpSocket silent;
+    QVERIFY(moduleId == "-" ? silent.bind(QHostAddress::LocalHost, 0)
+                            : commandPort.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = moduleId == "-" ? silent.localPort() : commandPort.port();
+
+    QProcess send;
+    QVERIFY(finish(send, DAWNBELL_SEND_BIN,
+                   QStringList{"find", "--command-port", QString::number(port)}
+                           + arguments.split(u' ')));
+    QCOMPARE(send.exitCode(), exitCode);
+    const QString output = QString::fromLocal8Bit(
+            exitCode == Send::Sent ? send.readAllStandardOutput() : send.readAllStandardError());
+    const QRegularExpression expected(
+            QString(printed).replace("{port}", QString::number(simulator.serverPort())));
+    QVERIFY2(expected.match(output).hasMatch(), qPrintable(output));
 }
 
 #ifdef Q_OS_LINUX

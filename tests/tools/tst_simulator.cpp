@@ -1,11 +1,15 @@
+#include "commandport.h"
 #include "simulator.h"
 
 #include "common/connectionwait.h"
 #include "devicelink.h"
 #include "linkstate.h"
+#include "modulefinder.h"
+#include "modulewords.h"
 #include "tcplinksocket.h"
 
 #include <QtNetwork/QTcpSocket>
+#include <QtNetwork/QUdpSocket>
 #include <QtTest/QtTest>
 
 using namespace Protocol;
@@ -24,6 +28,10 @@ private slots:
     void closeAfterMakesLinkReconnect();
     void resetAfterBreaksLink();
     void noReadKeepsQueueBounded();
+    void search_data();
+    void search();
+    void requestVerdict_data();
+    void requestVerdict();
 };
 
 namespace {
@@ -232,6 +240,109 @@ void tst_Simulator::noReadKeepsQueueBounded()
     QCOMPARE(dropped, 1);
     QVERIFY(h.socket.bytesToWrite() <= DeviceLink::MaxQueuedBytes);
     QCOMPARE(h.socket.state(), LinkState::Connected);
+}
+
+void tst_Simulator::search_data()
+{
+    // The simulator's search ID ("-": no command port, a socket that never answers), the one
+    // searched for, whether the panel holds the simulator, and what the finder makes of it.
+    QTest::addColumn<QString>("moduleId");
+    QTest::addColumn<QString>("searchId");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QString>("sentence"); // empty: no module found
+    QTest::newRow("found") << ""
+                           << "" << false << "The module at 127.0.0.1 is waiting for a client";
+    QTest::newRow("busy") << ""
+                          << "" << true
+                          << "The module at 127.0.0.1 is busy: another client is connected";
+    QTest::newRow("search ID") << "bell7"
+                               << "bell7" << false
+                               << "The module at 127.0.0.1 is waiting for a client";
+    QTest::newRow("other search ID") << "bell7"
+                                     << "bell8" << false << "";
+    QTest::newRow("no search ID") << "bell7"
+                                  << "" << false << "";
+    QTest::newRow("no answer") << "-"
+                               << "" << false << "";
+}
+
+void tst_Simulator::search()
+{
+    QFETCH(QString, moduleId);
+    QFETCH(QString, searchId);
+    QFETCH(bool, busy);
+    QFETCH(QString, sentence);
+    Harness h;
+    QVERIFY(h.listening);
+    CommandPort commandPort(h.simulator, {moduleId, Module::Mode::TcpServer});
+    connect(&commandPort, &CommandPort::line, this,
+            [&h](const QString &text) { h.lines.append(text); });
+    QUdpSocket silent;
+    const bool answers = moduleId != "-";
+    QVERIFY(answers ? commandPort.listen(QHostAddress::LocalHost, 0)
+                    : silent.bind(QHostAddress::LocalHost, 0));
+    if (busy)
+        QVERIFY(connectAndWait(h.link));
+
+    ModuleFinder finder;
+    finder.setCommandPort(answers ? commandPort.port() : silent.localPort());
+    // An answer ends the test; the wait is long, so that a busy machine cannot cut it short.
+    finder.setWaitMs(sentence.isEmpty() ? 200 : 60000);
+    QSignalSpy found(&finder, &ModuleFinder::moduleFound);
+    QSignalSpy finished(&finder, &ModuleFinder::finished);
+    // Twice to the same module: it answers both, and counts once.
+    const QHostAddress local(QHostAddress::LocalHost);
+    QVERIFY(finder.find({local, local}, searchId));
+    if (answers)
+        QTRY_COMPARE(h.lines.filter(QRegularExpression("^search from 127\\.0\\.0\\.1:")).size(), 2);
+    if (sentence.isEmpty()) {
+        QVERIFY(finished.wait(60000));
+        QVERIFY(found.isEmpty());
+        QVERIFY(!answers || h.lines.last().endsWith(": another search ID"));
+        return;
+    }
+    QTRY_COMPARE(found.size(), 1);
+    QCoreApplication::processEvents(); // the second answer, already here
+    QCOMPARE(finder.modules().size(), 1);
+    const ModuleFrame::ModuleInfo module = finder.modules().first();
+    QCOMPARE(ModuleWords::moduleSentence(module.address, module), sentence);
+    QCOMPARE(module.mac, commandPort.mac());
+    QCOMPARE(module.dataPort, h.simulator.serverPort());
+    QCOMPARE(module.name, "WIZ750SR");
+    QCOMPARE(module.mode, Module::Mode::TcpServer);
+    QVERIFY(finished.isEmpty());
+}
+
+void tst_Simulator::requestVerdict_data()
+{
+    // A request (OWN: the simulator's MAC) and what the command port does with it.
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QString>("verdict");
+    QTest::newRow("every module") << QByteArray("MA\xff\xff\xff\xff\xff\xff\r\nPW \r\nST\r\n")
+                                  << "answered";
+    QTest::newRow("this module") << QByteArray("MAOWN\r\nPW \r\nST\r\n") << "answered";
+    QTest::newRow("another module")
+            << "MA" + QByteArray::fromHex("020000000001") + "\r\nPW \r\nST\r\n"
+            << "for another module";
+    QTest::newRow("sets a value") << QByteArray("MAOWN\r\nPW \r\nST\r\nLI192.0.2.9\r\n")
+                                  << "sets a value";
+    QTest::newRow("garbage") << QByteArray("FIND") << "not a request";
+}
+
+void tst_Simulator::requestVerdict()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QString, verdict);
+    Harness h;
+    CommandPort commandPort(h.simulator, {});
+    QVERIFY(commandPort.listen(QHostAddress::LocalHost, 0));
+    QString said;
+    const std::optional<QByteArray> answer = commandPort.answer(
+            request.replace("OWN", commandPort.mac()), QHostAddress::LocalHost, said);
+    QCOMPARE(said, verdict);
+    QCOMPARE(answer.has_value(), verdict == "answered");
+    if (answer)
+        QCOMPARE(*answer, "MA" + commandPort.mac() + "\r\nPW \r\nSTOPEN\r\n");
 }
 
 QTEST_GUILESS_MAIN(tst_Simulator)

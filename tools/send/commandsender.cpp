@@ -58,7 +58,8 @@ void CommandSender::failToConnect(QAbstractSocket::SocketError error)
         return;
     if (error == QAbstractSocket::ConnectionRefusedError) {
         fail(QStringLiteral("connection refused (nothing listens there, or the module is busy "
-                            "with another client: close the panel if it is connected)"));
+                            "with another client: close the panel if it is connected)"),
+             true);
     } else {
         fail(m_socket.errorString());
     }
@@ -123,7 +124,7 @@ void CommandSender::onEnded(DeliverySocket::Ending how)
 {
     switch (how) {
     case DeliverySocket::Ending::Reset:
-        fail(QStringLiteral("reset by the module") + OneClientHint);
+        fail(QStringLiteral("reset by the module") + OneClientHint, true);
         return;
     case DeliverySocket::Ending::Failed:
         fail(m_delivery->errorString());
@@ -139,7 +140,8 @@ void CommandSender::onEnded(DeliverySocket::Ending how)
     if (taken)
         finish();
     else
-        fail(QStringLiteral("closed by the module before it took the command") + OneClientHint);
+        fail(QStringLiteral("closed by the module before it took the command") + OneClientHint,
+             true);
 }
 
 void CommandSender::onDeadline()
@@ -164,7 +166,7 @@ void CommandSender::onDeadline()
     }
 }
 
-void CommandSender::fail(const QString &reason)
+void CommandSender::fail(const QString &reason, bool byModule)
 {
     const QString endpoint = Send::endpointText(m_endpoint);
     const QString message = m_stage == Stage::Connecting
@@ -174,7 +176,7 @@ void CommandSender::fail(const QString &reason)
     m_deadline.stop();
     m_step.stop();
     m_socket.abort();
-    emit failed(message);
+    emit failed(message, byModule);
 }
 
 void CommandSender::finish()

@@ -27,8 +27,10 @@ public:
 signals:
     void connected();
     void delivered();
-    // `message` is one line naming the endpoint and what happened.
-    void failed(const QString &message);
+    // `message` is one line naming the endpoint and what happened. `byModule` when something
+    // answered and would not take the command: it refused the connection, reset it or closed
+    // it early, so the module's own account of itself may say why.
+    void failed(const QString &message, bool byModule);
 
 private:
     enum class Stage { Idle, Connecting, Connected, Draining, Closing, Done };
@@ -40,7 +42,7 @@ private:
     void closeSending();
     void onEnded(DeliverySocket::Ending how);
     void onDeadline();
-    void fail(const QString &reason);
+    void fail(const QString &reason, bool byModule = false);
     void finish();
 
     Send::Endpoint m_endpoint;

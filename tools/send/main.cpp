@@ -1,7 +1,9 @@
 #include "commandsender.h"
+#include "modulesearch.h"
 #include "sendrequest.h"
 
 #include "deviceconstants.h"
+#include "modulefinder.h"
 #include "settingsrecord.h"
 #include "standardoutput.h"
 #include "version.h"
@@ -16,11 +18,7 @@
 
 namespace {
 
-int fail(Send::ExitStatus status, const QString &message)
-{
-    std::fputs(qPrintable(QStringLiteral("dawnbell-send: %1\n").arg(message)), stderr);
-    return status;
-}
+using Send::fail;
 
 QString description()
 {
@@ -34,17 +32,27 @@ QString description()
                    "Without --host and --port the endpoint is the remote host and port in\n"
                    "setupdata.ini in DIR, or %1 when there is no such file.\n"
                    "The module takes one client at a time: it cannot be reached while the panel\n"
-                   "is connected to it.\n"
+                   "is connected to it. When it refuses, resets or closes the connection, the\n"
+                   "error line adds what the module says of itself on its command port.\n"
                    "\n"
-                   "Exit status: 0 the module took the command: every byte was acknowledged\n"
-                   "and the connection ended without a reset; 1 no connection within %2\n"
-                   "seconds, the module refused or reset the connection or closed it before\n"
-                   "taking the command, setupdata.ini or DIR cannot be used (nothing is sent),\n"
-                   "or standard output could not be written; 2 bad input (nothing is connected\n"
-                   "or sent).")
+                   "find asks the modules on UDP port %4 for their address, port, MAC, name,\n"
+                   "status, mode and firmware, and prints one tab-separated line per module that\n"
+                   "answers within the wait. Without --to the request is broadcast to every\n"
+                   "network this PC is on (and 127.0.0.1); with --to it goes to that address\n"
+                   "alone. Status: OPEN waiting for a client, CONNECT busy with another client,\n"
+                   "BOOT, UPGRADE, ATMODE (AT command mode), UDP. Mode: server (the panel's),\n"
+                   "mixed, client or udp (neither serves the panel).\n"
+                   "\n"
+                   "Exit status: 0 the module took the command (every byte was acknowledged\n"
+                   "and the connection ended without a reset), or a module answered find; 1 no\n"
+                   "connection within %2 seconds, the module refused or reset the connection or\n"
+                   "closed it before taking the command, setupdata.ini or DIR cannot be used\n"
+                   "(nothing is sent), no module answered find, or standard output could not be\n"
+                   "written; 2 bad input (nothing is connected or sent).")
             .arg(Send::endpointText(Send::defaultEndpoint()))
             .arg(Device::ConnectWaitMs / 1000)
-            .arg(Send::commandSummary());
+            .arg(Send::commandSummary())
+            .arg(Module::CommandPort);
 }
 
 } // namespace
@@ -83,7 +91,29 @@ int main(int argc, char *argv[])
     const QCommandLineOption dryRunOption(
             QStringLiteral("dry-run"),
             QStringLiteral("Print the bytes that would be sent, without connecting."));
-    parser.addOptions({hostOption, portOption, folderOption, leadOption, dryRunOption});
+    const QCommandLineOption toOption(
+            QStringLiteral("to"),
+            QStringLiteral("find: ask only the module at this IPv4 address (default: broadcast "
+                           "to every network)."),
+            QStringLiteral("ADDRESS"));
+    const QCommandLineOption searchIdOption(
+            QStringLiteral("search-id"),
+            QStringLiteral("find: the search ID set in the modules, up to %1 characters; a "
+                           "module with one answers only a search that carries it.")
+                    .arg(Module::MaxSearchIdLength),
+            QStringLiteral("ID"));
+    const QCommandLineOption timeoutOption(
+            QStringLiteral("timeout"),
+            QStringLiteral("find: how long to wait for answers, up to %1 (default %2).")
+                    .arg(Send::MaxSearchSeconds)
+                    .arg(ModuleFinder::DefaultWaitMs / 1000),
+            QStringLiteral("SECONDS"));
+    const QCommandLineOption commandPortOption(
+            QStringLiteral("command-port"),
+            QStringLiteral("The modules' UDP command port (default %1).").arg(Module::CommandPort),
+            QStringLiteral("PORT"));
+    parser.addOptions({hostOption, portOption, folderOption, leadOption, dryRunOption, toOption,
+                       searchIdOption, timeoutOption, commandPortOption});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("See Commands above."),
                                  QStringLiteral("COMMAND [ARGUMENTS]"));
 
@@ -107,6 +137,63 @@ int main(int argc, char *argv[])
     if (!parsed.command)
         return fail(Send::BadInput, parsed.error);
     const Send::Command &command = *parsed.command;
+
+    quint16 commandPort = Module::CommandPort;
+    if (parser.isSet(commandPortOption)) {
+        const std::optional<quint16> port
+                = Settings::portOf(SettingValue::fromText(parser.value(commandPortOption)));
+        if (!port) {
+            return fail(Send::BadInput,
+                        QStringLiteral("--command-port must be 1 to 65535, not \"%1\"")
+                                .arg(parser.value(commandPortOption)));
+        }
+        commandPort = *port;
+    }
+    const QList<QCommandLineOption> findOptions{toOption, searchIdOption, timeoutOption};
+    const QList<QCommandLineOption> sendOptions{hostOption, portOption, folderOption, leadOption,
+                                                dryRunOption};
+    for (const QCommandLineOption &option : command.isFind ? sendOptions : findOptions) {
+        if (parser.isSet(option)) {
+            const QString name = option.names().constFirst();
+            return fail(Send::BadInput,
+                        QStringLiteral("%1%2 is not for the %3 command")
+                                .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                                     name, parser.positionalArguments().constFirst()));
+        }
+    }
+    if (command.isFind) {
+        Send::Search search;
+        search.commandPort = commandPort;
+        if (parser.isSet(toOption)) {
+            const QHostAddress to(parser.value(toOption).trimmed());
+            if (to.protocol() != QAbstractSocket::IPv4Protocol) {
+                return fail(Send::BadInput,
+                            QStringLiteral("--to needs an IPv4 address, not \"%1\"")
+                                    .arg(parser.value(toOption)));
+            }
+            search.to = to;
+        }
+        search.searchId = parser.value(searchIdOption);
+        if (!ModuleFrame::isValidSearchId(search.searchId)) {
+            return fail(Send::BadInput,
+                        QStringLiteral("--search-id takes up to %1 printable characters without "
+                                       "blanks, not \"%2\"")
+                                .arg(Module::MaxSearchIdLength)
+                                .arg(search.searchId));
+        }
+        const std::optional<int> waitMs = parser.isSet(timeoutOption)
+                ? Send::searchWaitMs(parser.value(timeoutOption))
+                : ModuleFinder::DefaultWaitMs;
+        if (!waitMs) {
+            return fail(Send::BadInput,
+                        QStringLiteral("--timeout must be more than 0 and at most %1 seconds, "
+                                       "not \"%2\"")
+                                .arg(Send::MaxSearchSeconds)
+                                .arg(parser.value(timeoutOption)));
+        }
+        search.waitMs = *waitMs;
+        return Send::findModules(search);
+    }
 
     std::optional<QString> host;
     if (parser.isSet(hostOption)) {
@@ -172,9 +259,13 @@ int main(int argc, char *argv[])
     });
     QObject::connect(&sender, &CommandSender::delivered, &app,
                      [] { QCoreApplication::exit(Send::Sent); });
-    QObject::connect(&sender, &CommandSender::failed, &app, [](const QString &message) {
-        QCoreApplication::exit(fail(Send::LinkFailed, message));
-    });
+    QObject::connect(&sender, &CommandSender::failed, &app,
+                     [&endpoint, commandPort](const QString &message, bool byModule) {
+                         if (byModule)
+                             Send::failWithModuleAccount(endpoint.host, commandPort, message);
+                         else
+                             QCoreApplication::exit(fail(Send::LinkFailed, message));
+                     });
     // Started from the event loop, so that an outcome always finds it running.
     QTimer::singleShot(0, &sender, &CommandSender::open);
     return app.exec();

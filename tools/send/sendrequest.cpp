@@ -11,6 +11,8 @@
 #include <QtCore/QFileInfo>
 #include <QtNetwork/QHostAddress>
 
+#include <cstdio>
+
 namespace Send {
 
 namespace {
@@ -93,6 +95,10 @@ const Grammar Commands[] = {
          [](const QStringList &) {
              return ParsedCommand{Command{true, {}}, {}};
          }},
+        {"find", 0, "", "list the modules that answer a search, one a line",
+         [](const QStringList &) {
+             return ParsedCommand{Command{false, {}, true}, {}};
+         }},
         {"alarm", 4, " HOUR MINUTE AMPM N",
          "set the wake-up alarm (HOUR 1-12, MINUTE 0-59, AMPM AM/PM/a/p, N 1-{tracks})",
          &alarmCommand},
@@ -162,6 +168,12 @@ ParsedCommand parseCommand(const QStringList &words)
         return grammar.parse(arguments);
     }
     return failure(QStringLiteral("unknown command \"%1\" (see --help)").arg(name));
+}
+
+int fail(ExitStatus status, const QString &message)
+{
+    std::fputs(qPrintable(QStringLiteral("dawnbell-send: %1\n").arg(message)), stderr);
+    return status;
 }
 
 TimePlan planTime(const QDateTime &now, int leadSeconds)

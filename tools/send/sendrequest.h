@@ -33,12 +33,13 @@ inline constexpr int CloseWaitMs = 1000;
 // The longest pause between two looks at the bytes not yet acknowledged.
 inline constexpr int MaxPollMs = 50;
 
-// A checked command: the bytes of a fixed command, or the "time" command, whose bytes depend on
-// the moment it is sent.
+// A checked command: the bytes of a fixed command, the "time" command, whose bytes depend on
+// the moment it is sent, or "find", which asks the modules about themselves.
 struct Command
 {
     bool isTime = false;
-    QByteArray bytes; // empty for "time"
+    QByteArray bytes; // empty for "time" and "find"
+    bool isFind = false;
 };
 
 // COMMAND [ARGUMENTS] checked the way the panel checks its controls: the command, or a one-line
@@ -49,6 +50,9 @@ struct ParsedCommand
     QString error;
 };
 ParsedCommand parseCommand(const QStringList &words);
+
+// The one line that names the failure on stderr; returns `status`.
+int fail(ExitStatus status, const QString &message);
 // One line per command, its usage and what it does, for --help.
 QString commandSummary();
 

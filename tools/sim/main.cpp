@@ -1,4 +1,6 @@
+#include "commandport.h"
 #include "displaycheck.h"
+#include "moduleframe.h"
 #include "simulator.h"
 #include "standardoutput.h"
 #include "terminationwatch.h"
@@ -15,8 +17,20 @@
 #include <QtWidgets/QApplication>
 
 #include <memory>
+#include <optional>
 
 namespace {
+
+std::optional<Module::Mode> modeNamed(const QString &name)
+{
+    int code = Module::FirstModeCode;
+    for (const char *mode : Module::ModeNames) {
+        if (name == QLatin1String(mode))
+            return Module::Mode(code);
+        ++code;
+    }
+    return std::nullopt;
+}
 
 // The simulator's own options, in the order --help lists them.
 struct Options
@@ -46,24 +60,44 @@ struct Options
             QStringLiteral("Also show the clock as the device would, in a window. Closing or "
                            "destroying the window ends the simulator. The toolkit's options "
                            "(see --help-all) apply to it.")};
+    const QCommandLineOption commandPort{
+            QStringLiteral("command-port"),
+            QStringLiteral("UDP port to answer module searches on (default %1; 0 any free port).")
+                    .arg(Module::CommandPort),
+            QStringLiteral("port"), QString::number(Module::CommandPort)};
+    const QCommandLineOption searchId{
+            QStringLiteral("search-id"),
+            QStringLiteral("Answer only searches that carry this search ID (up to %1 characters).")
+                    .arg(Module::MaxSearchIdLength),
+            QStringLiteral("ID")};
+    const QCommandLineOption mode{
+            QStringLiteral("mode"),
+            QStringLiteral("The network mode the simulator claims when searched: server "
+                           "(default), client, mixed or udp. It serves the panel all the same."),
+            QStringLiteral("mode"), QStringLiteral("server")};
 };
 
 // Every parser knows the toolkit's options, which the window takes, so they are never
 // mistakes; only --help-all lists them.
 void describe(QCommandLineParser &parser, const Options &options, Toolkit::Visibility toolkit)
 {
-    parser.setApplicationDescription(QStringLiteral(
-            "Stands in for the bedside clock behind its serial-to-Ethernet module: listens for "
-            "the\n"
-            "panel, decodes every command it writes and prints one line per command.\n"
-            "One client at a time: while one is connected, any other is closed at once.\n"
-            "Listens on the loopback address unless --host names another address."));
+    parser.setApplicationDescription(
+            QStringLiteral(
+                    "Stands in for the bedside clock behind its serial-to-Ethernet module: listens "
+                    "for the\n"
+                    "panel, decodes every command it writes and prints one line per command.\n"
+                    "One client at a time: while one is connected, any other is closed at once.\n"
+                    "Answers a module search on UDP port %1 of the same address, as the module "
+                    "does.\n"
+                    "Listens on the loopback address unless --host names another address.")
+                    .arg(Module::CommandPort));
     // The toolkit's options are single-dash words such as -platform.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({options.host, options.port, options.closeAfter, options.resetAfter,
-                       options.noRead, options.window});
+                       options.noRead, options.window, options.commandPort, options.searchId,
+                       options.mode});
     parser.addOptions(Toolkit::options(toolkit));
 }
 
@@ -141,10 +175,26 @@ int main(int argc, char *argv[])
     const QHostAddress address(parser.value(options.host));
     bool portOk = false;
     const uint port = parser.value(options.port).toUInt(&portOk);
-    if (address.isNull() || !portOk || port > 65535) {
-        err << "dawnbell-sim: --host needs an IP address and --port a number up to 65535\n";
+    bool commandPortOk = false;
+    const uint commandPort = parser.value(options.commandPort).toUInt(&commandPortOk);
+    if (address.isNull() || !portOk || port > 65535 || !commandPortOk || commandPort > 65535) {
+        err << "dawnbell-sim: --host needs an IP address and --port and --command-port a number "
+               "up to 65535\n";
         return 2;
     }
+    CommandPort::Options identity;
+    identity.searchId = parser.value(options.searchId);
+    if (!ModuleFrame::isValidSearchId(identity.searchId)) {
+        err << "dawnbell-sim: --search-id takes up to " << Module::MaxSearchIdLength
+            << " printable characters without blanks\n";
+        return 2;
+    }
+    const std::optional<Module::Mode> mode = modeNamed(parser.value(options.mode));
+    if (!mode) {
+        err << "dawnbell-sim: --mode takes server, client, mixed or udp\n";
+        return 2;
+    }
+    identity.mode = *mode;
 
     // Only the window needs a display: without --window the simulator runs where there is none.
     const bool window = parser.isSet(options.window);
@@ -162,10 +212,13 @@ int main(int argc, char *argv[])
                      &QCoreApplication::quit);
 
     Simulator simulator(simulatorOptions);
+    CommandPort commands(simulator, identity);
     QTextStream out(stdout);
-    QObject::connect(&simulator, &Simulator::line, &simulator, [&out](const QString &text) {
+    const auto print = [&out](const QString &text) {
         out << text << Qt::endl; // flushed per line, so a pipe sees each command at once
-    });
+    };
+    QObject::connect(&simulator, &Simulator::line, &simulator, print);
+    QObject::connect(&commands, &CommandPort::line, &commands, print);
     if (!simulator.listen(address, quint16(port))) {
         err << "dawnbell-sim: cannot listen on " << address.toString() << ':' << port << ": "
             << simulator.errorString() << '\n';
@@ -173,7 +226,16 @@ int main(int argc, char *argv[])
     }
     const QString endpoint
             = QStringLiteral("%1:%2").arg(address.toString()).arg(simulator.serverPort());
-    out << "listening on " << endpoint << Qt::endl;
+    // Several simulators may share an address; only the first has the command port, and the
+    // others still serve the panel.
+    QString commandEndpoint;
+    if (commands.listen(address, quint16(commandPort))) {
+        commandEndpoint = QStringLiteral(", command port %1").arg(commands.port());
+    } else {
+        err << "dawnbell-sim: warning: cannot answer searches on " << address.toString() << ':'
+            << commandPort << ": " << commands.errorString() << Qt::endl;
+    }
+    out << "listening on " << endpoint << commandEndpoint << Qt::endl;
     std::unique_ptr<TwinWindow> twin;
     std::unique_ptr<WindowWatch> watch;
     if (window) {

@@ -10,21 +10,6 @@
 
 namespace {
 
-QString escaped(const QByteArray &bytes)
-{
-    QString text;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '"' || byte == '\\')
-            text += QStringLiteral("\\") + QLatin1Char(c);
-        else if (byte >= 0x20 && byte < 0x7f)
-            text += QLatin1Char(c);
-        else
-            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
-    }
-    return text;
-}
-
 QString peerOf(const QTcpSocket *socket)
 {
     return QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
@@ -51,6 +36,21 @@ Simulator::~Simulator()
 bool Simulator::listen(const QHostAddress &address, quint16 port)
 {
     return m_server.listen(address, port);
+}
+
+QString Simulator::escaped(const QByteArray &bytes)
+{
+    QString text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '"' || byte == '\\')
+            text += QStringLiteral("\\") + QLatin1Char(c);
+        else if (byte >= 0x20 && byte < 0x7f)
+            text += QLatin1Char(c);
+        else
+            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    }
+    return text;
 }
 
 QString Simulator::describe(const Protocol::Decoder::Event &event)

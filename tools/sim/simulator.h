@@ -31,6 +31,9 @@ public:
     quint16 serverPort() const { return m_server.serverPort(); }
     bool hasClient() const { return m_client != nullptr; }
 
+    // The bytes as the log lines quote them: printable ASCII as it is; any other byte, the
+    // double quote and the backslash escaped.
+    static QString escaped(const QByteArray &bytes);
     // The line the simulator prints for a decoded command or stray bytes.
     static QString describe(const Protocol::Decoder::Event &event);
 

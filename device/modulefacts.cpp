@@ -1,0 +1,2 @@
+// Holds the meta-object of the Module namespace, so that Status and Mode print by name.
+#include "modulefacts.h"

@@ -1,0 +1,106 @@
+#include "modulefinder.h"
+
+#include "linklog.h"
+
+#include <QtNetwork/QNetworkDatagram>
+#include <QtNetwork/QNetworkInterface>
+#include <QtNetwork/QUdpSocket>
+
+#include <algorithm>
+
+ModuleFinder::ModuleFinder(QObject *parent)
+    : QObject(parent)
+{
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &ModuleFinder::finish);
+}
+
+QList<QHostAddress> ModuleFinder::everywhere()
+{
+    QList<QHostAddress> targets{QHostAddress(QHostAddress::Broadcast)};
+    const QNetworkInterface::InterfaceFlags wanted = QNetworkInterface::IsUp
+            | QNetworkInterface::CanBroadcast;
+    for (const QNetworkInterface &networkInterface : QNetworkInterface::allInterfaces()) {
+        if ((networkInterface.flags() & wanted) != wanted)
+            continue;
+        for (const QNetworkAddressEntry &entry : networkInterface.addressEntries()) {
+            const QHostAddress broadcast = entry.broadcast();
+            if (broadcast.protocol() == QAbstractSocket::IPv4Protocol
+                && !targets.contains(broadcast))
+                targets.append(broadcast);
+        }
+    }
+    targets.append(QHostAddress(QHostAddress::LocalHost));
+    return targets;
+}
+
+bool ModuleFinder::find(const QList<QHostAddress> &targets, const QString &searchId)
+{
+    const std::optional<QByteArray> request = ModuleFrame::searchRequest(searchId);
+    if (!request)
+        return false;
+    stop();
+    m_modules.clear();
+    m_error.clear();
+    // A socket of its own for each search, so that a late answer to an earlier one is not
+    // taken for an answer to this one.
+    m_socket = new QUdpSocket(this);
+    connect(m_socket, &QUdpSocket::readyRead, this, &ModuleFinder::readAnswers);
+    int sent = 0;
+    if (!m_socket->bind(QHostAddress(QHostAddress::AnyIPv4), 0)) {
+        m_error = m_socket->errorString();
+    } else {
+        for (const QHostAddress &target : targets) {
+            if (m_socket->writeDatagram(*request, target, m_commandPort) == request->size()) {
+                ++sent;
+                qCDebug(lcLink) << "search sent to" << target.toString() << "port" << m_commandPort;
+            } else {
+                m_error = m_socket->errorString();
+                qCDebug(lcLink) << "search to" << target.toString() << "not sent:" << m_error;
+            }
+        }
+    }
+    if (sent > 0)
+        m_error.clear();
+    else if (m_error.isEmpty())
+        m_error = QStringLiteral("no address to search");
+    m_deadline.start(sent > 0 ? m_waitMs : 0);
+    return true;
+}
+
+void ModuleFinder::stop()
+{
+    m_deadline.stop();
+    if (!m_socket)
+        return;
+    m_socket->disconnect(this);
+    m_socket->close();
+    m_socket->deleteLater();
+    m_socket = nullptr;
+}
+
+void ModuleFinder::readAnswers()
+{
+    while (m_socket && m_socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket->receiveDatagram(ModuleFrame::MaxFrameBytes);
+        std::optional<ModuleFrame::ModuleInfo> module = ModuleFrame::readAnswer(datagram.data());
+        if (!module) {
+            qCDebug(lcLink) << "not an answer from" << datagram.senderAddress().toString();
+            continue;
+        }
+        const bool known = std::any_of(m_modules.cbegin(), m_modules.cend(),
+                                       [&](const auto &found) { return found.mac == module->mac; });
+        if (known)
+            continue;
+        if (module->address.isEmpty())
+            module->address = datagram.senderAddress().toString();
+        m_modules.append(*module);
+        emit moduleFound(*module);
+    }
+}
+
+void ModuleFinder::finish()
+{
+    stop();
+    emit finished();
+}

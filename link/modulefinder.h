@@ -1,0 +1,60 @@
+#pragma once
+
+#include "moduleframe.h"
+
+#include <QtCore/QObject>
+#include <QtCore/QTimer>
+#include <QtNetwork/QHostAddress>
+
+class QUdpSocket;
+
+// Asks modules about themselves on their command port: sends one search request to each target
+// and collects the answers until the wait is over. Answers arrive as signals; nothing blocks.
+class ModuleFinder : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultWaitMs = 1000;
+
+    explicit ModuleFinder(QObject *parent = nullptr);
+
+    // The targets of a search for every module: the limited broadcast address, the broadcast
+    // address of each network interface that is up, and 127.0.0.1 for a local simulator. A
+    // search sent there leaves this machine, so it is made only when a user asks for one.
+    static QList<QHostAddress> everywhere();
+
+    // How long a search collects answers after its requests went out.
+    void setWaitMs(int waitMs) { m_waitMs = waitMs; }
+    int waitMs() const { return m_waitMs; }
+    // Where the requests go; Module::CommandPort unless a test moves it.
+    void setCommandPort(quint16 port) { m_commandPort = port; }
+
+    // Sends the search to each target and returns at once; moduleFound() follows for each
+    // module that answers, once per MAC, and finished() when the wait is over. False, and no
+    // signal, for a search ID no module can hold. A search still running is dropped first.
+    bool find(const QList<QHostAddress> &targets, const QString &searchId = {});
+    void stop();
+    bool isSearching() const { return m_socket != nullptr; }
+
+    // The modules that answered the last search, in the order they did.
+    const QList<ModuleFrame::ModuleInfo> &modules() const { return m_modules; }
+    // Why no request went out, when none did; finished() then comes at once.
+    QString errorString() const { return m_error; }
+
+signals:
+    // `module.address` is the address it gives for itself, or else the one it answered from.
+    void moduleFound(const ModuleFrame::ModuleInfo &module);
+    void finished();
+
+private:
+    void readAnswers();
+    void finish();
+
+    int m_waitMs = DefaultWaitMs;
+    quint16 m_commandPort = Module::CommandPort;
+    QUdpSocket *m_socket = nullptr; // one per search, deleted later: it may be emitting
+    QTimer m_deadline;
+    QList<ModuleFrame::ModuleInfo> m_modules;
+    QString m_error;
+};

@@ -1,0 +1,127 @@
+#include "commandport.h"
+
+#include "moduleframe.h"
+#include "simulator.h"
+
+#include <QtNetwork/QNetworkDatagram>
+#include <QtNetwork/QNetworkInterface>
+
+namespace {
+
+const char ProductName[] = "WIZ750SR";
+const char Firmware[] = "1.0.0-sim";
+
+// The address of this machine on the network of `peer`, as a module listening on every
+// network gives the one it was asked on; a broadcast arrives at no address of its own.
+QHostAddress addressFacing(const QHostAddress &peer)
+{
+    for (const QNetworkInterface &networkInterface : QNetworkInterface::allInterfaces()) {
+        for (const QNetworkAddressEntry &entry : networkInterface.addressEntries()) {
+            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol
+                && peer.isInSubnet(entry.ip(), entry.prefixLength()))
+                return entry.ip();
+        }
+    }
+    return QHostAddress();
+}
+
+} // namespace
+
+CommandPort::CommandPort(const Simulator &simulator, const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_simulator(simulator)
+    , m_options(options)
+{
+    connect(&m_socket, &QUdpSocket::readyRead, this, &CommandPort::readRequests);
+}
+
+bool CommandPort::listen(const QHostAddress &address, quint16 port)
+{
+    m_address = address;
+    return m_socket.bind(address, port);
+}
+
+QByteArray CommandPort::mac() const
+{
+    const quint32 address = m_address.toIPv4Address();
+    const quint16 port = m_simulator.serverPort();
+    // 0x02: a locally administered, single address.
+    const char bytes[Module::MacBytes]
+            = {0x02, char(0xdb), char(address >> 8), char(address), char(port >> 8), char(port)};
+    return QByteArray(bytes, Module::MacBytes);
+}
+
+QByteArray CommandPort::valueOf(const QByteArray &command, const QHostAddress &asker) const
+{
+    using Module::Status;
+    if (command == "MC")
+        return ModuleFrame::macText(mac()).toLatin1();
+    if (command == "MN")
+        return ProductName;
+    if (command == "VR")
+        return Firmware;
+    if (command == "ST") {
+        const Status status = m_options.mode == Module::Mode::Udp ? Status::Udp
+                : m_simulator.hasClient()                         ? Status::Connect
+                                                                  : Status::Open;
+        return Module::statusWord(status);
+    }
+    if (command == "OP")
+        return QByteArray::number(int(m_options.mode));
+    if (command == "IM" || command == "CP" || command == "IT")
+        return "0"; // a static address, no password, no inactivity timer
+    if (command == "LI")
+        return (m_address.isEqual(QHostAddress::AnyIPv4) ? addressFacing(asker) : m_address)
+                .toString()
+                .toLatin1();
+    if (command == "LP")
+        return QByteArray::number(m_simulator.serverPort());
+    return {};
+}
+
+std::optional<QByteArray> CommandPort::answer(const QByteArray &request, const QHostAddress &asker,
+                                              QString &verdict) const
+{
+    const std::optional<ModuleFrame::Frame> frame = ModuleFrame::parse(request);
+    if (!frame) {
+        verdict = QStringLiteral("not a request");
+        return std::nullopt;
+    }
+    if (frame->mac != ModuleFrame::everyModuleMac() && frame->mac != mac()) {
+        verdict = QStringLiteral("for another module");
+        return std::nullopt;
+    }
+    if (!m_options.searchId.isEmpty()
+        && frame->searchId != ModuleFrame::searchIdField(m_options.searchId)) {
+        verdict = QStringLiteral("another search ID");
+        return std::nullopt;
+    }
+    ModuleFrame::Frame reply{mac(), frame->searchId, {}};
+    for (const ModuleFrame::Field &field : frame->fields) {
+        if (!field.value.isEmpty()) {
+            verdict = QStringLiteral("sets a value");
+            return std::nullopt;
+        }
+        const QByteArray value = valueOf(field.command, asker);
+        if (!value.isEmpty())
+            reply.fields.append({field.command, value});
+    }
+    verdict = QStringLiteral("answered");
+    return ModuleFrame::encode(reply);
+}
+
+void CommandPort::readRequests()
+{
+    while (m_socket.hasPendingDatagrams()) {
+        const QNetworkDatagram request = m_socket.receiveDatagram(ModuleFrame::MaxFrameBytes);
+        QString verdict;
+        const std::optional<QByteArray> reply
+                = answer(request.data(), request.senderAddress(), verdict);
+        if (reply)
+            m_socket.writeDatagram(*reply, request.senderAddress(), quint16(request.senderPort()));
+        emit line(QStringLiteral("search from %1:%2 \"%3\": %4")
+                          .arg(request.senderAddress().toString())
+                          .arg(request.senderPort())
+                          .arg(Simulator::escaped(request.data()), verdict));
+    }
+}
