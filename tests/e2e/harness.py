@@ -5,7 +5,8 @@ Standard library only. The pieces, each usable on its own:
 * ``layout()`` / ``control_rect(name)`` -- the window's controls as ``layoutdump`` prints them
   from the layout table: kind, caption, accessible name and rectangle in client pixels.
 * ``free_port()`` -- a loopback TCP port that nothing listens on right now.
-* ``port_answers(port)`` -- whether something accepts connections on 127.0.0.1:port.
+* ``port_answers(port)`` -- whether something accepts connections on 127.0.0.1:port;
+  ``port_listeners(port)`` -- which processes listen there, as far as this account can see.
 * ``XSession`` -- an Xvfb display (1024x768x24, 96 dpi, no TCP listener) with openbox as the
   window manager; ``grab()`` reads pixels of the screen, ``xdotool()`` runs xdotool on it.
 * ``Panel`` -- one dawnbell process in a working folder of its own (the settings file lives
@@ -18,18 +19,24 @@ Standard library only. The pieces, each usable on its own:
 * ``E2ETestCase`` -- a unittest base class that gives every test its own temporary folder
   and X session and stops every process a test started, whatever the outcome;
   ``start_connected_panel()`` returns a running panel and the simulator it is connected to.
+  Each test ends within a bound of its own, and within CTest's TIMEOUT for the module
+  (DAWNBELL_TEST_TIMEOUT): one that runs out fails, naming what it was waiting for.
 * ``write_settings()`` / ``settings_lines()`` -- write a default settings file with a chosen
   host and port; read a settings file's lines.
 
 Every connection made here goes to the loopback address; nothing else is ever contacted.
+CTest runs the modules that start the panel through tests/private-net.sh, in a network
+namespace of their own where possible (DAWNBELL_PRIVATE_NET=1 then).
 The binaries come from the environment variables DAWNBELL_BIN, DAWNBELL_SIM and DAWNBELL_LAYOUT
 (set by CTest).
 """
 
+import contextlib
 import json
 import os
 import re
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -51,6 +58,16 @@ WINDOW_TIMEOUT = 90.0
 LINE_TIMEOUT = 30.0
 EXIT_TIMEOUT = 45.0
 DESIGN_PORT_TIMEOUT = 120.0
+
+# CTest ends a module that outlasts its TIMEOUT with no word on what it waited for, so every
+# test ends within a bound of its own, and the module's tests within CTest's TIMEOUT, less the
+# time that the cleanups and the report take.
+TEST_BOUND = 180.0
+REPORT_MARGIN = 30.0
+_module_deadline = (time.monotonic() + float(os.environ["DAWNBELL_TEST_TIMEOUT"]) - REPORT_MARGIN
+                    if os.environ.get("DAWNBELL_TEST_TIMEOUT") else None)
+# What the test waits for now, innermost last: a text, or a function that says it.
+_waits = []
 
 # Lamp colours as the screen shows them (RGB).
 BLACK = (0, 0, 0)
@@ -97,16 +114,71 @@ def port_answers(port):
         return False
 
 
+def _listening_sockets(port):
+    """The inodes of the TCP sockets that listen on port, in this network namespace."""
+    inodes = set()
+    for table in ("/proc/net/tcp", "/proc/net/tcp6"):
+        try:
+            with open(table) as f:
+                rows = [line.split() for line in f.readlines()[1:]]
+        except OSError:
+            continue
+        for row in rows:
+            # sl local_address rem_address st ... inode; state 0A is LISTEN
+            if int(row[1].rsplit(":", 1)[1], 16) == port and row[3] == "0A":
+                inodes.add(row[9])
+    return inodes
+
+
+def port_listeners(port):
+    """Who listens on TCP port `port`: each process that this account can see, with its
+    command line, or what the system tells of the others."""
+    inodes = _listening_sockets(port)
+    if not inodes:
+        return "nothing listens there now"
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            fds = os.listdir("/proc/%s/fd" % pid)
+            holds = any(os.readlink("/proc/%s/fd/%s" % (pid, fd))[8:-1] in inodes
+                        for fd in fds)
+            if holds:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    command = " ".join(f.read().decode(errors="replace").split("\0")).strip()
+                found.append("process %s (%s)" % (pid, command))
+        except OSError:
+            continue  # ended meanwhile, or another account's
+    return ", ".join(found) or "a process of another account listens there"
+
+
+def _describe(what):
+    return what() if callable(what) else what
+
+
+@contextlib.contextmanager
+def waiting_for(what):
+    """Names what the test waits for inside the block, for the report of a test that runs
+    out of its bound there."""
+    _waits.append(what)
+    try:
+        yield
+    finally:
+        _waits.pop()
+
+
 def wait_until(predicate, timeout, what, interval=0.05):
-    """Polls predicate until it returns a true value, which is returned; fails after timeout."""
+    """Polls predicate until it returns a true value, which is returned; fails after timeout.
+    `what` is a text or a function that returns one, asked when the wait fails."""
     deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() >= deadline:
-            raise HarnessError("timed out after %.1f s waiting for %s" % (timeout, what))
-        time.sleep(interval)
+    with waiting_for(what):
+        while True:
+            value = predicate()
+            if value:
+                return value
+            if time.monotonic() >= deadline:
+                raise HarnessError("timed out after %.1f s waiting for %s"
+                                   % (timeout, _describe(what)))
+            time.sleep(interval)
 
 
 _layout = None
@@ -281,7 +353,7 @@ class XSession:
         if self._wm.poll() is not None:
             raise HarnessError("openbox ended at start with code %s" % self._wm.returncode)
         out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env(),
-                             capture_output=True, text=True)
+                             capture_output=True, text=True, timeout=30)
         return "window id" in out.stdout
 
     def stop(self):
@@ -485,7 +557,8 @@ class Panel:
     def wait_exit(self, timeout=EXIT_TIMEOUT):
         """Waits for the process to end and returns its exit code."""
         try:
-            return self.process.wait(timeout=timeout)
+            with waiting_for("dawnbell to end"):
+                return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise HarnessError("dawnbell did not end within %.0f s" % timeout)
 
@@ -550,7 +623,7 @@ class Simulator:
         """
         regex = re.compile(pattern)
         deadline = time.monotonic() + timeout
-        with self._changed:
+        with waiting_for("a simulator line for %s" % (what or repr(pattern))), self._changed:
             index = start
             while True:
                 while index < len(self._lines):
@@ -589,14 +662,39 @@ class Simulator:
 
 class E2ETestCase(unittest.TestCase):
     """Gives each test a temporary folder (self.tmp), an X session (self.x) and helpers that
-    start panels and simulators which are always stopped when the test ends."""
+    start panels and simulators which are always stopped when the test ends.
+
+    A test that is still running after test_bound seconds, or when the module's time is up,
+    fails there, naming what it was waiting for; its cleanups still run."""
+
+    test_bound = TEST_BOUND
 
     def setUp(self):
+        self.start_bound()
         self.tmp = tempfile.mkdtemp(prefix="dawnbell-e2e-")
         self.addCleanup(shutil.rmtree, self.tmp, ignore_errors=True)
         self.x = XSession(self.tmp)
-        self.x.start()
         self.addCleanup(self.x.stop)
+        self.x.start()
+
+    def start_bound(self):
+        bound = self.test_bound
+        if _module_deadline is not None:
+            bound = min(bound, _module_deadline - time.monotonic())
+        if bound <= 0:
+            self.fail("no time left of the module's bound (CTest's TIMEOUT, %s s): the tests "
+                      "before this one used it up" % os.environ["DAWNBELL_TEST_TIMEOUT"])
+
+        def ran_out(signum, frame):
+            waits = " / ".join(map(_describe, _waits)) or "none of the harness's waits"
+            raise HarnessError("the test ran out of its %.0f s bound; it was waiting for %s"
+                               % (bound, waits))
+        signal.signal(signal.SIGALRM, ran_out)
+        signal.setitimer(signal.ITIMER_REAL, bound)
+
+    def doCleanups(self):
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        return super().doCleanups()
 
     def folder(self, name):
         """A fresh folder under the test's temporary folder."""
@@ -646,11 +744,13 @@ class E2ETestCase(unittest.TestCase):
     def require_design_port_idle(self, timeout=DESIGN_PORT_TIMEOUT):
         """The panel's first connection always goes to port 5000; nothing else may answer it.
 
-        CTest keeps these tests from overlapping through a resource lock, but a test run
-        outside that CTest run may hold the port for a while, so this waits for it first."""
-        try:
-            wait_until(lambda: not port_answers(DESIGN_PORT), timeout,
-                       "127.0.0.1:%d to be free" % DESIGN_PORT, interval=0.5)
-        except HarnessError:
-            self.fail("something outside the test keeps listening on 127.0.0.1:%d"
-                      % DESIGN_PORT)
+        In a network namespace of the test's own only the test's programs can listen there.
+        Without one, CTest keeps these tests from overlapping through a resource lock, but a
+        program outside that CTest run may hold the port for a while, so this waits for it."""
+        def holder():
+            shared = ("" if os.environ.get("DAWNBELL_PRIVATE_NET") == "1" else
+                      "; the test shares 127.0.0.1 with the machine: no network namespace of "
+                      "its own could be made")
+            return "127.0.0.1:%d to be free, held by %s%s" % (
+                DESIGN_PORT, port_listeners(DESIGN_PORT), shared)
+        wait_until(lambda: not port_answers(DESIGN_PORT), timeout, holder, interval=0.5)

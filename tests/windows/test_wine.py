@@ -10,16 +10,18 @@ DAWNBELL_WINDOWS_INSTALLER names the installer that InstallerTest installs and u
 
 import glob
 import os
+import socket
 import subprocess
 import sys
+import threading
 import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
-from harness import (DESIGN_PORT, E2ETestCase, HarnessError, Panel,  # noqa: E402
-                     client_size, free_port, wait_until, write_settings)
+from harness import (DESIGN_PORT, LOOPBACK, E2ETestCase, HarnessError, Panel,  # noqa: E402
+                     Simulator, client_size, free_port, wait_until, write_settings)
 
 WINE = os.environ.get("WINE", "wine")
 BUILD = os.environ.get("DAWNBELL_WINDOWS_BUILD_DIR", "")
@@ -179,6 +181,56 @@ class InstallerTest(WineTestCase):
                        check=True, timeout=300)
         wait_until(lambda: not os.path.exists(folder), 120, "the uninstaller to finish")
         self.assertFalse(os.path.exists(menu_entry))
+
+
+class SendDeliveryTest(unittest.TestCase):
+    """dawnbell-send.exe against the Linux simulator and a listener on loopback: exit 0 when the
+    module took the command, exit 1 with one line when it reset the connection, closed it at
+    once or was busy with another client, as on Linux."""
+
+    NOT_TAKEN = (r"\Adawnbell-send: sending to 127\.0\.0\.1:%d failed: (reset by the module|closed "
+                 r"by the module before it took the command) \(the module serves one client at a "
+                 r"time: close the panel if it is connected\)\r?\n\Z")
+
+    def send(self, port):
+        return subprocess.run([WINE, built("tools", "send", "dawnbell-send.exe"), "--host",
+                               LOOPBACK, "--port", str(port), "stop"],
+                              capture_output=True, text=True, timeout=120)
+
+    def simulator(self, *options):
+        simulator = Simulator(free_port(), *options)
+        self.addCleanup(simulator.stop)
+        return simulator.start()
+
+    def test_taken_by_the_simulator(self):
+        simulator = self.simulator()
+        sent = self.send(simulator.port)
+        self.assertEqual((sent.returncode, sent.stderr), (0, ""))
+        simulator.wait_for(r"^S  ", what="the command")
+
+    def test_not_taken(self):
+        for module in ("resets after reading", "closes at once", "busy with the panel"):
+            with self.subTest(module=module):
+                if module == "resets after reading":
+                    port = self.simulator("--reset-after", 1).port
+                elif module == "closes at once":
+                    listener = socket.create_server((LOOPBACK, 0))
+                    self.addCleanup(listener.close)
+                    port = listener.getsockname()[1]
+                    closer = threading.Thread(target=lambda: listener.accept()[0].close())
+                    closer.start()
+                    self.addCleanup(closer.join, 30)
+                else:
+                    simulator = self.simulator()
+                    port = simulator.port
+                    panel = socket.create_connection((LOOPBACK, port), timeout=30)
+                    self.addCleanup(panel.close)
+                    simulator.wait_for(r"^connected ", what="the stand-in panel to connect")
+                sent = self.send(port)
+                self.assertEqual(sent.returncode, 1, sent.stderr)
+                self.assertRegex(sent.stderr, self.NOT_TAKEN % port)
+                if module == "resets after reading":
+                    self.assertIn("reset by the module", sent.stderr)
 
 
 class TaskDefinitionTest(unittest.TestCase):

@@ -155,9 +155,10 @@ void CommandSender::onDeadline()
                      .arg(Send::DeliveryWaitMs / 1000.0));
         break;
     case Stage::Closing:
-        // Every byte was acknowledged and nothing reset the connection: the module keeps it
-        // open, as it may.
-        finish();
+        // Every byte was acknowledged, or the system does not tell, and nothing reset the
+        // connection: the module keeps it open, as it may.
+        if (m_delivery->confirmUnreset())
+            finish();
         break;
     case Stage::Idle:
     case Stage::Connected:
