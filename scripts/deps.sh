@@ -22,7 +22,7 @@ test=(
     "${run[@]}" "${headless[@]}" "${package[@]}"
     clang libclang-rt-14-dev valgrind
     xdotool openbox x11-utils xdg-utils
-    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 python3
+    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 python3 iproute2
 )
 windows=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build
