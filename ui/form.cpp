@@ -9,6 +9,7 @@
 #include "typedlengthvalidator.h"
 
 #include <QtCore/QFileInfo>
+#include <QtGui/QFontDatabase>
 #include <QtGui/QFontMetrics>
 #include <QtGui/QIcon>
 #include <QtGui/QImageReader>
@@ -43,11 +44,33 @@ QPixmap pictureFrom(const char *path)
     return QPixmap::fromImage(reader.read());
 }
 
+// The family drawn for one the layout names: that family if installed, else the first installed
+// of its substitutes. Fonts are made with it, so that Qt neither looks for a missing family nor
+// builds a fallback list for it whenever a font is first used.
+QString installedFamily(const char *family)
+{
+    static QHash<QByteArray, QString> resolved;
+    const auto known = resolved.constFind(family);
+    if (known != resolved.cend())
+        return *known;
+    const QString requested = QString::fromLatin1(family);
+    const QStringList installed = QFontDatabase::families();
+    QString drawn = requested;
+    for (const QString &candidate : QStringList{requested} + QFont::substitutes(requested)) {
+        if (installed.contains(candidate, Qt::CaseInsensitive)) {
+            drawn = candidate;
+            break;
+        }
+    }
+    resolved.insert(family, drawn);
+    return drawn;
+}
+
 QFont fontFrom(const FontSpec &requested)
 {
     const FontSpec entry = requested.family ? requested : windowFontSpec();
     // Every attribute is set explicitly: a control must not inherit the bold of its group box.
-    QFont font(QString::fromLatin1(entry.family));
+    QFont font(installedFamily(entry.family));
     font.setPointSizeF(entry.pointSize);
     font.setBold(entry.bold);
     font.setUnderline(entry.underline);

@@ -200,19 +200,20 @@ void tst_Send::settingsInTheWay_data()
     // The settings file's bytes (none: no -C folder at all); what the one line on stderr says.
     QTest::addColumn<QByteArray>("settings");
     QTest::addColumn<QString>("told");
-    QList<SettingValue> items = Settings::itemsOf(Settings::defaultRecord());
-    items[8] = SettingValue::fromNumber(170);
-    QTest::newRow("track 170") << Settings::writeItems(items)
+    const auto withItem = [](int index, const SettingValue &value) {
+        QList<SettingValue> items = Settings::itemsOf(Settings::defaultRecord());
+        items[index] = value;
+        return Settings::writeItems(items);
+    };
+    QTest::newRow("track 170") << withItem(8, SettingValue::fromNumber(170))
                                << "setupdata.ini line 9: the alarm track \"170\"";
-    items = Settings::itemsOf(Settings::defaultRecord());
-    items[10] = SettingValue::fromText("blue");
     QTest::newRow("all on one line")
-            << Settings::writeItems(items).replace("\r\n", ",") << "line 1: the colour scheme";
-    items = Settings::itemsOf(Settings::defaultRecord());
-    items[14] = SettingValue::fromText("on");
-    QTest::newRow("lone CR line ends") << Settings::writeItems(items).replace("\r\n", "\r")
-                                       << "line 15: the hourly announcement";
-    QTest::newRow("cut short") << Settings::writeItems(items.mid(0, 18))
+            << withItem(10, SettingValue::fromText("blue")).replace("\r\n", ",")
+            << "line 1: the colour scheme";
+    QTest::newRow("lone CR line ends")
+            << withItem(14, SettingValue::fromText("on")).replace("\r\n", "\r")
+            << "line 15: the hourly announcement";
+    QTest::newRow("cut short") << Settings::defaultFileBytes().chopped(8)
                                << "line 19: it ends after 18";
     QTest::newRow("no such folder") << QByteArray() << "there is no such folder";
 }
@@ -248,34 +249,32 @@ void tst_Send::settingsInTheWay()
 void tst_Send::simulatorCommandLine_data()
 {
     QTest::addColumn<QStringList>("arguments"); // after "--port 0"
-    QTest::addColumn<QByteArray>("display");    // DISPLAY, with no other platform
+    QTest::addColumn<QString>("display");       // DISPLAY, with no other platform
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("told"); // on stdout when the exit status is 0, else on stderr
     int unserved = 4000; // a display that nothing serves: the toolkit would abort on it
     while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(unserved)))
         ++unserved;
-    const QByteArray silent = ':' + QByteArray::number(unserved);
-    QTest::newRow("--help-all") << QStringList{"--help-all"} << QByteArray() << 0
+    const QString silent = ':' + QString::number(unserved);
+    QTest::newRow("--help-all") << QStringList{"--help-all"} << QString() << 0
                                 << QByteArray("--qwindowgeometry <geometry>");
     QTest::newRow("unknown option")
-            << QStringList{"--nope"} << QByteArray() << 2 << QByteArray("'nope'");
+            << QStringList{"--nope"} << QString() << 2 << QByteArray("'nope'");
     QTest::newRow("window on a silent display")
-            << QStringList{"--window"} << silent << 1 << "display " + silent + ':';
+            << QStringList{"--window"} << silent << 1 << "display " + silent.toLatin1() + ':';
 }
 
 void tst_Send::simulatorCommandLine()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(QByteArray, display);
+    QFETCH(QString, display);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, told);
     QProcess sim;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!display.isEmpty()) {
-        for (const char *name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"})
-            environment.remove(QLatin1String(name));
-        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
-    }
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("DISPLAY"), display);
     sim.setProcessEnvironment(environment);
 
     QVERIFY(finish(sim, DAWNBELL_SIM_BIN, QStringList{"--port", "0"} + arguments));
@@ -283,8 +282,7 @@ void tst_Send::simulatorCommandLine()
     QCOMPARE(sim.exitCode(), exitCode);
     const QByteArray out = sim.readAllStandardOutput(); // never "listening on"
     const QByteArray err = sim.readAllStandardError();
-    QVERIFY2((exitCode == 0 ? out : err).contains(told), (out + err).constData());
-    QCOMPARE(err.count('\n'), exitCode == 0 ? 0 : 1);
+    QVERIFY2((exitCode == 0 ? out : err).contains(told) && err.count('\n') <= 1, err.constData());
     QVERIFY2(exitCode == 0 || out.isEmpty(), out.constData());
 }
 
