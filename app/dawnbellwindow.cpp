@@ -5,9 +5,12 @@
 #include "clockformat.h"
 #include "commands.h"
 #include "deviceconstants.h"
+#include "findclocksdialog.h"
 #include "lampshape.h"
 #include "layout.h"
 #include "linksocket.h"
+#include "modulewords.h"
+#include "networkclocksearch.h"
 #include "picturebox.h"
 #include "platform.h"
 #include "settingsrecord.h"
@@ -17,6 +20,7 @@
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
+#include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
 
 #include <functional>
@@ -45,6 +49,11 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     connect(m_controls.saveAndExitButton, &QPushButton::clicked, this,
             &DawnbellWindow::onSaveAndExitClicked);
     bindControls();
+    for (QLineEdit *box : {m_controls.hostEdit, m_controls.portEdit}) {
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(box, &QWidget::customContextMenuRequested, this,
+                [this, box](const QPoint &position) { showEndpointMenu(box, position); });
+    }
 
     connect(&m_clockTicker, &ClockTicker::ticked, this, &DawnbellWindow::showClock);
     m_clockTicker.start();
@@ -203,6 +212,17 @@ void DawnbellWindow::bindLamp()
                  connected ? LampConnectedText.arg(endpointText())
                            : LampNotConnectedText.arg(
                                    QStringLiteral("no connection to %1").arg(endpointText())));
+        // Only the saved endpoint's module is asked: the first wait is the built-in one's.
+        if (!connected && m_settingsLoaded)
+            explainFailure();
+    });
+    connect(&m_lampProbe, &ModuleFinder::moduleFound, this,
+            [this](const ModuleFrame::ModuleInfo &module) {
+                addModuleAccount(ModuleWords::moduleSentence(m_link.socket().remoteHost(), module));
+            });
+    connect(&m_lampProbe, &ModuleFinder::finished, this, [this] {
+        if (m_lampProbe.modules().isEmpty())
+            addModuleAccount(ModuleWords::noAnswerText(m_link.socket().remoteHost()));
     });
     connect(&m_link.socket(), &LinkSocket::stateChanged, this, &DawnbellWindow::showLinkState);
     connect(&m_link, &DeviceLink::commandDropped, this, &DawnbellWindow::showCommandDropped);
@@ -227,11 +247,13 @@ void DawnbellWindow::showLinkState(LinkState state)
     case LinkState::ClosedByPeer:
         showLamp(LampColour::Red,
                  LampNotConnectedText.arg(QStringLiteral("the module closed the connection")));
+        explainFailure();
         break;
     case LinkState::Error:
         showLamp(LampColour::Red,
                  LampNotConnectedText.arg(
                          QStringLiteral("the connection to %1 failed").arg(endpointText())));
+        explainFailure();
         break;
     default:
         break;
@@ -272,8 +294,54 @@ void DawnbellWindow::showCommandDropped(const QByteArray &command, DeviceLink::D
                                                           dropReasonText(reason))));
 }
 
+void DawnbellWindow::explainFailure()
+{
+    // The module's own account needs its address; a host name is not looked up for it.
+    const QHostAddress module(m_link.socket().remoteHost());
+    if (module.isNull())
+        return;
+    m_lampProbe.find({module});
+}
+
+void DawnbellWindow::addModuleAccount(const QString &account)
+{
+    if (m_shuttingDown || m_controls.linkLamp->fillColour() != LampColour::Red)
+        return; // the link came up meanwhile: the lamp's words are current
+    showLamp(LampColour::Red, m_lampWords + QStringLiteral(". ") + account);
+}
+
+void DawnbellWindow::showEndpointMenu(QLineEdit *box, const QPoint &position)
+{
+    QMenu *menu = box->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    connect(menu->addAction(FindClocksDialog::MenuText), &QAction::triggered, this,
+            &DawnbellWindow::openFindClocks);
+    menu->popup(box->mapToGlobal(position));
+}
+
+void DawnbellWindow::openFindClocks()
+{
+    if (!m_findClocks) {
+        m_clockSearch = new NetworkClockSearch(this);
+        m_findClocks = new FindClocksDialog(*m_clockSearch, this);
+        connect(m_findClocks, &FindClocksDialog::clockChosen, this, &DawnbellWindow::useFoundClock);
+    }
+    m_findClocks->open();
+    m_findClocks->searchAgain();
+}
+
+// The chosen module's address and data port go into the boxes as typing would put them, so
+// "Save and Exit" keeps them for the next start.
+void DawnbellWindow::useFoundClock(const QString &host, quint16 port)
+{
+    m_controls.hostEdit->setText(host);
+    m_controls.portEdit->setText(QString::number(port));
+}
+
 void DawnbellWindow::showLamp(const QColor &colour, const QString &words)
 {
+    m_lampWords = words;
     LampShape *lamp = m_controls.linkLamp;
     lamp->setFillColour(colour);
     lamp->setToolTip(words);

@@ -6,11 +6,15 @@
 #include "devicelink.h"
 #include "form.h"
 #include "linkstate.h"
+#include "modulefinder.h"
 #include "settingsstore.h"
 
 #include <QtWidgets/QWidget>
 
+class FindClocksDialog;
 class LinkSocket;
+class NetworkClockSearch;
+class QLineEdit;
 class QLabel;
 class Platform;
 struct SingleCopyClaim;
@@ -102,6 +106,14 @@ private:
     void showLinkState(LinkState state);
     void showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason);
     void showLamp(const QColor &colour, const QString &words);
+    // After a failed connection the module is asked about itself on its command port, and
+    // what it says (or that nothing answered) follows the lamp's words.
+    void explainFailure();
+    void addModuleAccount(const QString &account);
+    // The endpoint boxes' context menu offers the search for clocks.
+    void showEndpointMenu(QLineEdit *box, const QPoint &position);
+    void openFindClocks();
+    void useFoundClock(const QString &host, quint16 port);
     QString endpointText() const;
 
     Platform &m_platform;
@@ -116,6 +128,10 @@ private:
     ClockTicker m_clockTicker;
     bool m_settingsLoaded = false;
     bool m_lampFollowsLink = false;
+    QString m_lampWords;
+    ModuleFinder m_lampProbe;
+    NetworkClockSearch *m_clockSearch = nullptr;
+    FindClocksDialog *m_findClocks = nullptr;
     bool m_shuttingDown = false;
     int m_exitStatus = 0;
 };

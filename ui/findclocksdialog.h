@@ -17,6 +17,9 @@ class FindClocksDialog : public QDialog
     Q_OBJECT
 
 public:
+    // The entry that opens the dialog in the endpoint boxes' context menu.
+    static inline const QString MenuText = QStringLiteral("Find clocks on the network…");
+
     explicit FindClocksDialog(ClockSearch &search, QWidget *parent = nullptr);
 
     // Clears the list and searches with the ID in the box.
