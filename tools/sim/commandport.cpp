@@ -38,7 +38,13 @@ CommandPort::CommandPort(const Simulator &simulator, const Options &options, QOb
 bool CommandPort::listen(const QHostAddress &address, quint16 port)
 {
     m_address = address;
-    return m_socket.bind(address, port);
+    // A module answers on every address it has. On a loopback address the simulator listens
+    // on every address of the machine too, so that a search sent to 127.0.0.1 finds it on
+    // 127.0.0.2, but answers only askers on this machine. When another simulator has the
+    // port that way already, it keeps to its own address.
+    m_loopbackOnly = address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol
+            && m_socket.bind(QHostAddress::AnyIPv4, port);
+    return m_loopbackOnly || m_socket.bind(address, port);
 }
 
 QByteArray CommandPort::mac() const
@@ -115,8 +121,11 @@ void CommandPort::readRequests()
     while (m_socket.hasPendingDatagrams()) {
         const QNetworkDatagram request = m_socket.receiveDatagram(ModuleFrame::MaxFrameBytes);
         QString verdict;
-        const std::optional<QByteArray> reply
-                = answer(request.data(), request.senderAddress(), verdict);
+        std::optional<QByteArray> reply;
+        if (m_loopbackOnly && !request.senderAddress().isLoopback())
+            verdict = QStringLiteral("not from this machine");
+        else
+            reply = answer(request.data(), request.senderAddress(), verdict);
         if (reply)
             m_socket.writeDatagram(*reply, request.senderAddress(), quint16(request.senderPort()));
         emit line(QStringLiteral("search from %1:%2 \"%3\": %4")

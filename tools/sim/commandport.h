@@ -48,5 +48,6 @@ private:
     const Simulator &m_simulator;
     Options m_options;
     QHostAddress m_address;
+    bool m_loopbackOnly = false; // listening on every address, for askers on this machine
     QUdpSocket m_socket;
 };
