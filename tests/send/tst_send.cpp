@@ -35,8 +35,6 @@ private slots:
     void find();
 #ifdef Q_OS_LINUX
     void signalDuringConnect();
-    void simulatorEndsCleanlyOnSignal_data();
-    void simulatorEndsCleanlyOnSignal();
 #endif
     void unwritableOutput_data();
     void unwritableOutput();
@@ -252,16 +250,22 @@ void tst_Send::simulatorCommandLine_data()
     QTest::addColumn<QString>("display");       // DISPLAY, with no other platform
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("told"); // on stdout when the exit status is 0, else on stderr
+    QTest::addColumn<int>("signal");      // sent once it listens
     int unserved = 4000; // a display that nothing serves: the toolkit would abort on it
     while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(unserved)))
         ++unserved;
     const QString silent = ':' + QString::number(unserved);
     QTest::newRow("--help-all") << QStringList{"--help-all"} << QString() << 0
-                                << QByteArray("--qwindowgeometry <geometry>");
+                                << QByteArray("--qwindowgeometry <geometry>") << 0;
     QTest::newRow("unknown option")
-            << QStringList{"--nope"} << QString() << 2 << QByteArray("'nope'");
+            << QStringList{"--nope"} << QString() << 2 << QByteArray("'nope'") << 0;
     QTest::newRow("window on a silent display")
-            << QStringList{"--window"} << silent << 1 << "display " + silent.toLatin1() + ':';
+            << QStringList{"--window"} << silent << 1 << "display " + silent.toLatin1() + ':' << 0;
+#ifdef Q_OS_LINUX
+    for (const int signal : {SIGTERM, SIGINT}) // ends as closing its window does
+        QTest::addRow("signal %d", signal)
+                << QStringList() << QString() << 0 << QByteArray("listening on") << signal;
+#endif
 }
 
 void tst_Send::simulatorCommandLine()
@@ -270,6 +274,7 @@ void tst_Send::simulatorCommandLine()
     QFETCH(QString, display);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, told);
+    QFETCH(int, signal);
     QProcess sim;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -277,10 +282,16 @@ void tst_Send::simulatorCommandLine()
     environment.insert(QStringLiteral("DISPLAY"), display);
     sim.setProcessEnvironment(environment);
 
-    QVERIFY(finish(sim, DAWNBELL_SIM_BIN, QStringList{"--port", "0"} + arguments));
+    QSignalSpy ended(&sim, &QProcess::finished);
+    sim.start(DAWNBELL_SIM_BIN, QStringList{"--port", "0"} + arguments);
+#ifdef Q_OS_LINUX
+    QTRY_VERIFY_WITH_TIMEOUT(signal == 0 || sim.canReadLine(), 20000);
+    QVERIFY(signal == 0 || ::kill(pid_t(sim.processId()), signal) == 0);
+#endif
+    QVERIFY(ended.wait(60000) && sim.exitStatus() == QProcess::NormalExit);
 
     QCOMPARE(sim.exitCode(), exitCode);
-    const QByteArray out = sim.readAllStandardOutput(); // never "listening on"
+    const QByteArray out = sim.readAllStandardOutput(); // "listening on" only when signalled
     const QByteArray err = sim.readAllStandardError();
     QVERIFY2((exitCode == 0 ? out : err).contains(told) && err.count('\n') <= 1, err.constData());
     QVERIFY2(exitCode == 0 || out.isEmpty(), out.constData());
@@ -393,28 +404,6 @@ void tst_Send::signalDuringConnect()
     // Waiting out the connection takes 2 s, ending at once a few ms; the CPU time catches a spin.
     QVERIFY2(endedMs < 1000, QByteArray::number(endedMs));
     QVERIFY2(cpuUs < 50000, QByteArray::number(cpuUs));
-}
-#endif
-
-#ifdef Q_OS_LINUX
-void tst_Send::simulatorEndsCleanlyOnSignal_data()
-{
-    QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << SIGTERM;
-    QTest::newRow("SIGINT") << SIGINT;
-}
-
-void tst_Send::simulatorEndsCleanlyOnSignal()
-{
-    QFETCH(int, signal);
-    QProcess sim;
-    sim.start(DAWNBELL_SIM_BIN, {"--port", "0"});
-    QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 20000); // "listening on ..."
-    QSignalSpy ended(&sim, &QProcess::finished);
-    QCOMPARE(::kill(pid_t(sim.processId()), signal), 0);
-    QVERIFY(ended.wait(20000));
-    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(sim.exitCode(), 0);
 }
 #endif
 
