@@ -46,6 +46,8 @@ FindClocksDialog::FindClocksDialog(ClockSearch &search, QWidget *parent)
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(m_searchAgainButton, QDialogButtonBox::ActionRole);
     buttons->addButton(m_useButton, QDialogButtonBox::AcceptRole);
+    // Return takes the chosen clock, as "Use" does.
+    m_useButton->setDefault(true);
     buttons->addButton(QDialogButtonBox::Cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_clockList);
