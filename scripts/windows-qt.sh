@@ -77,14 +77,16 @@ cd "$work/build"
 if [ ! -f build.ninja ] || [ ! -f .configured ]; then
     rm -rf "$work/build"/* "$work/build"/.[!.]*
     # Debian's tarball leaves out the tablet-input headers the Windows plugin would include;
-    # Debian keeps the host Qt's CMake files under the multiarch folder.
+    # Debian keeps the host Qt's CMake files under the multiarch folder. Qt 6.4 builds its
+    # DirectWrite font database only along with Direct2D, but the Windows plugin still asks
+    # for it: without the one, the other goes too (GDI's font database serves by default).
     "$src/configure" -prefix "$prefix" -xplatform win32-g++ -qt-host-path /usr \
         -release -shared -nomake examples -nomake tests \
         -no-opengl -no-dbus -no-icu -no-openssl -no-feature-ssl \
         -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-harfbuzz -qt-freetype \
         -no-feature-tabletevent -no-feature-sql -no-feature-printsupport \
         -no-feature-concurrent -no-feature-xml -no-feature-gif \
-        -no-feature-direct2d -no-feature-tuiotouch \
+        -no-feature-direct2d -no-feature-directwrite3 -no-feature-tuiotouch \
         -- -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
