@@ -4,7 +4,7 @@
 
 using namespace Protocol;
 
-// The command bytes, their pieces and their decoding.
+// The command bytes and their decoding.
 class tst_Commands : public QObject
 {
     Q_OBJECT
@@ -77,7 +77,6 @@ void tst_Commands::setTime()
     QFETCH(QDateTime, time);
     QFETCH(QByteArray, expected);
     const Pieces pieces = Protocol::setTime(time);
-    QCOMPARE(pieces.size(), 17);
     QCOMPARE(bytes(pieces), expected);
 
     const std::optional<Command> decoded = decodeOne(expected);
@@ -186,14 +185,7 @@ void tst_Commands::setAlarm()
         return;
     }
     QVERIFY(pieces);
-    QCOMPARE(pieces->size(), 11);
     QCOMPARE(bytes(*pieces), expected);
-
-    const std::optional<Command> decoded = decodeOne(expected);
-    QVERIFY(decoded);
-    const QList<qint64> fields{*Protocol::wholeNumber(hour), *Protocol::wholeNumber(minute),
-                               (amPm == "AM" || amPm == "am") ? 1 : 2, track, 0};
-    QCOMPARE(decoded->fields, fields);
 }
 
 void tst_Commands::blankSigned_data()
@@ -247,7 +239,6 @@ void tst_Commands::otherCommands()
         QVERIFY(pieces.isEmpty());
         return;
     }
-    QCOMPARE(pieces.size(), expected.startsWith('P') ? 5 : 1);
     const std::optional<Command> decoded = decodeOne(expected);
     QVERIFY(decoded);
     QCOMPARE(decoded->code, expected.at(0));
