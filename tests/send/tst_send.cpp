@@ -34,6 +34,7 @@ private slots:
     void find_data();
     void find();
 #ifdef Q_OS_LINUX
+    void connectionWaitIsTwoSeconds();
     void signalDuringConnect();
 #endif
     void unwritableOutput_data();
@@ -51,6 +52,20 @@ bool finish(QProcess &process, const QString &program, const QStringList &argume
     process.start(program, arguments);
     return ended.wait(60000) && process.exitStatus() == QProcess::NormalExit;
 }
+
+#ifdef Q_OS_LINUX
+// A listener with a backlog of one, filled and not accepting: the kernel ignores further
+// connection requests, so a client waits for its connection.
+bool fillBacklog(QTcpServer &listener, QTcpSocket &filler)
+{
+    listener.setListenBacklogSize(0);
+    if (!listener.listen(QHostAddress::LocalHost, 0))
+        return false;
+    listener.pauseAccepting();
+    filler.connectToHost(QHostAddress::LocalHost, listener.serverPort());
+    return filler.waitForConnected(10000);
+}
+#endif
 
 } // namespace
 
@@ -356,18 +371,32 @@ void tst_Send::find()
 }
 
 #ifdef Q_OS_LINUX
+void tst_Send::connectionWaitIsTwoSeconds()
+{
+    QTcpServer listener;
+    QTcpSocket filler;
+    QVERIFY(fillBacklog(listener, filler));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QProcess send;
+    QVERIFY(finish(
+            send, DAWNBELL_SEND_BIN,
+            {"--host", "127.0.0.1", "--port", QString::number(listener.serverPort()), "stop"}));
+    const qint64 ms = elapsed.elapsed();
+    QCOMPARE(send.exitCode(), int(Send::LinkFailed));
+    const QByteArray err = send.readAllStandardError();
+    QVERIFY2(err.contains(": no connection within 2 seconds\n"), err.constData());
+    // Counted from before the start, so the wait can only look longer: the lower bound catches
+    // a shorter wait; the upper one, loose for a loaded machine, a wait that never ends.
+    QVERIFY2(ms >= 1800 && ms < 10000, QByteArray::number(ms));
+}
+
 void tst_Send::signalDuringConnect()
 {
-    // A listener with a backlog of one, filled and not accepting: the kernel ignores further
-    // connection requests, so the sender waits for its connection.
     QTcpServer listener;
-    listener.setListenBacklogSize(0);
-    QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
-    listener.pauseAccepting();
-    const quint16 port = listener.serverPort();
     QTcpSocket filler;
-    filler.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(filler.waitForConnected(10000));
+    QVERIFY(fillBacklog(listener, filler)); // the sender waits for its connection
+    const quint16 port = listener.serverPort();
 
     const QByteArray portText = QByteArray::number(port);
     const char *argv[] = {DAWNBELL_SEND_BIN,    "--host", "127.0.0.1", "--port",
