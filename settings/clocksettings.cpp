@@ -113,7 +113,7 @@ void ClockSettings::load(const SetupData &record)
     m_scheme = choiceOf(record.BackGrounds, 1, Device::SchemeCount);
     m_screen = choiceOf(record.WakeUpScreens, Device::FirstScreenCode, Device::LastScreenCode);
     m_announceHourly = record.AnnounceHourly.toNumber() == 1.0;
-    m_host = record.RemoteHost.toText();
+    m_host = Settings::shownHostOf(record.RemoteHost).value_or(record.RemoteHost.toText());
     m_port = record.RemotePort.toText();
     emit loaded();
 }
@@ -134,7 +134,7 @@ SetupData ClockSettings::record() const
     if (m_set & Announce)
         record.AnnounceHourly = number(m_announceHourly ? 1 : 0);
     if (m_set & Endpoint) {
-        record.RemoteHost = SettingValue::fromText(m_host);
+        record.RemoteHost = Settings::savedHostOf(m_host);
         record.RemotePort = SettingValue::fromText(m_port);
     }
     return record;

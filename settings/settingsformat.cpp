@@ -1,5 +1,7 @@
 #include "settingsformat.h"
 
+#include <algorithm>
+
 namespace Settings {
 
 namespace {
@@ -52,11 +54,14 @@ QByteArray quotedText(const QString &text)
 
 void ItemReader::feed(QByteArrayView bytes)
 {
-    for (const char byte : bytes) {
-        if (isDone())
-            return;
-        take(byte);
-    }
+    qsizetype i = 0;
+    for (; i < bytes.size() && !isDone(); ++i)
+        take(bytes[i]);
+    const auto isText = [](char byte) {
+        return !isBlank(QLatin1Char(byte)) && !isLineEnd(QLatin1Char(byte));
+    };
+    if (!m_textAfterItems)
+        m_textAfterItems = std::any_of(bytes.begin() + i, bytes.end(), isText);
 }
 
 void ItemReader::take(char byte)

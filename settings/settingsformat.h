@@ -34,7 +34,8 @@ inline constexpr int MaxItemChars = 4096;
 class ItemReader
 {
 public:
-    // Takes the next bytes of the file; bytes after the last item needed are ignored.
+    // Takes the next bytes of the file; bytes after the last item needed are only looked at
+    // for text.
     void feed(QByteArrayView bytes);
     // True once ItemCount items are read: the rest of the file does not matter.
     bool isDone() const { return m_items.size() >= ItemCount; }
@@ -42,6 +43,9 @@ public:
     std::optional<QList<SettingValue>> finish();
     // How many items were read; after finish(), fewer than ItemCount when the file was short.
     int itemsRead() const { return int(m_items.size()); }
+    // Whether anything but blanks and line ends follows the last item needed: lines the user
+    // added, which a file written from the items would not hold.
+    bool hasTextAfterItems() const { return m_textAfterItems; }
     // The line, counted from 1, that item `index` stands on (an item never spans two lines);
     // for an item past the last one read, the line the file ended on.
     int lineOf(int index) const { return index < m_itemLines.size() ? m_itemLines[index] : m_line; }
@@ -62,6 +66,7 @@ private:
     bool m_itemBegun = false;       // blanks before the item were seen
     bool m_swallowLineFeed = false; // a CR ended the last item; an LF right after is its pair
     bool m_cut = false;
+    bool m_textAfterItems = false;
     QString m_pendingBlanks; // blanks inside an unquoted item, kept once more text follows
     QString m_text;
     QList<SettingValue> m_items;

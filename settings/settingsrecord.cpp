@@ -6,6 +6,9 @@
 #include "deviceconstants.h"
 #include "devicetext.h"
 
+#include <QtCore/QStringDecoder>
+#include <QtCore/QUrl>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -32,6 +35,21 @@ double roundHalfEven(double value)
 bool isComparable(const SettingValue &value)
 {
     return value.toNumber().has_value();
+}
+
+// The file is read byte for byte; a host is kept in it as UTF-8, of which ASCII is a part.
+std::optional<QString> decodedHost(const SettingValue &saved)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString host = utf8(saved.toText().toLatin1());
+    if (utf8.hasError())
+        return std::nullopt;
+    return host;
+}
+
+bool isAscii(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 int itemIndexOf(Field field)
@@ -62,6 +80,10 @@ std::optional<UnusableItem> firstUnusableItem(const QList<SettingValue> &items)
                                 QStringLiteral("the %1 \"%2\" is not a number")
                                         .arg(QLatin1String(name), item(field).toText())};
         }
+    }
+    if (!decodedHost(item(&SetupData::RemoteHost))) {
+        return UnusableItem{itemIndexOf(&SetupData::RemoteHost),
+                            QStringLiteral("the remote host is neither ASCII nor UTF-8 text")};
     }
     return std::nullopt;
 }
@@ -156,10 +178,34 @@ std::optional<quint16> portOf(const SettingValue &value)
     return static_cast<quint16>(*number);
 }
 
+std::optional<QString> shownHostOf(const SettingValue &saved)
+{
+    std::optional<QString> host = decodedHost(saved);
+    // Only a name with an ASCII-encoded label is converted, as the conversion also lowers the
+    // case of everything else.
+    if (host && isAscii(*host) && host->contains(QLatin1String("xn--"), Qt::CaseInsensitive)) {
+        const QString unicode = QUrl::fromAce(host->toLatin1(), QUrl::IgnoreIDNWhitelist);
+        if (!unicode.isEmpty())
+            *host = unicode;
+    }
+    return host;
+}
+
+SettingValue savedHostOf(const QString &typed)
+{
+    if (isAscii(typed))
+        return SettingValue::fromText(typed);
+    const QByteArray ace = QUrl::toAce(typed.trimmed());
+    // Text that is no internationalised name is kept as UTF-8, so it reads back as typed.
+    return SettingValue::fromText(QString::fromLatin1(ace.isEmpty() ? typed.toUtf8() : ace));
+}
+
 Endpoint endpointOf(const SetupData &record)
 {
     Endpoint endpoint;
-    endpoint.host = record.RemoteHost.toText().trimmed();
+    endpoint.host = decodedHost(record.RemoteHost).value_or(QString()).trimmed();
+    if (endpoint.host.startsWith(u'[') && endpoint.host.endsWith(u']'))
+        endpoint.host = endpoint.host.mid(1, endpoint.host.size() - 2);
     if (endpoint.host.isEmpty())
         endpoint.host = QString::fromLatin1(Device::DefaultHost);
     const std::optional<quint16> port = portOf(record.RemotePort);

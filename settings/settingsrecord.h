@@ -33,7 +33,7 @@ inline constexpr std::array<Field, ItemCount> ItemOrder = {
 
 // The record that the file's items give, or nothing when the file is unusable: not
 // ItemCount items, a track that selects no alarm button, a scheme, screen or announcement
-// that is a text which does not read as a number.
+// that is a text which does not read as a number, a host that is not UTF-8 (ASCII included).
 std::optional<SetupData> recordFrom(const QList<SettingValue> &items);
 // The first of a file's ItemCount items that makes it unusable as recordFrom judges it: its
 // index and why, in words for the user. Nothing when the items make a usable record.
@@ -65,8 +65,16 @@ std::optional<int> alarmButtonOf(const SettingValue &track);
 // a fraction or an exponent included.
 std::optional<quint16> portOf(const SettingValue &value);
 
+// The saved host as the user reads it: the file's bytes taken as UTF-8, an internationalised
+// name in its Unicode form. Nothing when the bytes are not UTF-8.
+std::optional<QString> shownHostOf(const SettingValue &saved);
+// The host the user typed, as the file keeps it: an internationalised name in its ASCII form,
+// so every resolver and every tool reading the file takes it.
+SettingValue savedHostOf(const QString &typed);
+
 // Where the commands of a record go: the saved host (Device::DefaultHost when it is blank),
-// and the saved port, or Device::DefaultPort when the saved port is no port. A saved port
+// as UTF-8, without the brackets an IPv6 address may be typed in, and the saved port, or
+// Device::DefaultPort when the saved port is no port. A saved port
 // that is no port is logged as a warning; the host stays the saved one even then, so that
 // a typing slip in the port never sends commands to another machine.
 struct Endpoint

@@ -223,7 +223,7 @@ ReadResult scanFile(const QString &path, QByteArray *digest)
         return {std::nullopt, ReadProblem::Unusable, unusable.reason,
                 reader.lineOf(unusable.index)};
     }
-    return {std::move(record), ReadProblem::None, QString()};
+    return {std::move(record), ReadProblem::None, QString(), 0, reader.hasTextAfterItems()};
 }
 
 } // namespace
@@ -231,6 +231,14 @@ ReadResult scanFile(const QString &path, QByteArray *digest)
 ReadResult readFile(const QString &path)
 {
     return scanFile(path, nullptr);
+}
+
+QString unusableFileText(const QString &path, const ReadResult &read)
+{
+    QString where = shown(path);
+    if (read.line > 0)
+        where += QStringLiteral(" line %1").arg(read.line);
+    return QStringLiteral("%1: %2").arg(where, read.reason);
 }
 
 bool isWritablePlace(const QString &path)
@@ -256,28 +264,42 @@ LoadResult SettingsStore::load()
     QByteArray digest;
     const ReadResult first = scanFile(m_path, &digest);
     if (first.record) {
-        m_knownDigest = digest;
+        // Text the user added after the last item is not written back, so the save keeps the
+        // file as it keeps a hand edit: its digest stays unknown.
+        if (!first.textAfterItems)
+            m_knownDigest = digest;
         qCInfo(lcSettings) << "loaded" << shown(m_path);
         return {*first.record, LoadOutcome::Loaded};
     }
     if (first.problem == ReadProblem::Unreadable) {
         // Writing over a file that could not be read would destroy what it holds.
         m_unreadable = first.reason;
-        return defaultsInMemory(first.reason);
+        return leftUnused(first, defaultsInMemory(first.reason));
     }
     if (first.problem == ReadProblem::NotRegular)
         return defaultsInMemory(first.reason);
     if (first.problem == ReadProblem::Unusable) {
         QString reason;
         if (!keepBackup(&reason)) {
-            return defaultsInMemory(QStringLiteral("it is not usable, and keeping it as %1 "
-                                                   "failed: %2")
-                                            .arg(shown(backupPath()), reason));
+            return leftUnused(first,
+                              defaultsInMemory(QStringLiteral("it is not usable, and keeping it "
+                                                              "as %1 failed: %2")
+                                                       .arg(shown(backupPath()), reason)));
         }
         m_knownDigest = digest; // the old bytes are safe in the backup
     }
     qCInfo(lcSettings) << "replacing" << shown(m_path) << "by the defaults:" << first.reason;
-    return loadDefaults();
+    if (first.problem == ReadProblem::Missing)
+        return loadDefaults();
+    LoadResult result = leftUnused(first, loadDefaults());
+    result.keptAs = shown(backupPath());
+    return result;
+}
+
+LoadResult SettingsStore::leftUnused(const ReadResult &read, LoadResult result) const
+{
+    result.unusedFile = unusableFileText(m_path, read);
+    return result;
 }
 
 LoadResult SettingsStore::defaultsInMemory(const QString &why) const

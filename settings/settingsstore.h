@@ -24,6 +24,10 @@ struct LoadResult
 {
     SetupData record;
     LoadOutcome outcome = LoadOutcome::Loaded;
+    // For a file that is there but gave no record: where and why, as unusableFileText puts it,
+    // and the backup that keeps its bytes, empty when the file was left where it was.
+    QString unusedFile;
+    QString keptAs;
 };
 
 struct SaveResult
@@ -42,11 +46,16 @@ struct ReadResult
     // For an unusable file, the line of the first item the panel cannot use, or the line the
     // file ends on when items are missing; 0 otherwise.
     int line = 0;
+    // Whether the user added text after the last item, which a save would not write back.
+    bool textAfterItems = false;
 };
 
 // The record in the file at `path`, read as a stream so the file's length costs no memory,
 // or why it gives none. Never writes.
 ReadResult readFile(const QString &path);
+
+// The file and, when known, its line, then why it gives no record: "PATH line 9: REASON".
+QString unusableFileText(const QString &path, const ReadResult &read);
 
 // Whether a file may be written at `path`: a regular file, a symbolic link to one (written
 // through, so the link stays), or nothing at all yet. A link to anything else, a dangling
@@ -77,6 +86,9 @@ public:
 
 private:
     Settings::LoadResult defaultsInMemory(const QString &why) const;
+    // The result with why the file at the path gave no record, for the user.
+    Settings::LoadResult leftUnused(const Settings::ReadResult &read,
+                                    Settings::LoadResult result) const;
     Settings::LoadResult loadDefaults();
     bool keepBackup(QString *reason);
     bool keepChangedFile(QString *reason);

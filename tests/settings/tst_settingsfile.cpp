@@ -200,6 +200,7 @@ void TestSettingsFile::validity_data()
     QTest::newRow("track 165.5 rounds to 16") << 9 << QByteArray("165.5") << true << "165 1 0 0";
     QTest::newRow("track 165.6") << 9 << QByteArray("165.6") << false << "";
     QTest::newRow("track huge") << 9 << QByteArray("1e300") << false << "";
+    QTest::newRow("host Latin-1") << 17 << QByteArray("\"b\xFC.lan\"") << false << "";
 }
 
 void TestSettingsFile::validity()
@@ -243,6 +244,9 @@ void TestSettingsFile::endpoint_data()
     QTest::newRow("65536") << host << number(65536) << "127.0.0.2:5000, no port";
     QTest::newRow("fraction") << host << number(80.5) << "127.0.0.2:5000, no port";
     QTest::newRow("empty port") << host << SettingValue() << "127.0.0.2:5000, no port";
+    QTest::newRow("IPv6 in brackets") << text("[::1]") << text("6000") << "::1:6000";
+    QTest::newRow("UTF-8 host") << SettingValue::fromText(QLatin1String("b\xC3\xBC.lan"))
+                                << text("6000") << "bü.lan:6000";
 }
 
 void TestSettingsFile::endpoint()
@@ -317,17 +321,17 @@ void TestSettingsFile::emptyRecordGivesNineteenEmptyLines()
 void TestSettingsFile::quoteInTextKeepsItemsInPlace()
 {
     SetupData record = defaultRecord();
-    record.RemoteHost = SettingValue::fromText(
+    record.RemoteHostComment = SettingValue::fromText(
             QString::fromUtf8("lo\"cal,host\r\nx\xe2\x82\xac\xf0\x9f\x94\x94\xc3\xa9"));
     record.AlarmAMPM = SettingValue::fromText("\"");
 
     const std::optional<SetupData> loaded = parseRecord(serialize(record));
     QVERIFY(loaded);
-    QCOMPARE(loaded->RemoteHost.toText(), QString::fromUtf8("lo'cal,host  x??\xc3\xa9"));
+    QCOMPARE(loaded->RemoteHostComment.toText(), QString::fromUtf8("lo'cal,host  x??\xc3\xa9"));
     QCOMPARE(loaded->AlarmAMPM.toText(), "'");
 
     SetupData expected = record;
-    expected.RemoteHost = loaded->RemoteHost;
+    expected.RemoteHostComment = loaded->RemoteHostComment;
     expected.AlarmAMPM = loaded->AlarmAMPM;
     QCOMPARE(*loaded, expected);
 }
