@@ -16,6 +16,7 @@
 #include "settingsrecord.h"
 
 #include <QtGui/QCloseEvent>
+#include <QtGui/QRegularExpressionValidator>
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
@@ -25,6 +26,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcApp, "dawnbell.app", QtWarningMsg)
 
@@ -110,6 +112,11 @@ void DawnbellWindow::bindControls()
     connect(c.schemeGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onSchemeChosen);
     connect(c.screenGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onScreenChosen);
     connect(c.screenGroup, &QButtonGroup::idClicked, panel, &ControlPanel::onScreenBoxClicked);
+
+    // Letters and digits of any script (an internationalised name), and the dots, hyphens,
+    // colons, brackets and zone sign of names and IP literals; nothing the file would lose.
+    c.hostEdit->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[\\p{L}\\p{M}\\p{N}.:%\\[\\]-]*")), c.hostEdit));
 
     // Either endpoint box changed means the settings may be saved.
     for (QLineEdit *box : {c.hostEdit, c.portEdit}) {
@@ -202,6 +209,24 @@ void DawnbellWindow::finishStartUp()
         return;
     m_lampFollowsLink = true;
     emit startUpEnded();
+    // Queued, so the window shows before a modal message can hold the event loop.
+    if (!m_startNotices.isEmpty())
+        QMetaObject::invokeMethod(this, &DawnbellWindow::showStartNotices, Qt::QueuedConnection);
+}
+
+void DawnbellWindow::tellOnceStarted(const QString &text)
+{
+    m_startNotices.append(text);
+}
+
+void DawnbellWindow::showStartNotices()
+{
+    const QStringList notices = std::exchange(m_startNotices, {});
+    for (const QString &notice : notices) {
+        if (m_shuttingDown)
+            return;
+        m_platform.showMessage(Title, notice);
+    }
 }
 
 void DawnbellWindow::bindLamp()
@@ -370,8 +395,15 @@ void DawnbellWindow::showClock()
 
 void DawnbellWindow::loadSettings()
 {
-    m_clockSettings.load(m_settings.load().record);
+    const Settings::LoadResult loaded = m_settings.load();
+    m_clockSettings.load(loaded.record);
     m_settingsLoaded = true;
+    // The panel runs on, but on settings the user did not choose; they hear why.
+    if (!loaded.unusedFile.isEmpty()) {
+        tellOnceStarted(UnusedSettingsText.arg(
+                loaded.unusedFile,
+                loaded.keptAs.isEmpty() ? LeftAsItWasText : KeptAsText.arg(loaded.keptAs)));
+    }
 }
 
 QString DawnbellWindow::saveSettings()

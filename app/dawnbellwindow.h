@@ -33,6 +33,13 @@ public:
     static inline const QString SaveFailedText
             = QStringLiteral("The settings could not be saved, so this session's choices are "
                              "lost.\n\n%1");
+    // Shown once the window is up when the settings file was there but could not be used; %1
+    // names the file, the line and why, %2 where the old file is.
+    static inline const QString UnusedSettingsText
+            = QStringLiteral("The settings file could not be used, so Dawnbell runs on the "
+                             "default settings.\n\n%1.\n\n%2");
+    static inline const QString KeptAsText = QStringLiteral("The old file was kept as %1.");
+    static inline const QString LeftAsItWasText = QStringLiteral("The file was left as it was.");
     static inline const QString CannotStartText
             = QStringLiteral("Dawnbell cannot make sure that only one copy runs: %1");
     static inline const QString MakerWebSite = QStringLiteral("https://www.dawnbell.example/");
@@ -48,6 +55,9 @@ public:
     // per connection wait, and ends with startUpEnded. False when this copy must end at
     // once: another copy runs, or the single-copy lock cannot be taken.
     bool start();
+    // Tells the user in a message once the start-up has ended and the window is up, so that
+    // the message does not hold up the start.
+    void tellOnceStarted(const QString &text);
     // The process's exit status once this copy ends: 0, or 1 when it could not start.
     int exitStatus() const { return m_exitStatus; }
 
@@ -86,6 +96,7 @@ private:
     // The start-up's steps after the first one, each run when a connection wait has ended.
     void loadAndReconnect();
     void finishStartUp();
+    void showStartNotices();
     void connectThen(void (DawnbellWindow::*nextStep)());
     // How a failed save at the end is told: on standard error only, or in a message as well
     // when the user ended the panel from its window.
@@ -127,6 +138,7 @@ private:
     QLabel *m_timeLabel = nullptr;
     ClockTicker m_clockTicker;
     bool m_settingsLoaded = false;
+    QStringList m_startNotices;
     bool m_lampFollowsLink = false;
     QString m_lampWords;
     ModuleFinder m_lampProbe;

@@ -136,16 +136,20 @@ QString settingsSaveProblem()
 }
 
 // A folder that takes no settings file loses every choice of the session at its end, so the
-// user hears of it before making any.
-void warnIfSettingsCannotBeSaved()
+// user hears of it before making any: at once on stderr, and once the window is up in a
+// message when the panel was started from the menu, which shows no terminal.
+void warnIfSettingsCannotBeSaved(const CommandLine &commandLine, DawnbellWindow &window)
 {
     const QString problem = settingsSaveProblem();
     if (problem.isEmpty())
         return;
-    tell(QStringLiteral("warning: %1 cannot be saved in %2 (%3); the choices made in this "
-                        "session will be lost")
-                 .arg(QLatin1String(Settings::FileName),
-                      QDir::toNativeSeparators(QDir::currentPath()), problem));
+    const QString text = QStringLiteral("%1 cannot be saved in %2 (%3); the choices made in this "
+                                        "session will be lost")
+                                 .arg(QLatin1String(Settings::FileName),
+                                      QDir::toNativeSeparators(QDir::currentPath()), problem);
+    tell(QStringLiteral("warning: ") + text);
+    if (commandLine.inUserConfig())
+        window.tellOnceStarted(text + u'.');
 }
 
 } // namespace
@@ -171,10 +175,10 @@ int main(int argc, char *argv[])
     SystemPlatform platform;
     if (!enterFolderOf(commandLine, platform))
         return 1;
-    warnIfSettingsCannotBeSaved();
 
     TcpLinkSocket socket;
     DawnbellWindow window(socket, platform, QString::fromLatin1(Settings::FileName));
+    warnIfSettingsCannotBeSaved(commandLine, window);
 
     ShutdownWatch watch;
     QObject::connect(&watch, &ShutdownWatch::endRequested, &window, &DawnbellWindow::endOnRequest);

@@ -42,6 +42,8 @@ private slots:
     void portThatIsNoPortStopsBeforeSecondConnection_data();
     void portThatIsNoPortStopsBeforeSecondConnection();
     void missingFileIsReplacedByDefaults();
+    void startNoticesShowOnceTheWindowIsUp_data();
+    void startNoticesShowOnceTheWindowIsUp();
     void saveAndExitStoresEditedEndpoint();
     void closingWindowSavesLoadedEndpoint();
     void shutdownRunsOnce();
@@ -297,6 +299,37 @@ void tst_Lifecycle::missingFileIsReplacedByDefaults()
     QVERIFY(!controls().announceBox->isChecked());
 }
 
+void tst_Lifecycle::startNoticesShowOnceTheWindowIsUp_data()
+{
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<QString>("toldBeforeStart");
+    QTest::addColumn<QString>("told"); // a pattern for the one message
+    QTest::newRow("host not UTF-8") << QByteArray("\"b\xFC.lan\"") << QString()
+                                    << "setupdata.ini line 17: the remote host .*kept as "
+                                       ".*setupdata.ini.bak";
+    QTest::newRow("told before the start") << QByteArray("\"127.0.0.1\"") << "cannot be saved"
+                                           << "cannot be saved";
+}
+
+void tst_Lifecycle::startNoticesShowOnceTheWindowIsUp()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(QString, toldBeforeStart);
+    QFETCH(QString, told);
+    writeSettings("\"5000\"", host);
+    makeWindow();
+    if (!toldBeforeStart.isEmpty())
+        m_window->tellOnceStarted(toldBeforeStart);
+
+    QVERIFY(startAndWait());
+    QVERIFY(m_platform->messages.isEmpty()); // not before the window is up
+    QTRY_COMPARE(m_platform->messages.size(), 1);
+    const QString message = m_platform->messages.first().second;
+    QVERIFY2(message.contains(
+                     QRegularExpression(told, QRegularExpression::DotMatchesEverythingOption)),
+             qPrintable(message));
+}
+
 void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
 {
     writeSettings("\"5000\"");
@@ -307,21 +340,25 @@ void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
 
     controls().portEdit->setText(QStringLiteral("6001"));
     QVERIFY(saveExit->isEnabled());
+    // The host box drops what no host holds; a name is saved in its ASCII form.
+    controls().hostEdit->setText(QStringLiteral("bü"));
+    QTest::keyClicks(controls().hostEdit, " .lan/");
     saveExit->click();
 
     QCOMPARE(m_platform->endProcessCalls, 1);
     const QList<QByteArray> lines = settingsBytes().split('\n');
     QCOMPARE(lines.value(18), QByteArray("\"6001\"\r"));
-    QCOMPARE(lines.value(16), QByteArray("\"127.0.0.1\"\r"));
+    QCOMPARE(lines.value(16), QByteArray("\"xn--b-eha.lan\"\r"));
     QVERIFY(!m_window->isVisible());
 }
 
 void tst_Lifecycle::closingWindowSavesLoadedEndpoint()
 {
-    writeSettings("\"5000\"");
+    writeSettings("\"5000\"", "\"xn--b-eha\"");
     makeWindow();
     QVERIFY(startAndWait());
     m_window->show();
+    QCOMPARE(controls().hostEdit->text(), QStringLiteral("bü")); // a name in its own script
 
     controls().hostEdit->setText(QStringLiteral("127.0.0.9"));
     controls().portEdit->setText(QStringLiteral("6001"));
@@ -330,7 +367,7 @@ void tst_Lifecycle::closingWindowSavesLoadedEndpoint()
     QCOMPARE(m_platform->endProcessCalls, 1);
     QCOMPARE(m_socket->state(), LinkState::Closed);
     const QList<QByteArray> lines = settingsBytes().split('\n');
-    QCOMPARE(lines.value(16), QByteArray("\"127.0.0.1\"\r"));
+    QCOMPARE(lines.value(16), QByteArray("\"xn--b-eha\"\r"));
     QCOMPARE(lines.value(18), QByteArray("\"5000\"\r"));
 }
 

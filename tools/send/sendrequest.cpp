@@ -8,7 +8,6 @@
 #include "setupdata.h"
 
 #include <QtCore/QDir>
-#include <QtCore/QFileInfo>
 #include <QtNetwork/QHostAddress>
 
 #include <cstdio>
@@ -205,13 +204,10 @@ SavedEndpoint settingsEndpoint(const QString &folder)
     if (read.problem == Settings::ReadProblem::Missing)
         return {defaultEndpoint(), {}};
     if (!read.record) {
-        QString where = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-        if (read.line > 0)
-            where += QStringLiteral(" line %1").arg(read.line);
         return {std::nullopt,
-                QStringLiteral("%1: %2; give the module's endpoint with --host "
-                               "HOST --port PORT instead")
-                        .arg(where, read.reason)};
+                QStringLiteral(
+                        "%1; give the module's endpoint with --host HOST --port PORT instead")
+                        .arg(Settings::unusableFileText(path, read))};
     }
     // A saved port that is no port gives the default port on the saved host, as in the panel.
     const Settings::Endpoint endpoint = Settings::endpointOf(*read.record);
