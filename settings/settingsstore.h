@@ -26,8 +26,8 @@ struct LoadResult
     LoadOutcome outcome = LoadOutcome::Loaded;
     // For a file that is there but gave no record: where and why, as unusableFileText puts it,
     // and the backup that keeps its bytes, empty when the file was left where it was.
-    QString unusedFile;
-    QString keptAs;
+    QString unusedFile = QString();
+    QString keptAs = QString();
 };
 
 struct SaveResult
