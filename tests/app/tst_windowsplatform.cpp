@@ -4,6 +4,7 @@
 #include <QtCore/QFile>
 #include <QtTest/QtTest>
 
+#include <shlobj.h>
 #include <windows.h>
 
 // What the panel asks of Windows itself: console events that end it, and the single-copy
@@ -54,8 +55,14 @@ void tst_WindowsPlatform::consoleEventsEndThePanel()
 
 void tst_WindowsPlatform::lockAdmitsOneCopyAndOutlivesNoProcess()
 {
+    // In the account's local application-data folder: its own, and not carried to other PCs.
     const QString path = SystemPlatform::lockFilePath(nullptr);
-    QVERIFY(QDir::isAbsolutePath(path));
+    PWSTR local = nullptr;
+    QVERIFY(SUCCEEDED(
+            SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &local)));
+    const QString localFolder = QDir::fromNativeSeparators(QString::fromWCharArray(local));
+    CoTaskMemFree(local);
+    QCOMPARE(QFileInfo(path).absolutePath(), localFolder);
     using Outcome = SingleCopyClaim::Outcome;
     {
         SystemPlatform first;

@@ -478,7 +478,7 @@ class Panel:
                 if self.session.geometry(window)[2:] == client_size():
                     return window
             return None
-        self.window = wait_until(found, timeout, "the dawnbell window")
+        self.window = wait_until(found, timeout, self.describe_wait_for_window)
         elapsed = time.monotonic() - self.started_at
         self.origin = self.session.geometry(self.window)[:2]
         # The first paint follows the mapping; a flat fill means it has not come yet, and
@@ -486,6 +486,21 @@ class Panel:
         wait_until(lambda: len(self.grab_client().colours()) > 4, WINDOW_TIMEOUT,
                    "the window to be painted")
         return elapsed
+
+    def describe_wait_for_window(self):
+        """What a wait for the window saw: the process's state and its windows of any size."""
+        try:
+            with open("/proc/%d/stat" % self.pid) as f:
+                state = f.read().rsplit(")", 1)[1].split()[0]
+            with open("/proc/%d/wchan" % self.pid) as f:
+                state += " in " + (f.read() or "?")
+        except OSError:
+            state = "gone"
+        out = self.session.xdotool("search", "--all", "--pid", self.pid, check=False)
+        windows = ["%s %r %s" % (w, self.session.xdotool("getwindowname", w, check=False).strip(),
+                                 self.session.geometry(w)[2:]) for w in out.split()]
+        return ("the dawnbell window of %dx%d; the process is %s, its windows: %s, its output: %r"
+                % (client_size() + (state, windows or "none", self.log())))
 
     def grab_client(self):
         return self.session.grab(self.origin[0], self.origin[1], *client_size())

@@ -45,6 +45,13 @@ private slots:
 
 namespace {
 
+// What the programs end a printed line with: standard output is in text mode on Windows.
+#ifdef Q_OS_WIN
+const QByteArray LineEnd = "\r\n";
+#else
+const QByteArray LineEnd = "\n";
+#endif
+
 // Runs `program` to its end while this process's event loop serves the listeners.
 bool finish(QProcess &process, const QString &program, const QStringList &arguments)
 {
@@ -134,7 +141,7 @@ void tst_Send::run()
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(send.exitCode(), exitCode);
     const bool dryRun = arguments.contains("--dry-run");
-    QCOMPARE(send.readAllStandardOutput(), dryRun ? sent + '\n' : QByteArray());
+    QCOMPARE(send.readAllStandardOutput(), dryRun ? sent + LineEnd : QByteArray());
     const QByteArray err = send.readAllStandardError(); // one line on failure
     QCOMPARE(err.count('\n'), exitCode == Send::Sent ? 0 : 1);
     QVERIFY2(exitCode != Send::LinkFailed || err.contains("127.0.0.1:" + QByteArray::number(port)),
