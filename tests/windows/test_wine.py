@@ -234,6 +234,23 @@ class SendDeliveryTest(unittest.TestCase):
                     self.assertIn("reset by the module", sent.stderr)
 
 
+class FindTest(unittest.TestCase):
+    """dawnbell-send.exe find asks the Linux simulator on its command port, by unicast on
+    loopback, and prints its line as on Linux."""
+
+    def test_finds_the_simulator(self):
+        command_port = free_port()
+        simulator = Simulator(free_port(), "--command-port", command_port)
+        self.addCleanup(simulator.stop)
+        simulator.start()
+        found = subprocess.run(
+            [WINE, built("dawnbell-send.exe"), "find", "--to", LOOPBACK, "--command-port",
+             str(command_port)], capture_output=True, text=True, timeout=120)
+        self.assertEqual(found.returncode, 0, found.stderr)
+        self.assertRegex(found.stdout, r"\A127\.0\.0\.1:%d\t02:DB:[0-9A-F:]+\tWIZ750SR\tOPEN\t"
+                         % simulator.port)
+
+
 class TaskDefinitionTest(unittest.TestCase):
     """dawnbell-sync.xml as shipped: what Task Scheduler reads, and what it would run."""
 
