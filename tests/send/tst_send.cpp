@@ -209,9 +209,10 @@ void tst_Send::notTaken()
     const QRegularExpression line(
             QStringLiteral(
                     "^dawnbell-send: sending to 127\\.0\\.0\\.1:%1 failed: %2 \\(the module "
-                    "serves one client at a time: close the panel if it is connected\\)%3\n$")
+                    "serves one client at a time: close the panel if it is connected\\)%3%4$")
                     .arg(port)
-                    .arg(reason, QRegularExpression::escape(account)));
+                    .arg(reason, QRegularExpression::escape(account),
+                         QString::fromLatin1(LineEnd)));
     QVERIFY2(line.match(QString::fromLocal8Bit(err)).hasMatch(), err.constData());
 }
 
@@ -262,7 +263,10 @@ void tst_Send::settingsInTheWay()
     QCOMPARE(send.exitCode(), int(Send::SettingsUnusable));
     const QString err = QString::fromLocal8Bit(send.readAllStandardError());
     QCOMPARE(err.count(u'\n'), 1);
-    QVERIFY2(err.contains(told) && err.contains(path), qPrintable(err));
+    // The path as given on the command line, or as the system writes it.
+    QVERIFY2(err.contains(told)
+                     && (err.contains(path) || err.contains(QDir::toNativeSeparators(path))),
+             qPrintable(err));
     QVERIFY2(settings.isNull() || err.contains("--host HOST --port PORT"), qPrintable(err));
 }
 
@@ -297,6 +301,10 @@ void tst_Send::simulatorCommandLine()
     QFETCH(int, exitCode);
     QFETCH(QByteArray, told);
     QFETCH(int, signal);
+#ifdef Q_OS_WIN
+    if (!display.isEmpty())
+        QSKIP("Windows draws on its own desktop, which has no display address to fall silent");
+#endif
     QProcess sim;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));

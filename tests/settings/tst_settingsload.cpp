@@ -40,8 +40,9 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A symbolic link at `link`. QFile::link makes a shortcut on Windows, which programs do not
-// follow; Windows' own symbolic links need Developer Mode or the privilege to make them.
+// A symbolic link at `link`, as the system reports one. QFile::link makes a shortcut on Windows,
+// which programs do not follow; Windows' own symbolic links need Developer Mode or the
+// privilege to make them, and Wine makes a link of the Unix system that it reports as none.
 bool makeSymbolicLink(const QString &target, const QString &link, bool toFolder = false)
 {
 #ifdef Q_OS_WIN
@@ -50,14 +51,16 @@ bool makeSymbolicLink(const QString &target, const QString &link, bool toFolder 
     };
     const DWORD flags = (toFolder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0)
             | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
-    return CreateSymbolicLinkW(native(link), native(target), flags);
+    return CreateSymbolicLinkW(native(link), native(target), flags)
+            && QFileInfo(link).isSymbolicLink();
 #else
     Q_UNUSED(toFolder);
     return QFile::link(target, link);
 #endif
 }
 
-const char NoSymbolicLinks[] = "no symbolic links can be made here";
+const char NoSymbolicLinks[] = "no symbolic links can be made here, or none that the system "
+                               "reports as one";
 
 #ifdef Q_OS_UNIX
 // Makes every write past `bytes` fail, as a full disk would, for the lifetime of the guard.
@@ -469,7 +472,8 @@ void TestSettingsLoad::changedFileIsKept()
     QCOMPARE(result.saved, !backupBlocked);
     QCOMPARE(contentOf(m_path), backupBlocked ? edited : serialize(record));
     if (backupBlocked)
-        QVERIFY2(result.error.contains(m_store->backupPath()), qPrintable(result.error));
+        QVERIFY2(result.error.contains(QDir::toNativeSeparators(m_store->backupPath())),
+                 qPrintable(result.error));
     else
         QCOMPARE(contentOf(m_store->backupPath()), edited);
 }

@@ -12,6 +12,10 @@
 #include <QtNetwork/QUdpSocket>
 #include <QtTest/QtTest>
 
+#ifdef Q_OS_WIN
+#    include <windows.h>
+#endif
+
 using namespace Protocol;
 
 // The device simulator, run in-process against the real link.
@@ -208,6 +212,12 @@ void tst_Simulator::closeAfterMakesLinkReconnect()
 
 void tst_Simulator::resetAfterBreaksLink()
 {
+#ifdef Q_OS_WIN
+    // Windows reports the reset to the socket; Wine, which runs the Windows tests here, does
+    // not while the socket is not reading.
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        QSKIP("Wine tells Qt's socket nothing of a reset of a connection it is not reading");
+#endif
     Simulator::Options options;
     options.resetAfter = 1;
     Harness h(options);

@@ -29,6 +29,13 @@ QRect buttonRect(const QAbstractButton *button, bool painted = false)
     option.initFrom(button);
     option.text = button->text();
     const auto *push = qobject_cast<const QPushButton *>(button);
+#ifdef Q_OS_WIN
+    // Windows' styles keep a band for the default button's frame inside every auto-default
+    // button, 3 pixels past its 1-pixel outline; the caption is drawn centred across it, and the
+    // three-line captions of this layout reach into it. There the outline bounds the caption.
+    if (push)
+        return button->rect().adjusted(1, 1, -1, -1);
+#endif
     if (push && push->autoDefault())
         option.features |= QStyleOptionButton::AutoDefaultButton;
     const bool radio = qobject_cast<const QRadioButton *>(button);

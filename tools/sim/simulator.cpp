@@ -4,8 +4,12 @@
 
 #include <QtNetwork/QTcpSocket>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+#    include <winsock2.h>
+using NativeSocket = SOCKET;
+#else
 #    include <sys/socket.h>
+using NativeSocket = int;
 #endif
 
 namespace {
@@ -139,12 +143,10 @@ bool Simulator::clientIsGone()
 
 void Simulator::resetConnection(QTcpSocket *socket)
 {
-#ifdef Q_OS_UNIX
     // A zero linger time makes the close send a reset instead of a polite FIN.
     const linger noLinger{1, 0};
-    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
-                 sizeof noLinger);
-#endif
+    ::setsockopt(NativeSocket(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                 reinterpret_cast<const char *>(&noLinger), sizeof noLinger);
     socket->abort();
     socket->deleteLater();
 }
