@@ -26,7 +26,7 @@ test=(
 )
 windows=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build
-    nsis wine wine64 zip libxml2-utils iproute2
+    nsis wine wine64 zip libxml2-utils iproute2 xvfb openbox x11-utils
 )
 
 packages=()

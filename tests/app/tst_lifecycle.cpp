@@ -572,7 +572,9 @@ void tst_Lifecycle::singleCopyLockFailureTellsWhy()
 {
     const auto environment = lockEnvironment(m_dir->path());
     const QString lockPath = SystemPlatform::lockFilePath();
-    // A folder where the lock file goes is no running copy: the failure names the place.
+    // A folder where the lock file goes is no running copy: the failure names the place. (On
+    // Windows the place is the account's own, where a panel that was killed left its lock.)
+    QFile::remove(lockPath);
     QVERIFY(QDir().mkdir(lockPath));
     const SingleCopyClaim claim = SystemPlatform().claimSingleCopy();
     QCOMPARE(claim.outcome, SingleCopyClaim::Outcome::Failed);

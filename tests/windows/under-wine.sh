@@ -24,8 +24,10 @@ export WINEPATH="$WINEPATH;$(windows_path /usr/x86_64-w64-mingw32/lib)"
 
 work=$(mktemp -d)
 xvfb=
+wm=
 cleanup() {
     wineserver -k 2>/dev/null || true
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
@@ -38,14 +40,19 @@ until [ -s "$work/display" ]; do
     sleep 0.1
 done
 export DISPLAY=:$(head -n 1 "$work/display")
+# A window manager, as a Windows desktop has: without one, Wine waits 2 seconds for it to let
+# go of each window that closes, and the unit tests open and close hundreds.
+XDG_CONFIG_HOME=$work openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
+    kill -0 "$wm" 2>/dev/null || { echo "openbox did not start" >&2; exit 1; }
+    sleep 0.1
+done
 
 # The server works in the prefix's folder, which the first run on a fresh clone makes.
 mkdir -p "$WINEPREFIX"
 wineserver -p
 wineboot >/dev/null 2>&1
-# The display has no window manager: Wine keeps its windows to itself instead of waiting, up
-# to 2 seconds each time, for one to let go of a window that closes.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 cd "$here"
 if [ $# -gt 0 ]; then
