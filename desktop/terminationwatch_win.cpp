@@ -12,6 +12,8 @@ namespace {
 // own, so the pointer is only read and cleared under the lock.
 QMutex consoleWatchLock;
 TerminationWatch *consoleWatch = nullptr;
+// Set when the watch goes, as the program leaves main(); never reset, as one watch is the last.
+HANDLE watchGone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
 QString consoleEventName(DWORD event)
 {
@@ -42,9 +44,10 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     }
     if (event == CTRL_CLOSE_EVENT) {
         // The system ends the process as soon as the handler returns from a close, and
-        // after five seconds in any case. Staying here lets the event loop end the program
-        // its own way first; the process then ends by leaving main().
-        Sleep(INFINITE);
+        // after five seconds in any case. Staying here until the watch goes lets the event
+        // loop end the program its own way first. The system keeps its console lock while a
+        // handler runs, and removing the handler takes that lock: the wait must end first.
+        WaitForSingleObject(watchGone, INFINITE);
     }
     return TRUE;
 }
@@ -63,7 +66,10 @@ TerminationWatch::TerminationWatch(QObject *parent)
 
 TerminationWatch::~TerminationWatch()
 {
+    {
+        const QMutexLocker locker(&consoleWatchLock);
+        consoleWatch = nullptr;
+    }
+    SetEvent(watchGone);
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
-    const QMutexLocker locker(&consoleWatchLock);
-    consoleWatch = nullptr;
 }

@@ -46,15 +46,23 @@ def crlf_lines(path):
     return [line.decode("latin-1") for line in lines[:-1]]
 
 
-def roaming_folder():
-    """The roaming application-data folder of the prefix's user."""
+def user_folder(kind):
+    """The "Roaming" or "Local" application-data folder of the prefix's user."""
     prefix = os.environ["WINEPREFIX"]
     folders = [f for f in glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData",
-                                                 "Roaming"))
+                                                 kind))
                if "/users/Public/" not in f]
     if len(folders) != 1:
-        raise HarnessError("no single roaming folder in %s: %s" % (prefix, folders))
+        raise HarnessError("no single %s folder in %s: %s" % (kind, prefix, folders))
     return folders[0]
+
+
+def roaming_folder():
+    return user_folder("Roaming")
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
 
 
 class WinePanel(Panel):
@@ -97,7 +105,7 @@ class WineTestCase(E2ETestCase):
         self.addCleanup(panel.stop)
         return panel.start()
 
-    def connected_panel(self, workdir, args=(), settings_folder=None):
+    def connected_panel(self, workdir, args=(), settings_folder=None, program=None):
         """A panel started in workdir whose settings (in settings_folder, by default
         workdir) name a simulator of their own; the first connection goes to port 5000.
         Returns (panel, device)."""
@@ -105,7 +113,7 @@ class WineTestCase(E2ETestCase):
         write_settings(settings_folder or workdir, port=port)
         self.start_simulator(DESIGN_PORT)
         device = self.start_simulator(port)
-        panel = self.start_wine_panel(workdir, args)
+        panel = self.start_wine_panel(workdir, args, program)
         panel.wait_window()
         device.wait_for(r"^connected 127\.0\.0\.1:", what="dawnbell.exe to connect")
         panel.activate()
@@ -153,6 +161,53 @@ class WinePanelTest(WineTestCase):
         panel.wait_exit(timeout=60)
         self.assertEqual(crlf_lines(settings)[10], "2")
         self.assertFalse(os.path.exists(os.path.join(workdir, "setupdata.ini")))
+
+
+class ConsoleTest(WineTestCase):
+    """dawnbell.exe started from a Command Prompt's console window: Ctrl+C there, or the
+    console's closing, saves the settings and ends the panel its own way, which gives up the
+    account's lock."""
+
+    def setUp(self):
+        super().setUp()
+        self.lock = os.path.join(user_folder("Local"), "dawnbell.lock")
+
+    def panel_in_a_console(self):
+        """A panel started by cmd in a console window of its own, with a choice made."""
+        workdir = self.folder("work")
+        # One that outlives a failed test would hold the lock against the next.
+        self.addCleanup(subprocess.run, [WINE, "taskkill", "/f", "/im", "dawnbell.exe"],
+                        env=self.x.env(), capture_output=True, timeout=120)
+        panel, device = self.connected_panel(
+            workdir, program="wineconsole",
+            args=["cmd", "/k", windows_path(built("dawnbell.exe"))])
+        self.click_and_expect(panel, device, "schemeBox3", r"^3  ")
+        return panel
+
+    def assert_saved_and_ended(self, panel):
+        def saved():
+            return os.path.exists(panel.settings_path) and crlf_lines(panel.settings_path)[10]
+        wait_until(lambda: saved() == "3" and not os.path.exists(self.lock), 60,
+                   "the settings saved and the lock given up")
+
+    def test_ctrl_c_in_the_console_saves(self):
+        panel = self.panel_in_a_console()
+        console = wait_until(lambda: self.x.xdotool("search", "--name", r"\\cmd\.exe$",
+                                                    check=False).split(),
+                             60, "the console window")
+        self.x.xdotool("windowactivate", "--sync", console[0])
+        panel.key("ctrl+c")
+        self.assert_saved_and_ended(panel)
+
+    def test_closed_console_saves(self):
+        # Windows tells every program of a console whose window closes; Wine ends them without
+        # a word, so the event is delivered as Windows delivers it.
+        panel = self.panel_in_a_console()
+        with open(self.lock) as f:
+            pid = f.readline().strip()
+        subprocess.run([WINE, built("consoleclose.exe"), pid], env=self.x.env(), check=True,
+                       timeout=120)
+        self.assert_saved_and_ended(panel)
 
 
 @unittest.skipUnless(INSTALLER, "DAWNBELL_WINDOWS_INSTALLER names no installer")
