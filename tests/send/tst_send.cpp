@@ -381,7 +381,9 @@ void tst_Send::find()
     const QString output = QString::fromLocal8Bit(
             exitCode == Send::Sent ? send.readAllStandardOutput() : send.readAllStandardError());
     const QRegularExpression expected(
-            QString(printed).replace("{port}", QString::number(simulator.serverPort())));
+            QString(printed)
+                    .replace("{port}", QString::number(simulator.serverPort()))
+                    .replace(u'\n', QString::fromLatin1(LineEnd)));
     QVERIFY2(expected.match(output).hasMatch(), qPrintable(output));
 }
 
