@@ -19,19 +19,16 @@ Standard library only. The pieces, each usable on its own:
 * ``E2ETestCase`` -- a unittest base class that gives every test its own temporary folder
   and X session and stops every process a test started, whatever the outcome;
   ``start_connected_panel()`` returns a running panel and the simulator it is connected to.
-  Each test ends within a bound of its own, and within CTest's TIMEOUT for the module
-  (DAWNBELL_TEST_TIMEOUT): one that runs out fails, naming what it was waiting for.
+  Each test fails within its own bound and CTest's TIMEOUT (DAWNBELL_TEST_TIMEOUT).
 * ``write_settings()`` / ``settings_lines()`` -- write a default settings file with a chosen
   host and port; read a settings file's lines.
 
-Every connection made here goes to the loopback address; nothing else is ever contacted.
-CTest runs the modules that start the panel through tests/private-net.sh, in a network
-namespace of their own where possible (DAWNBELL_PRIVATE_NET=1 then).
+Every connection made here goes to the loopback address (of a network namespace of the
+test's own where one can be made, tests/private-net.sh); nothing else is ever contacted.
 The binaries come from the environment variables DAWNBELL_BIN, DAWNBELL_SIM and DAWNBELL_LAYOUT
 (set by CTest).
 """
 
-import contextlib
 import json
 import os
 import re
@@ -59,9 +56,8 @@ LINE_TIMEOUT = 30.0
 EXIT_TIMEOUT = 45.0
 DESIGN_PORT_TIMEOUT = 120.0
 
-# CTest ends a module that outlasts its TIMEOUT with no word on what it waited for, so every
-# test ends within a bound of its own, and the module's tests within CTest's TIMEOUT, less the
-# time that the cleanups and the report take.
+# CTest kills a module that outlasts its TIMEOUT without a word on what it waited for: each test
+# ends within a bound of its own, and all within CTest's, less the time the cleanups take.
 TEST_BOUND = 180.0
 REPORT_MARGIN = 30.0
 _module_deadline = (time.monotonic() + float(os.environ["DAWNBELL_TEST_TIMEOUT"]) - REPORT_MARGIN
@@ -114,71 +110,36 @@ def port_answers(port):
         return False
 
 
-def _listening_sockets(port):
-    """The inodes of the TCP sockets that listen on port, in this network namespace."""
-    inodes = set()
-    for table in ("/proc/net/tcp", "/proc/net/tcp6"):
-        try:
-            with open(table) as f:
-                rows = [line.split() for line in f.readlines()[1:]]
-        except OSError:
-            continue
-        for row in rows:
-            # sl local_address rem_address st ... inode; state 0A is LISTEN
-            if int(row[1].rsplit(":", 1)[1], 16) == port and row[3] == "0A":
-                inodes.add(row[9])
-    return inodes
-
-
 def port_listeners(port):
-    """Who listens on TCP port `port`: each process that this account can see, with its
-    command line, or what the system tells of the others."""
-    inodes = _listening_sockets(port)
-    if not inodes:
-        return "nothing listens there now"
+    """The processes that listen on TCP port `port`, with their command lines, as far as this
+    account can see them."""
+    out = subprocess.run(["ss", "-Hltnp", "sport = :%d" % port], capture_output=True, text=True,
+                         timeout=30).stdout
     found = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            fds = os.listdir("/proc/%s/fd" % pid)
-            holds = any(os.readlink("/proc/%s/fd/%s" % (pid, fd))[8:-1] in inodes
-                        for fd in fds)
-            if holds:
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    command = " ".join(f.read().decode(errors="replace").split("\0")).strip()
-                found.append("process %s (%s)" % (pid, command))
-        except OSError:
-            continue  # ended meanwhile, or another account's
-    return ", ".join(found) or "a process of another account listens there"
+    for pid in sorted(set(re.findall(r"pid=(\d+)", out))):
+        with open("/proc/%s/cmdline" % pid, "rb") as f:
+            found.append("process %s (%s)" % (pid, f.read().replace(b"\0", b" ").decode().strip()))
+    return ", ".join(found) or ("a process of another account" if out else "nothing now")
 
 
 def _describe(what):
     return what() if callable(what) else what
 
 
-@contextlib.contextmanager
-def waiting_for(what):
-    """Names what the test waits for inside the block, for the report of a test that runs
-    out of its bound there."""
-    _waits.append(what)
-    try:
-        yield
-    finally:
-        _waits.pop()
-
-
 def wait_until(predicate, timeout, what, interval=0.05):
     """Polls predicate until it returns a true value, which is returned; fails after timeout.
     `what` is a text or a function that returns one, asked when the wait fails."""
     deadline = time.monotonic() + timeout
-    with waiting_for(what):
-        while True:
-            value = predicate()
-            if value:
-                return value
+    _waits.append(what)
+    try:
+        while not (value := predicate()):
             if time.monotonic() >= deadline:
                 raise HarnessError("timed out after %.1f s waiting for %s"
                                    % (timeout, _describe(what)))
             time.sleep(interval)
+        return value
+    finally:
+        _waits.pop()
 
 
 _layout = None
@@ -488,19 +449,16 @@ class Panel:
         return elapsed
 
     def describe_wait_for_window(self):
-        """What a wait for the window saw: the process's state and its windows of any size."""
+        """What a wait for the window saw: where the process waits, and its windows."""
         try:
-            with open("/proc/%d/stat" % self.pid) as f:
-                state = f.read().rsplit(")", 1)[1].split()[0]
             with open("/proc/%d/wchan" % self.pid) as f:
-                state += " in " + (f.read() or "?")
-        except OSError:
-            state = "gone"
-        out = self.session.xdotool("search", "--all", "--pid", self.pid, check=False)
-        windows = ["%s %r %s" % (w, self.session.xdotool("getwindowname", w, check=False).strip(),
-                                 self.session.geometry(w)[2:]) for w in out.split()]
-        return ("the dawnbell window of %dx%d; the process is %s, its windows: %s, its output: %r"
-                % (client_size() + (state, windows or "none", self.log())))
+                waits_in = f.read()
+        except OSError:  # it has just ended
+            waits_in = "nothing"
+        windows = [self.session.geometry(w)[2:] for w in
+                   self.session.xdotool("search", "--all", "--pid", self.pid, check=False).split()]
+        return ("the dawnbell window of %dx%d; the process waits in %s and has windows %s; its "
+                "output: %r" % (client_size() + (waits_in, windows, self.log())))
 
     def grab_client(self):
         return self.session.grab(self.origin[0], self.origin[1], *client_size())
@@ -572,8 +530,7 @@ class Panel:
     def wait_exit(self, timeout=EXIT_TIMEOUT):
         """Waits for the process to end and returns its exit code."""
         try:
-            with waiting_for("dawnbell to end"):
-                return self.process.wait(timeout=timeout)
+            return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise HarnessError("dawnbell did not end within %.0f s" % timeout)
 
@@ -638,7 +595,7 @@ class Simulator:
         """
         regex = re.compile(pattern)
         deadline = time.monotonic() + timeout
-        with waiting_for("a simulator line for %s" % (what or repr(pattern))), self._changed:
+        with self._changed:
             index = start
             while True:
                 while index < len(self._lines):
@@ -677,10 +634,7 @@ class Simulator:
 
 class E2ETestCase(unittest.TestCase):
     """Gives each test a temporary folder (self.tmp), an X session (self.x) and helpers that
-    start panels and simulators which are always stopped when the test ends.
-
-    A test that is still running after test_bound seconds, or when the module's time is up,
-    fails there, naming what it was waiting for; its cleanups still run."""
+    start panels and simulators which are always stopped when the test ends."""
 
     test_bound = TEST_BOUND
 
@@ -693,6 +647,8 @@ class E2ETestCase(unittest.TestCase):
         self.x.start()
 
     def start_bound(self):
+        """Fails the test where it is when its bound runs out, with what it was waiting for
+        (the traceback shows where)."""
         bound = self.test_bound
         if _module_deadline is not None:
             bound = min(bound, _module_deadline - time.monotonic())
@@ -701,9 +657,8 @@ class E2ETestCase(unittest.TestCase):
                       "before this one used it up" % os.environ["DAWNBELL_TEST_TIMEOUT"])
 
         def ran_out(signum, frame):
-            waits = " / ".join(map(_describe, _waits)) or "none of the harness's waits"
-            raise HarnessError("the test ran out of its %.0f s bound; it was waiting for %s"
-                               % (bound, waits))
+            raise HarnessError("the test ran out of its %.0f s bound waiting for %s"
+                               % (bound, " / ".join(map(_describe, _waits)) or "a step"))
         signal.signal(signal.SIGALRM, ran_out)
         signal.setitimer(signal.ITIMER_REAL, bound)
 
@@ -759,13 +714,9 @@ class E2ETestCase(unittest.TestCase):
     def require_design_port_idle(self, timeout=DESIGN_PORT_TIMEOUT):
         """The panel's first connection always goes to port 5000; nothing else may answer it.
 
-        In a network namespace of the test's own only the test's programs can listen there.
-        Without one, CTest keeps these tests from overlapping through a resource lock, but a
-        program outside that CTest run may hold the port for a while, so this waits for it."""
-        def holder():
-            shared = ("" if os.environ.get("DAWNBELL_PRIVATE_NET") == "1" else
-                      "; the test shares 127.0.0.1 with the machine: no network namespace of "
-                      "its own could be made")
-            return "127.0.0.1:%d to be free, held by %s%s" % (
-                DESIGN_PORT, port_listeners(DESIGN_PORT), shared)
-        wait_until(lambda: not port_answers(DESIGN_PORT), timeout, holder, interval=0.5)
+        Only the test's own programs can listen there in a network namespace of its own; without
+        one, a program outside this CTest run may hold the port for a while: this waits."""
+        wait_until(lambda: not port_answers(DESIGN_PORT), timeout, lambda: (
+            "127.0.0.1:%d to be free, held by %s (private network: %s)" % (
+                DESIGN_PORT, port_listeners(DESIGN_PORT),
+                os.environ.get("DAWNBELL_PRIVATE_NET") == "1")), interval=0.5)

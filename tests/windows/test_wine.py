@@ -61,10 +61,6 @@ def roaming_folder():
     return user_folder("Roaming")
 
 
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
 class WinePanel(Panel):
     """dawnbell.exe under Wine, on the test's display, in its own working folder."""
 
@@ -165,49 +161,41 @@ class WinePanelTest(WineTestCase):
 
 class ConsoleTest(WineTestCase):
     """dawnbell.exe started from a Command Prompt's console window: Ctrl+C there, or the
-    console's closing, saves the settings and ends the panel its own way, which gives up the
-    account's lock."""
-
-    def setUp(self):
-        super().setUp()
-        self.lock = os.path.join(user_folder("Local"), "dawnbell.lock")
+    console's closing, saves the settings and ends the panel its own way, giving up the lock."""
 
     def panel_in_a_console(self):
-        """A panel started by cmd in a console window of its own, with a choice made."""
-        workdir = self.folder("work")
-        # One that outlives a failed test would hold the lock against the next.
+        """A panel that cmd started in a console window of its own, with a choice made."""
+        # One that outlived a failed test would hold the lock against the next.
         self.addCleanup(subprocess.run, [WINE, "taskkill", "/f", "/im", "dawnbell.exe"],
                         env=self.x.env(), capture_output=True, timeout=120)
         panel, device = self.connected_panel(
-            workdir, program="wineconsole",
-            args=["cmd", "/k", windows_path(built("dawnbell.exe"))])
+            self.folder("work"), program="wineconsole",
+            args=["cmd", "/k", "Z:" + built("dawnbell.exe").replace("/", "\\")])
         self.click_and_expect(panel, device, "schemeBox3", r"^3  ")
         return panel
 
-    def assert_saved_and_ended(self, panel):
-        def saved():
-            return os.path.exists(panel.settings_path) and crlf_lines(panel.settings_path)[10]
-        wait_until(lambda: saved() == "3" and not os.path.exists(self.lock), 60,
-                   "the settings saved and the lock given up")
+    def assert_saved_and_ended(self, panel, lock):
+        wait_until(lambda: crlf_lines(panel.settings_path)[10] == "3"
+                   and not os.path.exists(lock), 60, "the choice saved and the lock given up")
 
     def test_ctrl_c_in_the_console_saves(self):
         panel = self.panel_in_a_console()
         console = wait_until(lambda: self.x.xdotool("search", "--name", r"\\cmd\.exe$",
-                                                    check=False).split(),
-                             60, "the console window")
+                                                    check=False).split(), 60, "the console")
         self.x.xdotool("windowactivate", "--sync", console[0])
         panel.key("ctrl+c")
-        self.assert_saved_and_ended(panel)
+        self.assert_saved_and_ended(panel, os.path.join(user_folder("Local"), "dawnbell.lock"))
 
     def test_closed_console_saves(self):
-        # Windows tells every program of a console whose window closes; Wine ends them without
+        # Windows tells each program of a console whose window closes; Wine ends them without
         # a word, so the event is delivered as Windows delivers it.
         panel = self.panel_in_a_console()
-        with open(self.lock) as f:
+        lock = os.path.join(user_folder("Local"), "dawnbell.lock")
+        with open(lock) as f:
             pid = f.readline().strip()
         subprocess.run([WINE, built("consoleclose.exe"), pid], env=self.x.env(), check=True,
                        timeout=120)
-        self.assert_saved_and_ended(panel)
+        self.assert_saved_and_ended(panel, lock)
 
 
 @unittest.skipUnless(INSTALLER, "DAWNBELL_WINDOWS_INSTALLER names no installer")
@@ -240,52 +228,46 @@ class InstallerTest(WineTestCase):
 
 class SendDeliveryTest(unittest.TestCase):
     """dawnbell-send.exe against the Linux simulator and a listener on loopback: exit 0 when the
-    module took the command, exit 1 with one line when it reset the connection, closed it at
-    once or was busy with another client, as on Linux."""
+    module took the command; 1 and one line when it reset the connection, closed it at once or
+    was busy with another client, as on Linux."""
 
     NOT_TAKEN = (r"\Adawnbell-send: sending to 127\.0\.0\.1:%d failed: (reset by the module|closed "
                  r"by the module before it took the command) \(the module serves one client at a "
                  r"time: close the panel if it is connected\)(\. The module at 127\.0\.0\.1 .*|"
                  r"\. no module answered at 127\.0\.0\.1)?\r?\n\Z")
 
-    def send(self, port):
-        return subprocess.run([WINE, built("dawnbell-send.exe"), "--host",
-                               LOOPBACK, "--port", str(port), "stop"],
-                              capture_output=True, text=True, timeout=120)
-
-    def simulator(self, *options):
-        simulator = Simulator(free_port(), *options)
+    def module_port(self, behaviour):
+        """The port of a stand-in module that behaves so with its next client."""
+        if behaviour == "closes at once":
+            listener = socket.create_server((LOOPBACK, 0))
+            self.addCleanup(listener.close)
+            closer = threading.Thread(target=lambda: listener.accept()[0].close())
+            closer.start()
+            self.addCleanup(closer.join, 30)
+            return listener.getsockname()[1]
+        resets = ("--reset-after", 1) if behaviour == "resets after reading" else ()
+        simulator = Simulator(free_port(), *resets)
         self.addCleanup(simulator.stop)
-        return simulator.start()
+        simulator.start()
+        if behaviour == "busy with the panel":
+            self.addCleanup(socket.create_connection((LOOPBACK, simulator.port), 30).close)
+            simulator.wait_for(r"^connected ", what="the stand-in panel to connect")
+        return simulator.port
 
-    def test_taken_by_the_simulator(self):
-        simulator = self.simulator()
-        sent = self.send(simulator.port)
-        self.assertEqual((sent.returncode, sent.stderr), (0, ""))
-        simulator.wait_for(r"^S  ", what="the command")
-
-    def test_not_taken(self):
-        for module in ("resets after reading", "closes at once", "busy with the panel"):
-            with self.subTest(module=module):
-                if module == "resets after reading":
-                    port = self.simulator("--reset-after", 1).port
-                elif module == "closes at once":
-                    listener = socket.create_server((LOOPBACK, 0))
-                    self.addCleanup(listener.close)
-                    port = listener.getsockname()[1]
-                    closer = threading.Thread(target=lambda: listener.accept()[0].close())
-                    closer.start()
-                    self.addCleanup(closer.join, 30)
-                else:
-                    simulator = self.simulator()
-                    port = simulator.port
-                    panel = socket.create_connection((LOOPBACK, port), timeout=30)
-                    self.addCleanup(panel.close)
-                    simulator.wait_for(r"^connected ", what="the stand-in panel to connect")
-                sent = self.send(port)
+    def test_exit_status_says_whether_the_module_took_the_command(self):
+        for behaviour in ("takes it", "resets after reading", "closes at once",
+                          "busy with the panel"):
+            with self.subTest(behaviour):
+                port = self.module_port(behaviour)
+                sent = subprocess.run([WINE, built("dawnbell-send.exe"), "--host", LOOPBACK,
+                                       "--port", str(port), "stop"],
+                                      capture_output=True, text=True, timeout=120)
+                if behaviour == "takes it":
+                    self.assertEqual((sent.returncode, sent.stderr), (0, ""))
+                    continue
                 self.assertEqual(sent.returncode, 1, sent.stderr)
                 self.assertRegex(sent.stderr, self.NOT_TAKEN % port)
-                if module == "resets after reading":
+                if behaviour == "resets after reading":
                     self.assertIn("reset by the module", sent.stderr)
 
 
