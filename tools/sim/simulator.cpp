@@ -1,16 +1,9 @@
 #include "simulator.h"
 
+#include "connectionreset.h"
 #include "devicestate.h"
 
 #include <QtNetwork/QTcpSocket>
-
-#ifdef Q_OS_WIN
-#    include <winsock2.h>
-using NativeSocket = SOCKET;
-#else
-#    include <sys/socket.h>
-using NativeSocket = int;
-#endif
 
 namespace {
 
@@ -143,10 +136,7 @@ bool Simulator::clientIsGone()
 
 void Simulator::resetConnection(QTcpSocket *socket)
 {
-    // A zero linger time makes the close send a reset instead of a polite FIN.
-    const linger noLinger{1, 0};
-    ::setsockopt(NativeSocket(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER,
-                 reinterpret_cast<const char *>(&noLinger), sizeof noLinger);
+    resetOnClose(socket);
     socket->abort();
     socket->deleteLater();
 }
