@@ -41,7 +41,6 @@ private slots:
     void paintedColours_data();
     void paintedColours();
     void bannerLeavesLampVisible();
-    void lampFollowsFillColour();
     void lampAfterConnectRuns_data();
     void lampAfterConnectRuns();
     void pictures();
@@ -334,20 +333,6 @@ void tst_Form::bannerLeavesLampVisible()
     const QImage image = m_window->grab().toImage();
     QCOMPARE(image.pixelColor(underBanner * image.devicePixelRatio()).toRgb(), QColor(0, 255, 0));
     QCOMPARE(m_window->childAt(underBanner), lamp);
-}
-
-void tst_Form::lampFollowsFillColour()
-{
-    LampShape *lamp = m_form->controls().linkLamp;
-    QCOMPARE(lamp->fillColour(), QColor(Qt::black));
-    const QPoint centre = lamp->rect().center();
-    QImage image = lamp->grab().toImage();
-    QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(0, 0, 0));
-
-    lamp->setFillColour(Qt::red);
-    QCOMPARE(lamp->fillColour(), QColor(Qt::red));
-    image = lamp->grab().toImage();
-    QCOMPARE(image.pixelColor(centre * image.devicePixelRatio()).toRgb(), QColor(255, 0, 0));
 }
 
 void tst_Form::lampAfterConnectRuns_data()
