@@ -18,6 +18,11 @@ bool isLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
+bool isText(char byte)
+{
+    return !isBlank(QLatin1Char(byte)) && !isLineEnd(QLatin1Char(byte));
+}
+
 bool isSeparator(char byte)
 {
     return byte == ',' || byte == '\r' || byte == '\n';
@@ -57,11 +62,8 @@ void ItemReader::feed(QByteArrayView bytes)
     qsizetype i = 0;
     for (; i < bytes.size() && !isDone(); ++i)
         take(bytes[i]);
-    const auto isText = [](char byte) {
-        return !isBlank(QLatin1Char(byte)) && !isLineEnd(QLatin1Char(byte));
-    };
-    if (!m_textAfterItems)
-        m_textAfterItems = std::any_of(bytes.begin() + i, bytes.end(), isText);
+    if (!m_dropsText)
+        m_dropsText = std::any_of(bytes.begin() + i, bytes.end(), isText);
 }
 
 void ItemReader::take(char byte)
@@ -96,6 +98,8 @@ void ItemReader::take(char byte)
     case State::AfterQuote:
         if (isSeparator(byte))
             endItem(byte);
+        else if (isText(byte))
+            m_dropsText = true;
         return;
     case State::Unquoted:
         if (isSeparator(byte)) {
@@ -139,10 +143,12 @@ void ItemReader::startItem(char byte)
 
 void ItemReader::append(QChar c)
 {
-    if (m_text.size() < MaxItemChars)
+    if (m_text.size() < MaxItemChars) {
         m_text.append(c);
-    else
+    } else {
         m_cut = true;
+        m_dropsText = true;
+    }
 }
 
 void ItemReader::endItem(char separator)

@@ -43,9 +43,10 @@ public:
     std::optional<QList<SettingValue>> finish();
     // How many items were read; after finish(), fewer than ItemCount when the file was short.
     int itemsRead() const { return int(m_items.size()); }
-    // Whether anything but blanks and line ends follows the last item needed: lines the user
-    // added, which a file written from the items would not hold.
-    bool hasTextAfterItems() const { return m_textAfterItems; }
+    // Whether the file holds text that no item keeps, so a file written from the items would
+    // lose it: anything but blanks and line ends after the last item needed or after a closing
+    // quote (a note the user added), or the end of an item cut at MaxItemChars.
+    bool dropsText() const { return m_dropsText; }
     // The line, counted from 1, that item `index` stands on (an item never spans two lines);
     // for an item past the last one read, the line the file ended on.
     int lineOf(int index) const { return index < m_itemLines.size() ? m_itemLines[index] : m_line; }
@@ -66,7 +67,7 @@ private:
     bool m_itemBegun = false;       // blanks before the item were seen
     bool m_swallowLineFeed = false; // a CR ended the last item; an LF right after is its pair
     bool m_cut = false;
-    bool m_textAfterItems = false;
+    bool m_dropsText = false;
     QString m_pendingBlanks; // blanks inside an unquoted item, kept once more text follows
     QString m_text;
     QList<SettingValue> m_items;

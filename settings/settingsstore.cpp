@@ -223,7 +223,7 @@ ReadResult scanFile(const QString &path, QByteArray *digest)
         return {std::nullopt, ReadProblem::Unusable, unusable.reason,
                 reader.lineOf(unusable.index)};
     }
-    return {std::move(record), ReadProblem::None, QString(), 0, reader.hasTextAfterItems()};
+    return {std::move(record), ReadProblem::None, QString(), 0, reader.dropsText()};
 }
 
 } // namespace
@@ -264,9 +264,9 @@ LoadResult SettingsStore::load()
     QByteArray digest;
     const ReadResult first = scanFile(m_path, &digest);
     if (first.record) {
-        // Text the user added after the last item is not written back, so the save keeps the
-        // file as it keeps a hand edit: its digest stays unknown.
-        if (!first.textAfterItems)
+        // Text that no item keeps (a note the user added) is not written back, so the save
+        // keeps the file as it keeps a hand edit: its digest stays unknown.
+        if (!first.dropsText)
             m_knownDigest = digest;
         qCInfo(lcSettings) << "loaded" << shown(m_path);
         return {*first.record, LoadOutcome::Loaded};

@@ -46,8 +46,8 @@ struct ReadResult
     // For an unusable file, the line of the first item the panel cannot use, or the line the
     // file ends on when items are missing; 0 otherwise.
     int line = 0;
-    // Whether the user added text after the last item, which a save would not write back.
-    bool textAfterItems = false;
+    // Whether the file holds text that no item keeps, which a save would not write back.
+    bool dropsText = false;
 };
 
 // The record in the file at `path`, read as a stream so the file's length costs no memory,

@@ -146,7 +146,8 @@ private slots:
     void onlyRegularFilesAreWritten();
     void linkToFileIsWrittenThrough();
     void folderRefusingNewFilesSavesInPlace();
-    void saveReplacesWholeFile();
+    void textNoItemKeepsIsBackedUp_data();
+    void textNoItemKeepsIsBackedUp();
     void failedSaveKeepsOldFile();
     void failedDefaultWriteKeepsOldFile();
     void unreadableFileIsNeverReplaced();
@@ -361,18 +362,34 @@ void TestSettingsLoad::folderRefusingNewFilesSavesInPlace()
 #endif
 }
 
-void TestSettingsLoad::saveReplacesWholeFile()
+void TestSettingsLoad::textNoItemKeepsIsBackedUp_data()
 {
-    const QByteArray added = DefaultBytes + QByteArray(5000, 'o');
-    QVERIFY(writeFile(m_path, added));
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("backedUp");
+    const QByteArray port = "\"5000\"";
+    QTest::newRow("lines after the last item") << DefaultBytes + QByteArray(5000, 'o') << true;
+    QTest::newRow("note after a closing quote")
+            << QByteArray(DefaultBytes).replace(port, port + " # the bedroom clock") << true;
+    QTest::newRow("comment longer than an item")
+            << QByteArray(DefaultBytes).replace("Alarm Hour", QByteArray(5000, 'c')) << true;
+    QTest::newRow("blanks after a closing quote")
+            << QByteArray(DefaultBytes).replace(port, port + " \t") << false;
+}
+
+void TestSettingsLoad::textNoItemKeepsIsBackedUp()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, backedUp);
+    QVERIFY(writeFile(m_path, bytes));
     SetupData record = m_store->load().record;
     record.RemotePort = SettingValue::fromText("6000");
 
     QVERIFY(m_store->save(record).saved);
-    QCOMPARE(contentOf(m_path), QByteArray(DefaultBytes).replace("5000", "6000"));
-    QCOMPARE(m_store->load().record, record);
-    // The text after the last item is not written back, so it is kept as a hand edit is.
-    QCOMPARE(contentOf(m_store->backupPath()), added);
+    QCOMPARE(contentOf(m_path), serialize(record));
+    // The save writes the items alone; what it leaves out stays in the backup.
+    QCOMPARE(QFile::exists(m_store->backupPath()), backedUp);
+    if (backedUp)
+        QCOMPARE(contentOf(m_store->backupPath()), bytes);
 }
 
 void TestSettingsLoad::failedSaveKeepsOldFile()
