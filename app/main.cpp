@@ -2,6 +2,7 @@
 #include "dawnbellwindow.h"
 #include "displaycheck.h"
 #include "settingsstore.h"
+#include "standardoutput.h"
 #include "systemplatform.h"
 #include "tcplinksocket.h"
 #include "version.h"
@@ -13,7 +14,6 @@
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -51,25 +51,6 @@ void tell(const QString &text)
     std::fprintf(stderr, "dawnbell: %s\n", qPrintable(text));
 }
 
-// Writes text to stdout and closes it, so that a write that fails (a full disk, a closed
-// terminal) is seen rather than reported as success. 0 when all of it got out.
-int printToStdout(const QByteArray &text)
-{
-    const size_t size = size_t(text.size());
-    errno = 0;
-    bool written = std::fwrite(text.constData(), 1, size, stdout) == size
-            && std::fflush(stdout) == 0 && !std::ferror(stdout);
-    int error = errno;
-    if (std::fclose(stdout) != 0) {
-        written = false;
-        error = error ? error : errno;
-    }
-    if (written)
-        return 0;
-    tell(QStringLiteral("cannot write to standard output: %1").arg(qt_error_string(error)));
-    return 1;
-}
-
 // Answers --help, --version and mistakes without a display, a settings file or a connection.
 int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[])
 {
@@ -78,10 +59,11 @@ int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[]
     case CommandLine::Action::FullHelp: {
         QCoreApplication core(argc, argv); // the help text names the program
         setApplicationNames();
-        return printToStdout(commandLine.helpText().toLocal8Bit());
+        return Console::printLast("dawnbell", commandLine.helpText());
     }
     case CommandLine::Action::Version:
-        return printToStdout(QByteArray("dawnbell ") + DawnbellVersionText + '\n');
+        return Console::printLast("dawnbell",
+                                  QStringLiteral("dawnbell %1\n").arg(QLatin1String(DawnbellVersionText)));
     case CommandLine::Action::Error:
         tell(commandLine.errorText());
         std::fputs("Try 'dawnbell --help' for more information.\n", stderr);
