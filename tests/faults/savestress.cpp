@@ -6,6 +6,7 @@
 //   savestress save <file> A|B  one save; exit status 0 when it succeeded, 1 when it failed
 //   savestress check <file>     prints "A" or "B" when the file is exactly that record, else "BAD"
 
+#include "settingsformat.h"
 #include "settingsrecord.h"
 #include "settingsstore.h"
 
@@ -27,8 +28,9 @@ SetupData recordA()
 SetupData recordB()
 {
     SetupData record = Settings::defaultRecord();
-    // Longer than one page, so that a write can stop partway through.
-    record.HeaderLine = SettingValue::fromText(QString(6000, QLatin1Char('b')));
+    // The longest item a file keeps, which makes the file longer than one page, so that a write
+    // can stop partway through.
+    record.HeaderLine = SettingValue::fromText(QString(Settings::MaxItemChars, QLatin1Char('b')));
     record.AlarmHour = SettingValue::fromText(QStringLiteral("11"));
     record.AlarmMinute = SettingValue::fromText(QStringLiteral("45"));
     record.AlarmAMPM = SettingValue::fromText(QStringLiteral("PM"));
