@@ -62,8 +62,9 @@ int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[]
         return Console::printLast("dawnbell", commandLine.helpText());
     }
     case CommandLine::Action::Version:
-        return Console::printLast("dawnbell",
-                                  QStringLiteral("dawnbell %1\n").arg(QLatin1String(DawnbellVersionText)));
+        return Console::printLast(
+                "dawnbell",
+                QStringLiteral("dawnbell %1\n").arg(QLatin1String(DawnbellVersionText)));
     case CommandLine::Action::Error:
         tell(commandLine.errorText());
         std::fputs("Try 'dawnbell --help' for more information.\n", stderr);
