@@ -48,15 +48,15 @@ void tst_ModuleFrame::readAnswer_data()
     QTest::addColumn<QString>("module"); // empty: no module's answer
     const QByteArray head = "MA" + hex("0008DC000011") + "\r\nPW \r\n";
     const QString none = "name= fw= at=:? Unknown Unknown dhcp=? cp=? it=?";
-    QTest::newRow("the manual's answer")
+    QTest::newRow("the shortest answer")
             << hex("4D410008DC0000110D0A5057200D0A4D4330303A30383A44433A30303A30303A"
-                   "31310D0A4C493139322E3136382E31312E320D0A")
-            << "00:08:DC:00:00:11 name= fw= at=192.168.11.2:? Unknown Unknown dhcp=? cp=? it=?";
+                   "31310D0A4C493139322E302E322E31310D0A")
+            << "00:08:DC:00:00:11 name= fw= at=192.0.2.11:? Unknown Unknown dhcp=? cp=? it=?";
     QTest::newRow("every field")
             << head
                     + "MC00:08:DC:00:00:11\r\nMNWIZ750SR\r\nVR1.2.0\r\nSTCONNECT\r\nOP2\r\nIM1\r\n"
-                      "LI10.0.0.7\r\nLP5000\r\nCP1\r\nIT30\r\n"
-            << "00:08:DC:00:00:11 name=WIZ750SR fw=1.2.0 at=10.0.0.7:5000 TcpMixed Connect dhcp=1 "
+                      "LI192.0.2.7\r\nLP5000\r\nCP1\r\nIT30\r\n"
+            << "00:08:DC:00:00:11 name=WIZ750SR fw=1.2.0 at=192.0.2.7:5000 TcpMixed Connect dhcp=1 "
                "cp=1 it=30";
     // The MAC may hold CR LF: read by its length, in MA and in a raw MC alike.
     QTest::newRow("MAC holding CR LF")
