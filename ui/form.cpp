@@ -66,9 +66,9 @@ QString installedFamily(const char *family)
     return drawn;
 }
 
-QFont fontFrom(const FontSpec &requested)
+QFont fontFrom(const FontStyle &requested)
 {
-    const FontSpec entry = requested.family ? requested : windowFontSpec();
+    const FontStyle entry = requested.family ? requested : windowFontStyle();
     // Every attribute is set explicitly: a control must not inherit the bold of its group box.
     QFont font(installedFamily(entry.family));
     font.setPointSizeF(entry.pointSize);
@@ -79,15 +79,15 @@ QFont fontFrom(const FontSpec &requested)
     return font;
 }
 
-QColor resolveColour(const ColourSpec &colour, QPalette::ColorRole kindDefault,
+QColor resolveColour(const ColourChoice &colour, QPalette::ColorRole kindDefault,
                      const QPalette &palette)
 {
     switch (colour.source) {
-    case ColourSpec::Fixed:
+    case ColourChoice::Fixed:
         return colour.colour;
-    case ColourSpec::Role:
+    case ColourChoice::Role:
         return palette.color(colour.role);
-    case ColourSpec::Default:
+    case ColourChoice::Default:
         break;
     }
     return palette.color(kindDefault);
@@ -136,7 +136,7 @@ Qt::Alignment alignmentOf(unsigned style)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *parent)
+QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *parent)
 {
     const QString caption = QString::fromLatin1(entry.caption);
     // A control gets its font before its caption: a caption given first is laid out in the
@@ -195,7 +195,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
     }
     case ControlKind::Lamp: {
         auto *lamp = withFont(new LampShape(parent));
-        if (entry.backColour.source == ColourSpec::Fixed)
+        if (entry.backColour.source == ColourChoice::Fixed)
             lamp->setFillColour(entry.backColour.colour);
         return lamp;
     }
@@ -209,7 +209,7 @@ QWidget *createWidget(const ControlSpec &entry, const QFont &font, QWidget *pare
 }
 
 // Returns the background the control shows, which its own controls paint over.
-QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &containerBackground)
+QColor applyColours(const ControlEntry &entry, QWidget *widget, const QColor &containerBackground)
 {
     const bool isLineEdit = entry.kind == ControlKind::LineEdit;
     const QPalette::ColorRole defaultFore = isLineEdit ? QPalette::Text : QPalette::ButtonText;
@@ -223,14 +223,14 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
 
     if (entry.kind == ControlKind::PushButton) {
         // Most native styles ignore a button palette, so a face of its own needs a style sheet.
-        if (entry.backColour.source != ColourSpec::Default) {
+        if (entry.backColour.source != ColourChoice::Default) {
             widget->setStyleSheet(
                     QStringLiteral("QPushButton { background-color: %1; border: 1px solid "
                                    "palette(shadow); border-radius: 2px; padding: 2px; }"
                                    "QPushButton:pressed { background-color: palette(midlight); }")
                             .arg(back.name()));
         }
-        if (entry.foreColour.source == ColourSpec::Default)
+        if (entry.foreColour.source == ColourChoice::Default)
             return back;
     }
 
@@ -256,7 +256,7 @@ QColor applyColours(const ControlSpec &entry, QWidget *widget, const QColor &con
     return back;
 }
 
-void applyGeometry(const ControlSpec &entry, QWidget *widget)
+void applyGeometry(const ControlEntry &entry, QWidget *widget)
 {
     // A sunken line is a dark and a light pixel row.
     const int height = entry.kind == ControlKind::Line ? 2 : entry.height;
@@ -314,7 +314,7 @@ Form::Form(QWidget *window)
                            | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint
                            | Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(windowWidth, windowHeight);
-    window->setFont(fontFrom(windowFontSpec()));
+    window->setFont(fontFrom(windowFontStyle()));
     // A text box lays its text out in the application font before it takes its own. While the
     // controls are built that is the window's font, so that no font the window never shows is
     // loaded for it; other windows, such as a message box, keep the desktop's font.
@@ -328,7 +328,7 @@ Form::Form(QWidget *window)
     QHash<QString, QColor> backgrounds; // of the window ("") and of each group box
     backgrounds.insert(QString(), window->palette().color(QPalette::Window));
     std::vector<std::pair<int, QWidget *>> tabOrder;
-    for (const ControlSpec &entry : dawnbellLayout()) {
+    for (const ControlEntry &entry : dawnbellLayout()) {
         QWidget *parent = *entry.container ? control(QString::fromLatin1(entry.container)) : window;
         if (!parent)
             parent = window;

@@ -9,20 +9,20 @@ namespace {
 constexpr const char *window = "";
 constexpr const char *sans = "MS Sans Serif";
 
-constexpr FontSpec standardFont{};
-constexpr FontSpec frameFont{sans, 8.25, true, false};
-constexpr FontSpec boxFont{sans, 9.75, true, false};
-constexpr FontSpec captionFont{sans, 9.75, false, false};
-constexpr FontSpec largeFont{sans, 12, true, false};
-constexpr FontSpec bannerFont{"Calibri", 14.25, true, true};
-constexpr FontSpec wakeUpFont{sans, 24, true, false};
+constexpr FontStyle standardFont{};
+constexpr FontStyle frameFont{sans, 8.25, true, false};
+constexpr FontStyle boxFont{sans, 9.75, true, false};
+constexpr FontStyle captionFont{sans, 9.75, false, false};
+constexpr FontStyle largeFont{sans, 12, true, false};
+constexpr FontStyle bannerFont{"Calibri", 14.25, true, true};
+constexpr FontStyle wakeUpFont{sans, 24, true, false};
 
-const ColourSpec standard = ColourSpec::standard();
-const ColourSpec windowBackground = ColourSpec::palette(QPalette::Window);
-const ColourSpec red = ColourSpec::fixed(Qt::red);
-const ColourSpec white = ColourSpec::fixed(Qt::white);
-const ColourSpec black = ColourSpec::fixed(Qt::black);
-const ColourSpec darkBlue = ColourSpec::fixed(QColor(0, 0, 0x40));
+const ColourChoice standard = ColourChoice::standard();
+const ColourChoice windowBackground = ColourChoice::palette(QPalette::Window);
+const ColourChoice red = ColourChoice::fixed(Qt::red);
+const ColourChoice white = ColourChoice::fixed(Qt::white);
+const ColourChoice black = ColourChoice::fixed(Qt::black);
+const ColourChoice darkBlue = ColourChoice::fixed(QColor(0, 0, 0x40));
 
 constexpr InitialState normal = InitialState::Normal;
 constexpr InitialState checked = InitialState::Checked;
@@ -31,7 +31,7 @@ constexpr InitialState disabled = InitialState::Disabled;
 using K = ControlKind;
 
 // clang-format off
-const std::vector<ControlSpec> layoutTable = {
+const std::vector<ControlEntry> layoutTable = {
 // kind, name, container, caption, left, top, width, height, font, fore, back, style, state, tab, picture, accessible name
 
 // Header strip. The banner comes after the lamp and its label so that it lies on top of them;
@@ -104,19 +104,19 @@ const std::vector<ControlSpec> layoutTable = {
 
 } // namespace
 
-FontSpec windowFontSpec()
+FontStyle windowFontStyle()
 {
     return {sans, 8.25, false, false};
 }
 
-const std::vector<ControlSpec> &dawnbellLayout()
+const std::vector<ControlEntry> &dawnbellLayout()
 {
     return layoutTable;
 }
 
-const ControlSpec *findControlSpec(const char *name)
+const ControlEntry *findControlEntry(const char *name)
 {
-    for (const ControlSpec &entry : layoutTable) {
+    for (const ControlEntry &entry : layoutTable) {
         if (std::strcmp(entry.name, name) == 0)
             return &entry;
     }

@@ -19,7 +19,7 @@ enum class ControlKind {
 };
 
 // A font as the layout states it; no family means the window's own font.
-struct FontSpec
+struct FontStyle
 {
     const char *family = nullptr;
     double pointSize = 0;
@@ -29,16 +29,16 @@ struct FontSpec
 
 // A colour as the layout states it: the kind's default, a colour of its own, or a role of the
 // desktop's palette, so that the window takes the desktop's colour settings.
-struct ColourSpec
+struct ColourChoice
 {
     enum Source { Default, Fixed, Role };
     Source source = Default;
     QColor colour;                               // with Fixed
     QPalette::ColorRole role = QPalette::Window; // with Role
 
-    static ColourSpec standard() { return {}; }
-    static ColourSpec fixed(const QColor &colour) { return {Fixed, colour}; }
-    static ColourSpec palette(QPalette::ColorRole role) { return {Role, QColor(), role}; }
+    static ColourChoice standard() { return {}; }
+    static ColourChoice fixed(const QColor &colour) { return {Fixed, colour}; }
+    static ColourChoice palette(QPalette::ColorRole role) { return {Role, QColor(), role}; }
 };
 
 // Appearance flags, combined with |.
@@ -56,16 +56,16 @@ enum ControlStyle : unsigned {
 enum class InitialState { Normal, Checked, Disabled };
 
 // One control of the window: everything about it that is not behaviour.
-struct ControlSpec
+struct ControlEntry
 {
     ControlKind kind;
     const char *name;
     const char *container;        // "" for the window's client area
     const char *caption;          // caption, or initial text of a text box
     int left, top, width, height; // pixels at 96 dpi, from the container's outer top-left corner
-    FontSpec font;
-    ColourSpec foreColour;
-    ColourSpec backColour;
+    FontStyle font;
+    ColourChoice foreColour;
+    ColourChoice backColour;
     unsigned style;
     InitialState state;
     int tabIndex;               // place in the window's tab order; -1 for controls without one
@@ -84,11 +84,11 @@ inline const QColor Sent = Qt::black;
 } // namespace EntryColour
 
 // The window's font, which every control without a font of its own uses.
-FontSpec windowFontSpec();
+FontStyle windowFontStyle();
 
 // Every control of the window, containers before their contents, in stacking order (later rows
 // lie on top of earlier ones).
-const std::vector<ControlSpec> &dawnbellLayout();
+const std::vector<ControlEntry> &dawnbellLayout();
 
 // The row of `name`, or nullptr.
-const ControlSpec *findControlSpec(const char *name);
+const ControlEntry *findControlEntry(const char *name);

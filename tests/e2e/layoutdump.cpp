@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
     const Form form(&window);
 
     QJsonArray controls;
-    for (const ControlSpec &entry : dawnbellLayout()) {
+    for (const ControlEntry &entry : dawnbellLayout()) {
         const QWidget *widget = form.control(QString::fromLatin1(entry.name));
         if (!widget) {
             QTextStream(stderr) << "no control built for " << entry.name << "\n";

@@ -81,7 +81,7 @@ void tst_Form::window()
 void tst_Form::everyControlInsideItsContainer()
 {
     int built = 0;
-    for (const ControlSpec &entry : dawnbellLayout()) {
+    for (const ControlEntry &entry : dawnbellLayout()) {
         QWidget *widget = m_form->control(QString::fromLatin1(entry.name));
         QVERIFY2(widget, entry.name);
         ++built;
@@ -131,7 +131,7 @@ void tst_Form::buttonGroups()
 void tst_Form::tabOrder()
 {
     QList<int> expected;
-    for (const ControlSpec &entry : dawnbellLayout()) {
+    for (const ControlEntry &entry : dawnbellLayout()) {
         QWidget *widget = m_form->control(QString::fromLatin1(entry.name));
         switch (entry.kind) {
         case ControlKind::Label:
@@ -157,7 +157,7 @@ void tst_Form::tabOrder()
 
     // Walk the chain once round from the first control in tab order.
     QWidget *first = nullptr;
-    for (const ControlSpec &entry : dawnbellLayout()) {
+    for (const ControlEntry &entry : dawnbellLayout()) {
         if (entry.tabIndex == expected.first())
             first = m_form->control(QString::fromLatin1(entry.name));
     }
@@ -166,7 +166,8 @@ void tst_Form::tabOrder()
     QWidget *widget = first;
     do {
         if (widget->focusPolicy() != Qt::NoFocus) {
-            const ControlSpec *entry = findControlSpec(widget->objectName().toLatin1().constData());
+            const ControlEntry *entry
+                    = findControlEntry(widget->objectName().toLatin1().constData());
             QVERIFY2(entry, qPrintable(widget->objectName()));
             walked << entry->tabIndex;
         }
@@ -270,15 +271,15 @@ void tst_Form::typedLengthLimit()
 void tst_Form::fonts()
 {
     // Each control shows its row's font, or the window's, and not the bold of its group box.
-    for (const ControlSpec &entry : dawnbellLayout()) {
-        const FontSpec spec = entry.font.family ? entry.font : windowFontSpec();
+    for (const ControlEntry &entry : dawnbellLayout()) {
+        const FontStyle wanted = entry.font.family ? entry.font : windowFontStyle();
         const QFont font = m_form->control(QString::fromLatin1(entry.name))->font();
-        QCOMPARE(font.pointSizeF(), spec.pointSize);
-        QCOMPARE(font.bold(), spec.bold);
-        QCOMPARE(font.underline(), spec.underline);
+        QCOMPARE(font.pointSizeF(), wanted.pointSize);
+        QCOMPARE(font.bold(), wanted.bold);
+        QCOMPARE(font.underline(), wanted.underline);
 
         // The family drawn is the requested one if installed, else its first installed substitute.
-        const QString family = QString::fromLatin1(spec.family);
+        const QString family = QString::fromLatin1(wanted.family);
         const QStringList candidates = QStringList{family} + QFont::substitutes(family);
         const auto drawn
                 = std::find_if(candidates.begin(), candidates.end(), &QFontDatabase::hasFamily);

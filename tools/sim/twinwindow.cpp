@@ -15,16 +15,16 @@ namespace {
 const char *const previewControls[Device::ScreenCount]
         = {"screen1Picture", "screen2Picture", "screen3Preview"};
 
-const ControlSpec &previewSpec(int screen)
+const ControlEntry &previewEntry(int screen)
 {
-    const ControlSpec *entry = findControlSpec(previewControls[screen - 1]);
+    const ControlEntry *entry = findControlEntry(previewControls[screen - 1]);
     Q_ASSERT(entry);
     return *entry;
 }
 
 QSize previewSize()
 {
-    const ControlSpec &entry = previewSpec(1);
+    const ControlEntry &entry = previewEntry(1);
     return {entry.width, entry.height};
 }
 
@@ -40,7 +40,7 @@ QFont pixelFont(int pixelSize, bool bold)
 // coloured caption, scaled by `scale` from the panel's preview size.
 QWidget *screenWidget(int screen, const QSize &size, double scale, bool keepAspect)
 {
-    const ControlSpec &entry = previewSpec(screen);
+    const ControlEntry &entry = previewEntry(screen);
     auto *label = new QLabel;
     label->setAccessibleName(QString::fromLatin1(entry.accessibleName));
     label->setAlignment(Qt::AlignCenter);
