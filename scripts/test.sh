@@ -8,12 +8,7 @@
 # stage instead (scripts/test-windows.sh): the Windows build's tests under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-# A compiler cache, where one is installed, makes a rebuild of unchanged sources cheap; the
-# base folder makes clones in other folders share it.
-if command -v ccache >/dev/null; then
-    export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
-    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
-fi
+. "$root/scripts/compiler-cache.sh"
 if [ "${1:-}" = --windows ]; then
     exec "$root/scripts/test-windows.sh"
 fi
