@@ -95,8 +95,11 @@ diff <(sed -n '/^License: Expat$/,$p' "$work/root/usr/share/doc/dawnbell/copyrig
     || { echo "the copyright file does not hold LICENSE's terms"; exit 1; }
 
 # With only the fonts of the packages it depends on, no caption is cut.
+# One package at a time: on a machine with a second architecture, `dpkg -L libc6` is ambiguous
+# and fails, and only the font packages' files matter here.
 fontDirs=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/ *(.*//; s/ //g' \
-           | xargs dpkg -L 2>/dev/null | grep -E '\.(ttf|otf)$' | xargs -r -n1 dirname | sort -u)
+           | while read -r package; do dpkg -L "$package" 2>/dev/null || true; done \
+           | grep -E '\.(ttf|otf)$' | xargs -r -n1 dirname | sort -u)
 [ -n "$fontDirs" ] || { echo "the package depends on no font"; exit 1; }
 {
     echo '<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">'
