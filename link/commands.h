@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devicetext.h"
+#include "alarmentry.h"
 
 #include <QtCore/QByteArray>
 #include <QtCore/QDateTime>

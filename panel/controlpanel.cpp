@@ -1,10 +1,10 @@
 #include "controlpanel.h"
 
+#include "alarmentry.h"
 #include "clocksettings.h"
 #include "commands.h"
 #include "deviceconstants.h"
 #include "devicelink.h"
-#include "devicetext.h"
 #include "platform.h"
 
 #include <optional>

@@ -3,8 +3,8 @@
 #include "settingsformat.h"
 #include "settingslog.h"
 
+#include "alarmentry.h"
 #include "deviceconstants.h"
-#include "devicetext.h"
 
 #include <QtCore/QStringDecoder>
 #include <QtCore/QUrl>

@@ -1,8 +1,8 @@
 #include "sendrequest.h"
 
+#include "alarmentry.h"
 #include "commands.h"
 #include "deviceconstants.h"
-#include "devicetext.h"
 #include "settingsrecord.h"
 #include "settingsstore.h"
 #include "setupdata.h"
