@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wakeupscreen.h"
+
 #include <QtCore/QtGlobal>
 
 // Values that the link, the settings file, the window's layout and the simulator share. Each
@@ -36,12 +38,6 @@ inline constexpr int LastTrack = TrackOffset + TrackCount;
 inline constexpr int SchemeCount = 4;
 inline constexpr const char *SchemeNames[SchemeCount]
         = {"Black/Green", "Black/Red", "Blue/Yellow", "Teal/Black"};
-
-// The wake-up screens 1 to ScreenCount are chosen by the codes FirstScreenCode and up, which
-// are also their command bytes ('5' to '7') and the values the settings file keeps.
-inline constexpr int ScreenCount = 3;
-inline constexpr int FirstScreenCode = 5;
-inline constexpr int LastScreenCode = FirstScreenCode + ScreenCount - 1;
 
 // How long a connection attempt to the module may take before it counts as failed.
 inline constexpr int ConnectWaitMs = 2000;
