@@ -5,7 +5,7 @@
 //
 // Each run starts the program at a random point of a second, as a timer or a person would.
 
-#include "commands.h"
+#include "commanddecoder.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDeadlineTimer>

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "alarmentry.h"
+#include "commandtable.h"
+#include "wakeupscreen.h"
 
 #include <QtCore/QByteArray>
 #include <QtCore/QDateTime>
@@ -9,9 +11,9 @@
 
 #include <optional>
 
-// The bytes of every command the clock device understands. A command is a list of pieces:
-// the command character, each comma and each field are separate pieces, written in order
-// with nothing before, between or after them.
+// The bytes of every command the clock device understands, written from the rows of
+// CommandTable. A command is a list of pieces: the command character, each comma and each
+// field are separate pieces, written in order with nothing before, between or after them.
 namespace Protocol {
 
 using Pieces = QList<QByteArray>;
@@ -19,12 +21,54 @@ using Pieces = QList<QByteArray>;
 // Widest number a field carries. Entry texts with more digits are not encodable, and the
 // decoder rejects longer digit runs, so a stream of digits cannot grow its buffer.
 using Device::MaxNumberDigits;
-// Longest command on the wire: "T" with three numbers of MaxNumberDigits digits.
-inline constexpr int MaxCommandBytes = 2 + 3 * 3 + 3 * (MaxNumberDigits + 2) + 2 + 1;
+
+// The most bytes a field of this encoding takes.
+constexpr int widestField(FieldEncoding encoding)
+{
+    switch (encoding) {
+    case FieldEncoding::TwoDigits:
+    case FieldEncoding::LiteralBlankZero:
+        return 2;
+    case FieldEncoding::BlankSigned:
+        return 1 + MaxNumberDigits;
+    case FieldEncoding::Flag:
+    case FieldEncoding::LiteralZero:
+        return 1;
+    }
+    return 0;
+}
+
+constexpr int widestCommand()
+{
+    int widest = 0;
+    for (const CommandRow &row : CommandTable) {
+        int bytes = 1;
+        for (int i = 0; i < row.fields.count; ++i)
+            bytes += 1 + widestField(row.fields.encodings[i]);
+        widest = bytes > widest ? bytes : widest;
+    }
+    return widest;
+}
+
+// Longest command on the wire.
+inline constexpr int MaxCommandBytes = widestCommand();
 
 // " 5", " 0", "-3": decimal, one blank before a value that is not negative.
 QByteArray blankSigned(qint64 value);
 using Device::wholeNumber;
+
+// The row of the command that starts with `code`; nullptr for a byte that starts none.
+const CommandRow *commandRow(char code);
+// The row that does `action`, for ChooseScheme and ChooseScreen the one with `choice`;
+// nullptr when no row does.
+const CommandRow *commandRow(Action action, int choice = 0);
+
+// The command of `row` with `fields` written in its layout's order; a literal field is written
+// as it always is, whatever value it is given. Empty when the count of fields is not the
+// layout's.
+Pieces encode(const CommandRow &row, const QList<qint64> &fields = {});
+// The command without fields that does `action` (with `choice`); empty when no row does.
+Pieces command(Action action, int choice = 0);
 
 // "T": the device's clock set to `time` (the caller adds any lead it wants). 17 pieces.
 Pieces setTime(const QDateTime &time);
@@ -34,13 +78,35 @@ std::optional<Pieces> setAlarm(QStringView hour, QStringView minute, QStringView
 // "P": play a track. 5 pieces.
 Pieces playTrack(int track);
 
-Pieces stopAlarm();              // "S"
-Pieces disableAlarm();           // "D"
-Pieces enableAlarm();            // "E"
-Pieces test();                   // "!"
-Pieces announceHourly(bool on);  // "H" / "h"
-Pieces colourScheme(int scheme); // "1" to "4" for schemes 1 to 4; empty for any other
-Pieces wakeUpScreen(int screen); // "5" to "7" for screen numbers 5 to 7; empty for any other
+inline Pieces stopAlarm()
+{
+    return command(Action::StopAlarm);
+}
+inline Pieces disableAlarm()
+{
+    return command(Action::DisableAlarm);
+}
+inline Pieces enableAlarm()
+{
+    return command(Action::EnableAlarm);
+}
+inline Pieces test()
+{
+    return command(Action::Test);
+}
+inline Pieces announceHourly(bool on)
+{
+    return command(on ? Action::AnnounceHours : Action::StopAnnouncing);
+}
+// Schemes 1 to Device::SchemeCount; empty for any other number.
+inline Pieces colourScheme(int scheme)
+{
+    return command(Action::ChooseScheme, scheme);
+}
+inline Pieces wakeUpScreen(Device::WakeUpScreen screen)
+{
+    return command(Action::ChooseScreen, Device::screenNumber(screen));
+}
 
 // All pieces of a command joined: the bytes it puts on the wire.
 QByteArray bytes(const Pieces &pieces);
@@ -48,43 +114,8 @@ QByteArray bytes(const Pieces &pieces);
 // What a command asks of the clock, in words for a person ("disable the alarm"), by its
 // first byte; empty for a byte that starts no command.
 QString purposeOf(char code);
-
-// One command read back from the wire.
-struct Command
-{
-    char code = 0;        // 'T', 'A', 'P', 'S', 'D', 'E', '!', 'H', 'h', '1' to '7'
-    QList<qint64> fields; // numeric fields in order; flag digits and literals included
-    QByteArray raw;       // the command's bytes
-
-    bool operator==(const Command &other) const
-    {
-        return code == other.code && fields == other.fields && raw == other.raw;
-    }
-};
-
-// The local time a "T" command sets, or nothing when its fields make no valid time.
-std::optional<QDateTime> clockTimeOf(const Command &command);
-
-// Turns a byte stream into commands. Bytes may arrive in any split; a command cut at the end
-// of the bytes fed so far waits for the rest. Bytes that start no valid command are reported
-// and skipped one at a time (so a "1" to "7" among them still reads as a command);
-// neighbouring skipped bytes are reported as one event. Since
-// a valid command is never longer than MaxCommandBytes, nothing larger is ever held.
-class Decoder
-{
-public:
-    struct Event
-    {
-        std::optional<Command> command; // set for a command
-        QByteArray malformed;           // set for bytes that are not a command
-    };
-
-    QList<Event> feed(const QByteArray &bytes);
-    // Reports whatever is still held as malformed (the stream ended in a cut command).
-    QList<Event> finish();
-
-private:
-    QByteArray m_pending;
-};
+// One of the row's texts with the name of the scheme or the number of the screen it chooses
+// in place of "%1"; other rows' texts as they are.
+QString withChoice(const CommandRow &row, const QString &words);
 
 } // namespace Protocol

@@ -121,7 +121,8 @@ void ControlPanel::onSchemeChosen(int scheme)
 
 void ControlPanel::onScreenChosen(int screen)
 {
-    if (m_link.sendToDevice(Protocol::wakeUpScreen(screen)))
+    const std::optional<Device::WakeUpScreen> chosen = Device::wakeUpScreenOf(screen);
+    if (chosen && m_link.sendToDevice(Protocol::wakeUpScreen(*chosen)))
         m_settings.setScreen(screen);
 }
 

@@ -1,3 +1,4 @@
+#include "commanddecoder.h"
 #include "common/connectionwait.h"
 #include "devicelink.h"
 #include "linkstate.h"

@@ -1,7 +1,7 @@
 // Feeds an arbitrary byte stream to the command decoder, once whole and once in pieces, and
 // checks that the split makes no difference and that every byte is accounted for.
 
-#include "commands.h"
+#include "commanddecoder.h"
 #include "fuzz/fuzzcheck.h"
 
 #include <cstdint>

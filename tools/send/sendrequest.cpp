@@ -57,87 +57,119 @@ ParsedCommand alarmCommand(const QStringList &arguments)
     return fixed(*Protocol::setAlarm(hour, minute, *amPm, Device::TrackOffset + *button));
 }
 
-// Commands that take one number from 1 to `last`.
-ParsedCommand numbered(const QString &name, const QString &argument, int last,
-                       Protocol::Pieces (*encode)(int))
+// "play N": the track of alarm button N.
+ParsedCommand playCommand(const QStringList &arguments)
 {
-    const std::optional<int> number = numberIn(argument, 1, last);
-    if (!number)
-        return failure(QStringLiteral("%1 takes a number from 1 to %2, not \"%3\"")
-                               .arg(name)
-                               .arg(last)
-                               .arg(argument));
-    return fixed(encode(*number));
+    const std::optional<int> button = numberIn(arguments.first(), 1, Device::TrackCount);
+    if (!button)
+        return failure(QStringLiteral("play takes a number from 1 to %1, not \"%2\"")
+                               .arg(Device::TrackCount)
+                               .arg(arguments.first()));
+    return fixed(Protocol::playTrack(Device::TrackOffset + *button));
 }
 
-ParsedCommand announceCommand(const QStringList &arguments)
+// How the commands with fields read their arguments: the number of arguments, how they are
+// shown in a usage line, what the command does, and what it turns the arguments into.
+struct FieldGrammar
 {
-    const QString &state = arguments.first();
-    if (state != u"on" && state != u"off")
-        return failure(QStringLiteral("announce takes on or off, not \"%1\"").arg(state));
-    return fixed(Protocol::announceHourly(state == u"on"));
-}
-
-// Each command: its name, how many arguments it takes, how they are shown in a usage line,
-// what it does, and what it turns its arguments into.
-struct Grammar
-{
-    const char *name;
+    Protocol::Action action;
     int argumentCount;
     const char *usage;
     const char *summary;
     ParsedCommand (*parse)(const QStringList &arguments);
 };
 
-const Grammar Commands[] = {
-        {"time", 0, "", "set the clock to this PC's time at the next whole second",
+const FieldGrammar FieldCommands[] = {
+        {Protocol::Action::SetClock, 0, "",
+         "set the clock to this PC's time at the next whole second",
          [](const QStringList &) {
              return ParsedCommand{Command{true, {}}, {}};
          }},
-        {"find", 0, "", "list the modules that answer a search, one a line",
-         [](const QStringList &) {
-             return ParsedCommand{Command{false, {}, true}, {}};
-         }},
-        {"alarm", 4, " HOUR MINUTE AMPM N",
+        {Protocol::Action::SetAlarm, 4, " HOUR MINUTE AMPM N",
          "set the wake-up alarm (HOUR 1-12, MINUTE 0-59, AMPM AM/PM/a/p, N 1-{tracks})",
          &alarmCommand},
-        {"play", 1, " N", "play alarm N, 1-{tracks}",
-         [](const QStringList &arguments) {
-             return numbered(
-                     QStringLiteral("play"), arguments.first(), Device::TrackCount,
-                     [](int button) { return Protocol::playTrack(Device::TrackOffset + button); });
-         }},
-        {"stop", 0, "", "stop the wake-up alarm",
-         [](const QStringList &) { return fixed(Protocol::stopAlarm()); }},
-        {"enable", 0, "", "switch the wake-up alarm on",
-         [](const QStringList &) { return fixed(Protocol::enableAlarm()); }},
-        {"disable", 0, "", "switch the wake-up alarm off",
-         [](const QStringList &) { return fixed(Protocol::disableAlarm()); }},
-        {"test", 0, "", "send the test command",
-         [](const QStringList &) { return fixed(Protocol::test()); }},
-        {"announce", 1, " on|off", "switch the hourly announcement on or off", &announceCommand},
-        {"scheme", 1, " 1-{schemes}", "choose the colour scheme",
-         [](const QStringList &arguments) {
-             return numbered(QStringLiteral("scheme"), arguments.first(), Device::SchemeCount,
-                             &Protocol::colourScheme);
-         }},
-        {"screen", 1, " 1-{screens}", "choose the wake-up screen",
-         [](const QStringList &arguments) {
-             return numbered(QStringLiteral("screen"), arguments.first(), Device::ScreenCount,
-                             [](int screen) {
-                                 return Protocol::wakeUpScreen(Device::FirstScreenCode + screen
-                                                               - 1);
-                             });
-         }},
+        {Protocol::Action::PlayTrack, 1, " N", "play alarm N, 1-{tracks}", &playCommand},
 };
+
+// "find" asks the modules about themselves, not the clock, so it has no row of its own.
+const char FindWord[] = "find";
+const char FindSummary[] = "list the modules that answer a search, one a line";
+
+const FieldGrammar *fieldGrammarOf(Protocol::Action action)
+{
+    for (const FieldGrammar &grammar : FieldCommands) {
+        if (grammar.action == action)
+            return &grammar;
+    }
+    return nullptr;
+}
 
 // A usage or summary text with the device's counts filled in.
 QString withCounts(const char *text)
 {
-    return QString::fromLatin1(text)
-            .replace(QLatin1String("{tracks}"), QString::number(Device::TrackCount))
-            .replace(QLatin1String("{schemes}"), QString::number(Device::SchemeCount))
-            .replace(QLatin1String("{screens}"), QString::number(Device::ScreenCount));
+    return QString::fromLatin1(text).replace(QLatin1String("{tracks}"),
+                                             QString::number(Device::TrackCount));
+}
+
+// The command table's rows that `word` names, in their order.
+QList<const Protocol::CommandRow *> rowsCalled(QStringView word)
+{
+    QList<const Protocol::CommandRow *> rows;
+    for (const Protocol::CommandRow &row : Protocol::CommandTable) {
+        if (word == QLatin1String(row.sendWord))
+            rows.append(&row);
+    }
+    return rows;
+}
+
+// What follows a command word without fields in a usage line: " on|off" when words pick its
+// rows, " 1-4" when numbers do, nothing when the word has one row.
+QString argumentUsage(const QList<const Protocol::CommandRow *> &rows)
+{
+    if (rows.first()->sendArgument) {
+        QStringList words;
+        for (const Protocol::CommandRow *row : rows)
+            words << QLatin1String(row->sendArgument);
+        return QLatin1Char(' ') + words.join(QLatin1Char('|'));
+    }
+    if (rows.first()->choice > 0)
+        return QStringLiteral(" 1-%1").arg(rows.size());
+    return {};
+}
+
+// The row of a command word without fields that its one argument picks.
+ParsedCommand chosenRow(const QString &name, const QList<const Protocol::CommandRow *> &rows,
+                        const QString &argument)
+{
+    if (rows.first()->sendArgument) {
+        QStringList words;
+        for (const Protocol::CommandRow *row : rows) {
+            if (argument == QLatin1String(row->sendArgument))
+                return fixed(Protocol::encode(*row));
+            words << QLatin1String(row->sendArgument);
+        }
+        return failure(QStringLiteral("%1 takes %2, not \"%3\"")
+                               .arg(name, words.join(QLatin1String(" or ")), argument));
+    }
+    const std::optional<int> number = numberIn(argument, 1, int(rows.size()));
+    for (const Protocol::CommandRow *row : rows) {
+        if (number == row->choice)
+            return fixed(Protocol::encode(*row));
+    }
+    return failure(QStringLiteral("%1 takes a number from 1 to %2, not \"%3\"")
+                           .arg(name)
+                           .arg(rows.size())
+                           .arg(argument));
+}
+
+ParsedCommand usageFailure(const QString &name, const QString &usage)
+{
+    return failure(QStringLiteral("usage: dawnbell-send [OPTIONS] %1%2").arg(name, usage));
+}
+
+QString summaryLine(const QString &usage, const QString &summary)
+{
+    return QStringLiteral("  %1 %2\n").arg(usage, -24).arg(summary);
 }
 
 } // namespace
@@ -145,11 +177,22 @@ QString withCounts(const char *text)
 QString commandSummary()
 {
     QString lines;
-    for (const Grammar &grammar : Commands) {
-        const QString usage = QLatin1String(grammar.name) + withCounts(grammar.usage);
-        lines += QStringLiteral("  %1 %2\n").arg(usage, -24).arg(withCounts(grammar.summary));
+    for (const Protocol::CommandRow &row : Protocol::CommandTable) {
+        const QString word = QLatin1String(row.sendWord);
+        if (const FieldGrammar *grammar = fieldGrammarOf(row.action)) {
+            lines += summaryLine(word + withCounts(grammar->usage), withCounts(grammar->summary));
+            continue;
+        }
+        // One line for each command without fields: a word that picks among rows by its
+        // argument shows each choice with what it does.
+        QString usage = word;
+        if (row.sendArgument)
+            usage += QLatin1Char(' ') + QLatin1String(row.sendArgument);
+        else if (row.choice > 0)
+            usage += QLatin1Char(' ') + QString::number(row.choice);
+        lines += summaryLine(usage, Protocol::purposeOf(row.code));
     }
-    return lines;
+    return lines + summaryLine(QLatin1String(FindWord), QLatin1String(FindSummary));
 }
 
 ParsedCommand parseCommand(const QStringList &words)
@@ -157,16 +200,25 @@ ParsedCommand parseCommand(const QStringList &words)
     if (words.isEmpty())
         return failure(QStringLiteral("no command given (see --help)"));
     const QString &name = words.first();
-    for (const Grammar &grammar : Commands) {
-        if (name != QLatin1String(grammar.name))
-            continue;
-        const QStringList arguments = words.mid(1);
-        if (arguments.size() != grammar.argumentCount)
-            return failure(QStringLiteral("usage: dawnbell-send [OPTIONS] %1%2")
-                                   .arg(name, withCounts(grammar.usage)));
-        return grammar.parse(arguments);
+    const QStringList arguments = words.mid(1);
+    if (name == QLatin1String(FindWord)) {
+        if (!arguments.isEmpty())
+            return usageFailure(name, {});
+        return {Command{false, {}, true}, {}};
     }
-    return failure(QStringLiteral("unknown command \"%1\" (see --help)").arg(name));
+    const QList<const Protocol::CommandRow *> rows = rowsCalled(name);
+    if (rows.isEmpty())
+        return failure(QStringLiteral("unknown command \"%1\" (see --help)").arg(name));
+    if (const FieldGrammar *grammar = fieldGrammarOf(rows.first()->action)) {
+        if (arguments.size() != grammar->argumentCount)
+            return usageFailure(name, withCounts(grammar->usage));
+        return grammar->parse(arguments);
+    }
+    const QString usage = argumentUsage(rows);
+    if (arguments.size() != (usage.isEmpty() ? 0 : 1))
+        return usageFailure(name, usage);
+    return usage.isEmpty() ? fixed(Protocol::encode(*rows.first()))
+                           : chosenRow(name, rows, arguments.first());
 }
 
 int fail(ExitStatus status, const QString &message)

@@ -32,22 +32,6 @@ DeviceState::Scheme DeviceState::scheme(int number)
     return {Device::SchemeNames[index], colours[index][0], colours[index][1]};
 }
 
-std::optional<int> DeviceState::schemeOf(const Protocol::Command &command)
-{
-    const int number = command.code - '0';
-    if (number >= 1 && number <= Device::SchemeCount)
-        return number;
-    return std::nullopt;
-}
-
-std::optional<int> DeviceState::screenOf(const Protocol::Command &command)
-{
-    const int code = command.code - '0';
-    if (code >= Device::FirstScreenCode && code <= Device::LastScreenCode)
-        return code - Device::FirstScreenCode + 1;
-    return std::nullopt;
-}
-
 QString DeviceState::clockText(qint64 hour, qint64 minute, bool morning)
 {
     return QStringLiteral("%1:%2 %3")
@@ -87,46 +71,52 @@ void DeviceState::advance(qint64 nowMs)
 
 void DeviceState::receive(const Protocol::Command &command, qint64 nowMs)
 {
+    using Protocol::Action;
     advance(nowMs);
+    const Protocol::CommandRow *row = Protocol::commandRow(command.code);
+    if (!row)
+        return;
     const QList<qint64> &f = command.fields;
-    switch (command.code) {
-    case 'T':
+    switch (row->action) {
+    case Action::SetClock:
         // A time that cannot be leaves the clock as it was.
         if (const std::optional<QDateTime> time = Protocol::clockTimeOf(command)) {
             m_setTime = zoneless(*time);
             m_setAt = m_now;
         }
         break;
-    case 'A':
+    case Action::SetAlarm:
         m_alarm = Alarm{f[0], f[1], f[2] == 1, f[3]};
         break;
-    case 'P':
+    case Action::PlayTrack:
         m_playing = f[0];
         break;
-    case 'S':
+    case Action::StopAlarm:
         m_playing.reset();
         m_ringing = false;
         break;
-    case 'D':
+    case Action::DisableAlarm:
         m_alarmEnabled = false;
         break;
-    case 'E':
+    case Action::EnableAlarm:
         m_alarmEnabled = true;
         break;
-    case '!':
+    case Action::Test:
         m_testUntil = m_now + TestShowMs;
         break;
-    case 'H':
+    case Action::AnnounceHours:
         m_announce = true;
         break;
-    case 'h':
+    case Action::StopAnnouncing:
         m_announce = false;
         break;
-    default:
-        if (const std::optional<int> number = schemeOf(command))
-            m_scheme = *number;
-        else if (const std::optional<int> number = screenOf(command))
-            m_screen = *number;
+    case Action::ChooseScheme:
+        m_scheme = row->choice;
+        break;
+    case Action::ChooseScreen:
+        m_screen = Device::wakeUpScreenNumbered(row->choice).value_or(m_screen);
+        break;
+    case Action::NotShown:
         break;
     }
 }
@@ -207,7 +197,7 @@ QString DeviceState::announceText() const
 
 QString DeviceState::screenText() const
 {
-    return QStringLiteral("Wake-up screen %1").arg(m_screen);
+    return QStringLiteral("Wake-up screen %1").arg(Device::screenNumber(m_screen));
 }
 
 QString DeviceState::linkText() const

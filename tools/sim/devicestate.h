@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands.h"
+#include "commanddecoder.h"
 
 #include <QtCore/QDateTime>
 #include <QtCore/QString>
@@ -22,11 +22,6 @@ public:
     // Scheme 1 to Device::SchemeCount, as the commands "1" and up choose them.
     static Scheme scheme(int number);
 
-    // The scheme or wake-up screen, from 1, that a one-byte command chooses; nothing for
-    // another command.
-    static std::optional<int> schemeOf(const Protocol::Command &command);
-    static std::optional<int> screenOf(const Protocol::Command &command);
-
     // "6:30 AM": an alarm's time as the "A" command's fields give it.
     static QString clockText(qint64 hour, qint64 minute, bool morning);
 
@@ -47,7 +42,7 @@ public:
     // The device's time, to the second it shows; nothing before the first valid "T".
     std::optional<QDateTime> time() const;
     int schemeNumber() const { return m_scheme; }
-    int screen() const { return m_screen; } // 1 to Device::ScreenCount
+    Device::WakeUpScreen screen() const { return m_screen; }
     bool alarmEnabled() const { return m_alarmEnabled; }
     bool announcesHourly() const { return m_announce; }
     std::optional<qint64> playingTrack() const { return m_playing; }
@@ -79,7 +74,7 @@ private:
     std::optional<QDateTime> m_setTime; // wall-clock fields of the last "T", without a zone
     qint64 m_setAt = 0;                 // m_now when it came
     int m_scheme = 1;
-    int m_screen = 1;
+    Device::WakeUpScreen m_screen = Device::WakeUpScreen::Screen1;
     std::optional<Alarm> m_alarm;
     bool m_alarmEnabled = true;
     bool m_ringing = false;

@@ -56,51 +56,26 @@ QString Simulator::describe(const Protocol::Decoder::Event &event)
         return QStringLiteral("?  malformed bytes: \"%1\"").arg(escaped(event.malformed));
 
     const Protocol::Command &command = *event.command;
+    const Protocol::CommandRow &row = *Protocol::commandRow(command.code);
+    const QString words = QLatin1String(row.description);
     const QList<qint64> &f = command.fields;
     QString meaning;
-    switch (command.code) {
-    case 'T':
+    switch (row.action) {
+    case Protocol::Action::SetClock:
         if (const auto time = Protocol::clockTimeOf(command))
-            meaning = QStringLiteral("clock set to %1")
-                              .arg(time->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+            meaning = words.arg(time->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         else
-            meaning = QStringLiteral("clock set to an impossible time \"%1\"")
-                              .arg(escaped(command.raw));
+            meaning = words.arg(
+                    QStringLiteral("an impossible time \"%1\"").arg(escaped(command.raw)));
         break;
-    case 'A':
-        meaning = QStringLiteral("alarm %1, track %2")
-                          .arg(DeviceState::clockText(f[0], f[1], f[2] == 1))
-                          .arg(f[3]);
+    case Protocol::Action::SetAlarm:
+        meaning = words.arg(DeviceState::clockText(f[0], f[1], f[2] == 1)).arg(f[3]);
         break;
-    case 'P':
-        meaning = QStringLiteral("play track %1").arg(f[0]);
-        break;
-    case 'S':
-        meaning = QStringLiteral("stop alarm");
-        break;
-    case 'D':
-        meaning = QStringLiteral("disable alarm");
-        break;
-    case 'E':
-        meaning = QStringLiteral("enable alarm");
-        break;
-    case '!':
-        meaning = QStringLiteral("test");
-        break;
-    case 'H':
-        meaning = QStringLiteral("hourly announcement on");
-        break;
-    case 'h':
-        meaning = QStringLiteral("hourly announcement off");
+    case Protocol::Action::PlayTrack:
+        meaning = words.arg(f[0]);
         break;
     default:
-        if (const std::optional<int> scheme = DeviceState::schemeOf(command)) {
-            meaning = QStringLiteral("colour scheme %1")
-                              .arg(QLatin1String(DeviceState::scheme(*scheme).name));
-        } else {
-            meaning = QStringLiteral("wake-up screen %1")
-                              .arg(DeviceState::screenOf(command).value_or(0));
-        }
+        meaning = Protocol::withChoice(row, words);
         break;
     }
     return QLatin1Char(command.code) + QStringLiteral("  ") + meaning;

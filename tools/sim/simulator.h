@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands.h"
+#include "commanddecoder.h"
 
 #include <QtCore/QObject>
 #include <QtNetwork/QHostAddress>

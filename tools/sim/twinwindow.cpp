@@ -193,11 +193,11 @@ void TwinWindow::refresh()
     setShown(m_link, m_state.linkText());
     setShown(m_event, m_state.eventText());
     setShown(m_screenCaption, m_state.screenText());
-    m_preview->setCurrentIndex(m_state.screen() - 1);
+    m_preview->setCurrentIndex(Device::screenNumber(m_state.screen()) - 1);
     setName(m_preview, m_state.screenText());
 
     const bool covered = m_state.overlay() != DeviceState::Overlay::None;
-    m_overlayScreen->setCurrentIndex(m_state.screen() - 1);
+    m_overlayScreen->setCurrentIndex(Device::screenNumber(m_state.screen()) - 1);
     setName(m_overlayScreen, m_state.screenText());
     setShown(m_overlayText, m_state.overlayText());
     setName(m_overlay,
