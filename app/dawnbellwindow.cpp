@@ -140,7 +140,8 @@ void DawnbellWindow::showSettings()
     c.hostEdit->setText(settings.host());
     c.portEdit->setText(settings.port());
     c.schemeGroup->showOnly(settings.scheme());
-    c.screenGroup->showOnly(settings.screen());
+    const std::optional<Device::WakeUpScreen> screen = settings.screen();
+    c.screenGroup->showOnly(screen ? int(*screen) : 0);
     const QSignalBlocker blocker(c.announceBox);
     c.announceBox->setChecked(settings.announceHourly());
 }

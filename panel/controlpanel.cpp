@@ -123,7 +123,7 @@ void ControlPanel::onScreenChosen(int screen)
 {
     const std::optional<Device::WakeUpScreen> chosen = Device::wakeUpScreenOf(screen);
     if (chosen && m_link.sendToDevice(Protocol::wakeUpScreen(*chosen)))
-        m_settings.setScreen(screen);
+        m_settings.setScreen(*chosen);
 }
 
 void ControlPanel::onScreenBoxClicked()

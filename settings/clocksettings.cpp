@@ -76,9 +76,9 @@ void ClockSettings::setScheme(int scheme)
         emit schemeChanged(scheme);
 }
 
-void ClockSettings::setScreen(int screen)
+void ClockSettings::setScreen(Device::WakeUpScreen screen)
 {
-    if (assign(m_screen, screen, Screen))
+    if (assign(m_screen, std::optional(screen), Screen))
         emit screenChanged(screen);
 }
 
@@ -111,7 +111,8 @@ void ClockSettings::load(const SetupData &record)
             + Settings::alarmButtonOf(record.AlarmTrack)
                       .value_or(Device::FirstTrack - Device::TrackOffset);
     m_scheme = choiceOf(record.BackGrounds, 1, Device::SchemeCount);
-    m_screen = choiceOf(record.WakeUpScreens, Device::FirstScreenCode, Device::LastScreenCode);
+    m_screen = Device::wakeUpScreenOf(
+            choiceOf(record.WakeUpScreens, Device::FirstScreenCode, Device::LastScreenCode));
     m_announceHourly = record.AnnounceHourly.toNumber() == 1.0;
     m_host = Settings::shownHostOf(record.RemoteHost).value_or(record.RemoteHost.toText());
     m_port = record.RemotePort.toText();
@@ -130,7 +131,7 @@ SetupData ClockSettings::record() const
     if (m_set & Scheme)
         record.BackGrounds = number(m_scheme);
     if (m_set & Screen)
-        record.WakeUpScreens = number(m_screen);
+        record.WakeUpScreens = number(int(*m_screen));
     if (m_set & Announce)
         record.AnnounceHourly = number(m_announceHourly ? 1 : 0);
     if (m_set & Endpoint) {

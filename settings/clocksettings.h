@@ -8,6 +8,8 @@
 #include <QtCore/QObject>
 #include <QtCore/QString>
 
+#include <optional>
+
 // The user's choices for the clock, as the panel works with them: the alarm, the display
 // options and the module's endpoint. The settings file's record is read into it once and
 // written from it once; fields the user never touched keep the file's own values, so a
@@ -33,12 +35,12 @@ public:
     int alarmTrack() const { return m_alarmTrack; }
     void setAlarmTrack(int track);
 
-    // The colour scheme, 1 to Device::SchemeCount, and the wake-up screen's code; 0 when the
-    // file named none of them.
+    // The colour scheme, 1 to Device::SchemeCount, 0 when the file named none of them; the
+    // wake-up screen, nothing when the file named none.
     int scheme() const { return m_scheme; }
     void setScheme(int scheme);
-    int screen() const { return m_screen; }
-    void setScreen(int screen);
+    std::optional<Device::WakeUpScreen> screen() const { return m_screen; }
+    void setScreen(Device::WakeUpScreen screen);
 
     bool announceHourly() const { return m_announceHourly; }
     void setAnnounceHourly(bool on);
@@ -59,7 +61,7 @@ signals:
     void loaded();
     void alarmChanged();
     void schemeChanged(int scheme);
-    void screenChanged(int screen);
+    void screenChanged(Device::WakeUpScreen screen);
     void announceHourlyChanged(bool on);
     void endpointChanged();
 
@@ -77,7 +79,7 @@ private:
     QString m_alarmAmPm;
     int m_alarmTrack = Device::FirstTrack;
     int m_scheme = 0;
-    int m_screen = 0;
+    std::optional<Device::WakeUpScreen> m_screen;
     bool m_announceHourly = false;
     QString m_host;
     QString m_port;

@@ -219,7 +219,7 @@ void TestSettingsFile::validity()
     QCOMPARE(QStringLiteral("%1 %2 %3 %4")
                      .arg(settings.alarmTrack())
                      .arg(settings.scheme())
-                     .arg(settings.screen())
+                     .arg(int(settings.screen().value_or(Device::WakeUpScreen(0))))
                      .arg(int(settings.announceHourly())),
              shown);
     // Nothing the user did: the record saved is the record loaded, byte for byte.
