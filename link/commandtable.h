@@ -29,7 +29,8 @@ constexpr FieldLayout layoutOf(const FieldEncoding (&encodings)[N])
     return {encodings, N};
 }
 
-// What a command asks of the clock.
+// What a command asks of the clock; each command without a choice has its own, by which the
+// panel's handlers send it and the simulated clock acts on it.
 enum class Action {
     SetClock,
     SetAlarm,
@@ -42,8 +43,6 @@ enum class Action {
     StopAnnouncing,
     ChooseScheme, // the colour scheme numbered by the row's choice
     ChooseScreen, // the wake-up screen numbered by the row's choice
-    // A command whose effect the simulated clock does not show; it only logs it.
-    NotShown,
 };
 
 struct CommandRow

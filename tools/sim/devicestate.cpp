@@ -116,7 +116,8 @@ void DeviceState::receive(const Protocol::Command &command, qint64 nowMs)
     case Action::ChooseScreen:
         m_screen = Device::wakeUpScreenNumbered(row->choice).value_or(m_screen);
         break;
-    case Action::NotShown:
+    default:
+        // A command the simulated clock shows nothing of; the simulator only logs it.
         break;
     }
 }
