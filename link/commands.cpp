@@ -4,8 +4,6 @@
 
 #include <QtCore/QCoreApplication>
 
-#include <array>
-
 namespace Protocol {
 
 namespace {
@@ -44,18 +42,6 @@ constexpr bool tableIsSound()
 }
 static_assert(tableIsSound(), "every command byte, scheme and screen has exactly one row");
 
-// Each byte's row in CommandTable, or -1.
-constexpr std::array<qint8, 256> rowIndex()
-{
-    std::array<qint8, 256> index{};
-    for (qint8 &entry : index)
-        entry = -1;
-    for (size_t i = 0; i < std::size(CommandTable); ++i)
-        index[uchar(CommandTable[i].code)] = qint8(i);
-    return index;
-}
-constexpr std::array<qint8, 256> RowIndex = rowIndex();
-
 QByteArray twoDigits(qint64 value)
 {
     return QByteArray::number(value).rightJustified(2, '0');
@@ -85,12 +71,6 @@ qint64 flagOf(bool morning)
 }
 
 } // namespace
-
-const CommandRow *commandRow(char code)
-{
-    const int index = RowIndex[uchar(code)];
-    return index < 0 ? nullptr : &CommandTable[index];
-}
 
 const CommandRow *commandRow(Action action, int choice)
 {

@@ -9,6 +9,7 @@
 #include <QtCore/QList>
 #include <QtCore/QString>
 
+#include <array>
 #include <optional>
 
 // The bytes of every command the clock device understands, written from the rows of
@@ -57,8 +58,27 @@ inline constexpr int MaxCommandBytes = widestCommand();
 QByteArray blankSigned(qint64 value);
 using Device::wholeNumber;
 
-// The row of the command that starts with `code`; nullptr for a byte that starts none.
-const CommandRow *commandRow(char code);
+namespace Detail {
+// Each byte's row in CommandTable, or -1.
+constexpr std::array<qint8, 256> rowIndex()
+{
+    std::array<qint8, 256> index{};
+    for (qint8 &entry : index)
+        entry = -1;
+    for (size_t i = 0; i < std::size(CommandTable); ++i)
+        index[uchar(CommandTable[i].code)] = qint8(i);
+    return index;
+}
+inline constexpr std::array<qint8, 256> RowIndex = rowIndex();
+} // namespace Detail
+
+// The row of the command that starts with `code`; nullptr for a byte that starts none. Inline:
+// the decoder asks this of every byte it reads.
+inline const CommandRow *commandRow(char code)
+{
+    const int index = Detail::RowIndex[uchar(code)];
+    return index < 0 ? nullptr : &CommandTable[index];
+}
 // The row that does `action`, for ChooseScheme and ChooseScreen the one with `choice`;
 // nullptr when no row does.
 const CommandRow *commandRow(Action action, int choice = 0);
