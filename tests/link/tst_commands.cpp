@@ -227,6 +227,8 @@ void tst_Commands::otherCommands_data()
                 << wakeUpScreen(Device::WakeUpScreen(n)) << QByteArray::number(n);
     QTest::newRow("scheme 0") << colourScheme(0) << QByteArray();
     QTest::newRow("scheme 5") << colourScheme(5) << QByteArray();
+    QTest::newRow("screen 4") << wakeUpScreen(Device::WakeUpScreen(4)) << QByteArray();
+    QTest::newRow("screen 8") << wakeUpScreen(Device::WakeUpScreen(8)) << QByteArray();
 }
 
 void tst_Commands::otherCommands()
