@@ -20,7 +20,7 @@ package=(
 )
 test=(
     "${run[@]}" "${headless[@]}" "${package[@]}"
-    clang libclang-rt-14-dev valgrind
+    clang libclang-rt-14-dev valgrind qt6-l10n-tools
     xdotool openbox x11-utils xdg-utils
     dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 python3 iproute2
 )
