@@ -16,6 +16,7 @@
 #include "settingsrecord.h"
 
 #include <QtGui/QCloseEvent>
+#include <QtGui/QIntValidator>
 #include <QtGui/QRegularExpressionValidator>
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QCheckBox>
@@ -24,7 +25,6 @@
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
 
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -61,36 +61,15 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QSt
     m_clockTicker.start();
 }
 
-namespace {
-
-// Hands every change of the box's text to `edited`, then shows the text the settings keep
-// for it (an entry the panel completes), leaving the cursor alone when nothing changed.
-template<class Edited>
-void bindEntry(QLineEdit *box, ControlPanel *panel, Edited edited, std::function<QString()> kept)
-{
-    QObject::connect(box, &QLineEdit::textChanged, panel, [=](const QString &text) {
-        (panel->*edited)(text);
-        const QString shown = kept();
-        if (shown != box->text())
-            box->setText(shown);
-    });
-}
-
-} // namespace
-
 void DawnbellWindow::bindControls()
 {
     const WindowControls &c = m_controls;
     ControlPanel *panel = &m_panel;
-    const ClockSettings *settings = &m_clockSettings;
     connect(c.setTimeButton, &QPushButton::clicked, panel, &ControlPanel::onSetTimeClicked);
 
-    bindEntry(c.alarmHourEdit, panel, &ControlPanel::onAlarmHourEdited,
-              [settings] { return settings->alarmHour(); });
-    bindEntry(c.alarmMinuteEdit, panel, &ControlPanel::onAlarmMinuteEdited,
-              [settings] { return settings->alarmMinute(); });
-    bindEntry(c.alarmAmPmEdit, panel, &ControlPanel::onAlarmAmPmEdited,
-              [settings] { return settings->alarmAmPm(); });
+    connect(c.alarmHourEdit, &QLineEdit::textEdited, panel, &ControlPanel::onAlarmHourEdited);
+    connect(c.alarmMinuteEdit, &QLineEdit::textEdited, panel, &ControlPanel::onAlarmMinuteEdited);
+    connect(c.alarmAmPmEdit, &QLineEdit::textEdited, panel, &ControlPanel::onAlarmAmPmEdited);
     QButtonGroup *tracks = c.trackGroup;
     connect(c.setAlarmButton, &QPushButton::clicked, panel,
             [panel, tracks] { panel->onSetAlarmClicked(tracks->checkedId()); });
@@ -106,9 +85,8 @@ void DawnbellWindow::bindControls()
     connect(panel, &ControlPanel::disableAlarmAvailable, c.disableAlarmButton,
             &QWidget::setEnabled);
 
-    // toggled fires for a click and for setChecked alike, and only when the value changes;
-    // showing the saved choice blocks it, so loading sends nothing.
-    connect(c.announceBox, &QCheckBox::toggled, panel, &ControlPanel::onAnnounceToggled);
+    // Only the user's clicks send; showing the saved choice sends nothing.
+    connect(c.announceBox, &QCheckBox::clicked, panel, &ControlPanel::onAnnounceToggled);
     connect(c.schemeGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onSchemeChosen);
     connect(c.screenGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onScreenChosen);
     connect(c.screenGroup, &QButtonGroup::idClicked, panel, &ControlPanel::onScreenBoxClicked);
@@ -118,32 +96,76 @@ void DawnbellWindow::bindControls()
     c.hostEdit->setValidator(new QRegularExpressionValidator(
             QRegularExpression(QStringLiteral("[\\p{L}\\p{M}\\p{N}.:%\\[\\]-]*")), c.hostEdit));
 
-    // Either endpoint box changed means the settings may be saved.
+    // The port box takes whole numbers only, none above the highest port.
+    auto *portValidator = new QIntValidator(0, 65535, c.portEdit);
+    portValidator->setLocale(QLocale::c());
+    c.portEdit->setValidator(portValidator);
+    connect(c.hostEdit, &QLineEdit::textEdited, &m_clockSettings, &ClockSettings::setHost);
+    connect(c.portEdit, &QLineEdit::textEdited, &m_clockSettings, &ClockSettings::setPort);
+    // Either endpoint box showing another text means the settings may be saved.
     for (QLineEdit *box : {c.hostEdit, c.portEdit}) {
         connect(box, &QLineEdit::textChanged, c.saveAndExitButton,
                 [button = c.saveAndExitButton] { button->setEnabled(true); });
     }
-    connect(&m_clockSettings, &ClockSettings::loaded, this, &DawnbellWindow::showSettings);
+    bindSettings();
 }
 
-// The alarm and endpoint boxes take their texts as typing would, so their change handlers
-// run; the check boxes are set without their click handlers, so loading sends nothing.
-void DawnbellWindow::showSettings()
+// The controls show what the settings hold, whoever changed them.
+void DawnbellWindow::bindSettings()
 {
     const WindowControls &c = m_controls;
+    const ClockSettings *settings = &m_clockSettings;
+    connect(settings, &ClockSettings::loaded, this, &DawnbellWindow::showSettings);
+    connect(settings, &ClockSettings::alarmChanged, this, &DawnbellWindow::showAlarm);
+    connect(settings, &ClockSettings::alarmTrackChanged, this, &DawnbellWindow::showAlarmTrack);
+    connect(settings, &ClockSettings::endpointChanged, this, &DawnbellWindow::showEndpoint);
+    connect(settings, &ClockSettings::schemeChanged, c.schemeGroup, &ChoiceGroup::showOnly);
+    connect(settings, &ClockSettings::screenChanged, c.screenGroup,
+            [group = c.screenGroup](Device::WakeUpScreen screen) { group->showOnly(int(screen)); });
+    connect(settings, &ClockSettings::announceHourlyChanged, c.announceBox,
+            &QAbstractButton::setChecked);
+}
+
+namespace {
+
+// Leaves a box that already shows the text alone, so that its cursor stays where it is.
+void showText(QLineEdit *box, const QString &text)
+{
+    if (box->text() != text)
+        box->setText(text);
+}
+
+} // namespace
+
+void DawnbellWindow::showSettings()
+{
     const ClockSettings &settings = m_clockSettings;
-    c.alarmHourEdit->setText(settings.alarmHour());
-    c.alarmMinuteEdit->setText(settings.alarmMinute());
-    c.alarmAmPmEdit->setText(settings.alarmAmPm());
-    if (QAbstractButton *track = c.trackGroup->button(settings.alarmTrack()))
-        track->setChecked(true);
-    c.hostEdit->setText(settings.host());
-    c.portEdit->setText(settings.port());
-    c.schemeGroup->showOnly(settings.scheme());
+    showAlarm();
+    showAlarmTrack(settings.alarmTrack());
+    showEndpoint();
+    m_controls.schemeGroup->showOnly(settings.scheme());
     const std::optional<Device::WakeUpScreen> screen = settings.screen();
-    c.screenGroup->showOnly(screen ? int(*screen) : 0);
-    const QSignalBlocker blocker(c.announceBox);
-    c.announceBox->setChecked(settings.announceHourly());
+    m_controls.screenGroup->showOnly(screen ? int(*screen) : 0);
+    m_controls.announceBox->setChecked(settings.announceHourly());
+}
+
+void DawnbellWindow::showAlarm()
+{
+    showText(m_controls.alarmHourEdit, m_clockSettings.alarmHour());
+    showText(m_controls.alarmMinuteEdit, m_clockSettings.alarmMinute());
+    showText(m_controls.alarmAmPmEdit, m_clockSettings.alarmAmPm());
+}
+
+void DawnbellWindow::showAlarmTrack(int track)
+{
+    if (QAbstractButton *button = m_controls.trackGroup->button(track))
+        button->setChecked(true);
+}
+
+void DawnbellWindow::showEndpoint()
+{
+    showText(m_controls.hostEdit, m_clockSettings.host());
+    showText(m_controls.portEdit, m_clockSettings.port());
 }
 
 void DawnbellWindow::showAlarmEntrySent(bool sent)
@@ -357,12 +379,12 @@ void DawnbellWindow::openFindClocks()
     m_findClocks->searchAgain();
 }
 
-// The chosen module's address and data port go into the boxes as typing would put them, so
+// The chosen module's address and data port become the endpoint as typing would make it, so
 // "Save and Exit" keeps them for the next start.
 void DawnbellWindow::useFoundClock(const QString &host, quint16 port)
 {
-    m_controls.hostEdit->setText(host);
-    m_controls.portEdit->setText(QString::number(port));
+    m_clockSettings.setHost(host);
+    m_clockSettings.setPort(QString::number(port));
 }
 
 void DawnbellWindow::showLamp(const QColor &colour, const QString &words)
@@ -381,6 +403,9 @@ bool DawnbellWindow::applyEndpoint()
     const Settings::Endpoint endpoint = m_clockSettings.endpoint();
     m_link.socket().setRemotePort(endpoint.port);
     m_link.socket().setRemoteHost(endpoint.host);
+    if (!endpoint.hostUsable || !endpoint.portUsable)
+        tellOnceStarted(tr("The saved endpoint cannot be used: %1. Dawnbell connects to %2.")
+                                .arg(endpointProblems(endpoint), endpointText()));
     // Without a usable port, start-up ends before its second connection; the next command
     // connects.
     return endpoint.portUsable;
@@ -420,11 +445,30 @@ QString DawnbellWindow::saveSettings()
     return result.saved ? QString() : result.error;
 }
 
+QString DawnbellWindow::endpointProblems(const Settings::Endpoint &endpoint) const
+{
+    QStringList problems;
+    if (!endpoint.hostUsable)
+        problems << tr("the remote host \"%1\" is blank").arg(m_clockSettings.host());
+    if (!endpoint.portUsable) {
+        problems << tr("the remote port \"%1\" is not a whole number from 1 to 65535")
+                            .arg(m_clockSettings.port());
+    }
+    return problems.join(QStringLiteral("; "));
+}
+
 void DawnbellWindow::onSaveAndExitClicked()
 {
     if (m_shuttingDown)
         return;
-    m_clockSettings.setEndpoint(m_controls.hostEdit->text(), m_controls.portEdit->text());
+    // An endpoint the next start could not use is not saved; the window stays for a mend.
+    const Settings::Endpoint edited = m_clockSettings.endpoint();
+    if (!edited.hostUsable || !edited.portUsable) {
+        m_platform.showWarning(
+                Title, tr("This endpoint cannot be saved: %1.").arg(endpointProblems(edited)));
+        return;
+    }
+    m_clockSettings.keepEndpoint();
     endProgram(SaveFailureNotice::Shown);
 }
 

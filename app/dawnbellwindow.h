@@ -109,7 +109,13 @@ private:
     bool applyEndpoint();
     // The controls show the settings and the panel's reports, and hand the user's actions on.
     void bindControls();
+    void bindSettings();
     void showSettings();
+    void showAlarm();
+    void showAlarmTrack(int track);
+    void showEndpoint();
+    // Why the endpoint cannot be used, in words for the user.
+    QString endpointProblems(const Settings::Endpoint &endpoint) const;
     void showAlarmEntrySent(bool sent);
     // After the start-up the lamp follows the link: red as soon as a command is dropped or the
     // link goes down, green when it comes up again.

@@ -153,6 +153,12 @@ void SystemPlatform::showMessage(const QString &caption, const QString &text)
     box.exec();
 }
 
+void SystemPlatform::showWarning(const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok);
+    box.exec();
+}
+
 bool SystemPlatform::openUrl(const QUrl &url)
 {
     return QDesktopServices::openUrl(url);

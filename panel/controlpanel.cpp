@@ -40,8 +40,7 @@ void ControlPanel::onAlarmMinuteEdited(const QString &text)
 void ControlPanel::onAlarmAmPmEdited(const QString &text)
 {
     emit alarmEntrySent(false);
-    // The box shows the completed text, "AM" or "PM" for a typed letter.
-    m_settings.setAlarmAmPm(Device::completedAmPm(text));
+    m_settings.setAlarmAmPm(text);
 }
 
 void ControlPanel::takeSelectedTrack(int selectedTrack)

@@ -23,7 +23,7 @@ public:
 
     void onSetTimeClicked();
 
-    // An alarm entry box's text changed, by typing or by code.
+    // The user edited an alarm entry box.
     void onAlarmHourEdited(const QString &text);
     void onAlarmMinuteEdited(const QString &text);
     void onAlarmAmPmEdited(const QString &text);

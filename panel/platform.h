@@ -25,6 +25,8 @@ public:
     virtual SingleCopyClaim claimSingleCopy() = 0;
     // A modal message box with an OK button only and no icon.
     virtual void showMessage(const QString &caption, const QString &text) = 0;
+    // The same with a warning icon, for a request refused.
+    virtual void showWarning(const QString &caption, const QString &text) = 0;
     virtual bool openUrl(const QUrl &url) = 0;
     virtual void beep() = 0;
     // Ends the program: no event is handled after it.

@@ -1,5 +1,6 @@
 #include "clocksettings.h"
 
+#include "alarmentry.h"
 #include "deviceconstants.h"
 
 #include <optional>
@@ -40,34 +41,36 @@ bool ClockSettings::assign(T &member, const T &value, Field field)
     return true;
 }
 
+bool ClockSettings::assignText(QString &member, const QString &value)
+{
+    if (member == value)
+        return false;
+    member = value;
+    return true;
+}
+
 void ClockSettings::setAlarmHour(const QString &hour)
 {
-    if (hour != m_alarmHour) {
-        m_alarmHour = hour;
+    if (assignText(m_alarmHour, hour))
         emit alarmChanged();
-    }
 }
 
 void ClockSettings::setAlarmMinute(const QString &minute)
 {
-    if (minute != m_alarmMinute) {
-        m_alarmMinute = minute;
+    if (assignText(m_alarmMinute, minute))
         emit alarmChanged();
-    }
 }
 
 void ClockSettings::setAlarmAmPm(const QString &amPm)
 {
-    if (amPm != m_alarmAmPm) {
-        m_alarmAmPm = amPm;
+    if (assignText(m_alarmAmPm, Device::completedAmPm(amPm)))
         emit alarmChanged();
-    }
 }
 
 void ClockSettings::setAlarmTrack(int track)
 {
     if (assign(m_alarmTrack, track, Track))
-        emit alarmChanged();
+        emit alarmTrackChanged(track);
 }
 
 void ClockSettings::setScheme(int scheme)
@@ -88,16 +91,27 @@ void ClockSettings::setAnnounceHourly(bool on)
         emit announceHourlyChanged(on);
 }
 
-void ClockSettings::setEndpoint(const QString &host, const QString &port)
+void ClockSettings::setHost(const QString &host)
 {
-    const bool hostChanged = assign(m_host, host, Endpoint);
-    if (assign(m_port, port, Endpoint) || hostChanged)
+    if (assignText(m_host, host))
         emit endpointChanged();
+}
+
+void ClockSettings::setPort(const QString &port)
+{
+    if (assignText(m_port, port))
+        emit endpointChanged();
+}
+
+void ClockSettings::keepEndpoint()
+{
+    m_set |= Endpoint;
 }
 
 Settings::Endpoint ClockSettings::endpoint() const
 {
-    return Settings::endpointOf(record());
+    // The host in the file's own form, so that the link looks up the name the file keeps.
+    return Settings::endpointFrom(Settings::savedHostOf(m_host), SettingValue::fromText(m_port));
 }
 
 void ClockSettings::load(const SetupData &record)
@@ -106,10 +120,10 @@ void ClockSettings::load(const SetupData &record)
     m_set = 0;
     m_alarmHour = record.AlarmHour.toText();
     m_alarmMinute = record.AlarmMinute.toText();
-    m_alarmAmPm = record.AlarmAMPM.toText();
-    m_alarmTrack = Device::TrackOffset
-            + Settings::alarmButtonOf(record.AlarmTrack)
-                      .value_or(Device::FirstTrack - Device::TrackOffset);
+    // The boxes show the alarm as texts, a lone AM/PM letter completed, and the record keeps
+    // what they show.
+    m_alarmAmPm = Device::completedAmPm(record.AlarmAMPM.toText());
+    m_alarmTrack = Settings::alarmTrackOf(record.AlarmTrack).value_or(Device::FirstTrack);
     m_scheme = choiceOf(record.BackGrounds, 1, Device::SchemeCount);
     m_screen = Device::wakeUpScreenOf(
             choiceOf(record.WakeUpScreens, Device::FirstScreenCode, Device::LastScreenCode));

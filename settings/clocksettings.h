@@ -29,6 +29,7 @@ public:
     QString alarmAmPm() const { return m_alarmAmPm; }
     void setAlarmHour(const QString &hour);
     void setAlarmMinute(const QString &minute);
+    // A single letter "a" or "p" is completed to "AM" or "PM", which the box then shows.
     void setAlarmAmPm(const QString &amPm);
 
     // The track the alarm plays, Device::FirstTrack to Device::LastTrack.
@@ -45,10 +46,14 @@ public:
     bool announceHourly() const { return m_announceHourly; }
     void setAnnounceHourly(bool on);
 
-    // The module's endpoint as the user entered it, and where the commands go.
+    // The module's endpoint as the boxes hold it. An edit replaces the loaded endpoint in the
+    // record only once it is kept ("Save and Exit"); every other way out saves the loaded one.
     QString host() const { return m_host; }
     QString port() const { return m_port; }
-    void setEndpoint(const QString &host, const QString &port);
+    void setHost(const QString &host);
+    void setPort(const QString &port);
+    void keepEndpoint();
+    // Where the commands go for the endpoint as it stands, and whether it can be used.
     Settings::Endpoint endpoint() const;
 
     // Takes a record that the settings store gave. The record must be usable
@@ -59,7 +64,9 @@ public:
 
 signals:
     void loaded();
+    // The hour, minute or AM/PM text changed.
     void alarmChanged();
+    void alarmTrackChanged(int track);
     void schemeChanged(int scheme);
     void screenChanged(Device::WakeUpScreen screen);
     void announceHourlyChanged(bool on);
@@ -71,6 +78,7 @@ private:
 
     template<class T>
     bool assign(T &member, const T &value, Field field);
+    bool assignText(QString &member, const QString &value);
 
     SetupData m_loaded;
     unsigned m_set = 0;

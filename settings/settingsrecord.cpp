@@ -163,6 +163,12 @@ std::optional<int> alarmButtonOf(const SettingValue &track)
     return static_cast<int>(button);
 }
 
+std::optional<int> alarmTrackOf(const SettingValue &track)
+{
+    const std::optional<int> button = alarmButtonOf(track);
+    return button ? std::optional<int>(Device::TrackOffset + *button) : std::nullopt;
+}
+
 std::optional<quint16> portOf(const SettingValue &value)
 {
     std::optional<qint64> number;
@@ -202,19 +208,25 @@ SettingValue savedHostOf(const QString &typed)
 
 Endpoint endpointOf(const SetupData &record)
 {
+    return endpointFrom(record.RemoteHost, record.RemotePort);
+}
+
+Endpoint endpointFrom(const SettingValue &host, const SettingValue &port)
+{
     Endpoint endpoint;
-    endpoint.host = decodedHost(record.RemoteHost).value_or(QString()).trimmed();
+    endpoint.host = decodedHost(host).value_or(QString()).trimmed();
     if (endpoint.host.startsWith(u'[') && endpoint.host.endsWith(u']'))
         endpoint.host = endpoint.host.mid(1, endpoint.host.size() - 2);
-    if (endpoint.host.isEmpty())
+    endpoint.hostUsable = !endpoint.host.isEmpty();
+    if (!endpoint.hostUsable)
         endpoint.host = QString::fromLatin1(Device::DefaultHost);
-    const std::optional<quint16> port = portOf(record.RemotePort);
-    endpoint.portUsable = port.has_value();
-    endpoint.port = port.value_or(Device::DefaultPort);
+    const std::optional<quint16> number = portOf(port);
+    endpoint.portUsable = number.has_value();
+    endpoint.port = number.value_or(Device::DefaultPort);
     if (!endpoint.portUsable) {
         qCWarning(lcSettings).nospace().noquote()
-                << "the saved port \"" << record.RemotePort.toText() << "\" is no port; using "
-                << endpoint.port << " on the saved host " << endpoint.host;
+                << "the saved port \"" << port.toText() << "\" is no port; using " << endpoint.port
+                << " on the saved host " << endpoint.host;
     }
     return endpoint;
 }

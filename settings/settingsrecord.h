@@ -59,6 +59,8 @@ QByteArray defaultFileBytes();
 // a number, less Device::TrackOffset, rounded to the nearest whole number with halves going to
 // the even neighbour. Nothing when that gives no button or the track is not a number.
 std::optional<int> alarmButtonOf(const SettingValue &track);
+// The track, Device::FirstTrack to Device::LastTrack, of the button that a saved track selects.
+std::optional<int> alarmTrackOf(const SettingValue &track);
 
 // The TCP port a settings value names: a whole number from 1 to 65535, written as a number or
 // as a text (blanks around it, a sign and leading zeros allowed). Nothing for anything else,
@@ -74,15 +76,18 @@ SettingValue savedHostOf(const QString &typed);
 
 // Where the commands of a record go: the saved host (Device::DefaultHost when it is blank),
 // as UTF-8, without the brackets an IPv6 address may be typed in, and the saved port, or
-// Device::DefaultPort when the saved port is no port. A saved port
-// that is no port is logged as a warning; the host stays the saved one even then, so that
-// a typing slip in the port never sends commands to another machine.
+// Device::DefaultPort when the saved port is no port. A saved port that is no port is logged as
+// a warning; the host stays the saved one even then, so that a typing slip in the port never
+// sends commands to another machine. The two flags tell whether the saved values were used.
 struct Endpoint
 {
     QString host;
     quint16 port = 0;
+    bool hostUsable = false;
     bool portUsable = false;
 };
 Endpoint endpointOf(const SetupData &record);
+// The same for a host and a port in the file's form.
+Endpoint endpointFrom(const SettingValue &host, const SettingValue &port);
 
 } // namespace Settings

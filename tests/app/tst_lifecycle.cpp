@@ -23,6 +23,13 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 
+// Replaces the box's text as the user does, through its validator and its edit signal.
+static void typeInto(QLineEdit *box, const QString &text)
+{
+    box->selectAll();
+    box->insert(text);
+}
+
 // The window's start-up and shutdown, driven in-process with a stand-in socket and machine.
 class tst_Lifecycle : public QObject
 {
@@ -338,10 +345,10 @@ void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
     auto *saveExit = controls().saveAndExitButton;
     QVERIFY(!saveExit->isEnabled());
 
-    controls().portEdit->setText(QStringLiteral("6001"));
+    typeInto(controls().portEdit, QStringLiteral("6001"));
     QVERIFY(saveExit->isEnabled());
     // The host box drops what no host holds; a name is saved in its ASCII form.
-    controls().hostEdit->setText(QStringLiteral("bü"));
+    typeInto(controls().hostEdit, QStringLiteral("bü"));
     QTest::keyClicks(controls().hostEdit, " .lan/");
     saveExit->click();
 
@@ -360,8 +367,8 @@ void tst_Lifecycle::closingWindowSavesLoadedEndpoint()
     m_window->show();
     QCOMPARE(controls().hostEdit->text(), QStringLiteral("bü")); // a name in its own script
 
-    controls().hostEdit->setText(QStringLiteral("127.0.0.9"));
-    controls().portEdit->setText(QStringLiteral("6001"));
+    typeInto(controls().hostEdit, QStringLiteral("127.0.0.9"));
+    typeInto(controls().portEdit, QStringLiteral("6001"));
     m_window->close();
 
     QCOMPARE(m_platform->endProcessCalls, 1);
@@ -378,7 +385,7 @@ void tst_Lifecycle::shutdownRunsOnce()
     QVERIFY(startAndWait());
     m_window->show();
 
-    controls().portEdit->setText(QStringLiteral("6001"));
+    typeInto(controls().portEdit, QStringLiteral("6001"));
     controls().saveAndExitButton->click(); // closes the window, which must not save again
     m_window->shutDown();
 
@@ -444,7 +451,7 @@ void tst_Lifecycle::unwritableSettingsAreToldAndTheProgramEnds()
     if (wayOut == u"close") {
         m_window->close();
     } else if (wayOut == u"save and exit") {
-        controls().portEdit->setText(QStringLiteral("6001"));
+        typeInto(controls().portEdit, QStringLiteral("6001"));
         controls().saveAndExitButton->click();
     } else {
         m_window->endOnRequest(QStringLiteral("test"));

@@ -17,6 +17,7 @@ public:
     int claimCalls = 0;
     int endProcessCalls = 0;
     QList<QPair<QString, QString>> messages; // caption, text
+    QStringList warnings;
     QList<QUrl> openedUrls;
 
     QDateTime now() const override { return current; }
@@ -31,6 +32,8 @@ public:
     {
         messages.append({caption, text});
     }
+
+    void showWarning(const QString &, const QString &text) override { warnings.append(text); }
 
     bool openUrl(const QUrl &url) override
     {

@@ -85,6 +85,12 @@ public:
     }
 
     static void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Replaces the box's text as the user does, through its validator and its edit signal.
+    static void type(QLineEdit *box, const QString &text)
+    {
+        box->selectAll();
+        box->insert(text);
+    }
 
     FakePlatform platform;
     QTemporaryDir dir;

@@ -84,8 +84,8 @@ void TestAlarmAndTime::amPmExpansion()
     QFETCH(QString, entered);
     QFETCH(QString, shown);
     FakeRig rig;
-    rig.c.alarmAmPmEdit->setText(QStringLiteral("zz"));
-    rig.c.alarmAmPmEdit->setText(entered);
+    PanelRig::type(rig.c.alarmAmPmEdit, QStringLiteral("zz"));
+    PanelRig::type(rig.c.alarmAmPmEdit, entered);
     QCOMPARE(rig.c.alarmAmPmEdit->text(), shown);
     QCOMPARE(rig.saved().AlarmAMPM, SettingValue::fromText(shown));
     QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
@@ -107,9 +107,9 @@ void fillAlarm(PanelRig &rig, const QString &hour, const QString &minute, const 
                int option)
 {
     rig.window.clockSettings().setAlarmTrack(151);
-    rig.c.alarmHourEdit->setText(hour);
-    rig.c.alarmMinuteEdit->setText(minute);
-    rig.c.alarmAmPmEdit->setText(amPm);
+    PanelRig::type(rig.c.alarmHourEdit, hour);
+    PanelRig::type(rig.c.alarmMinuteEdit, minute);
+    PanelRig::type(rig.c.alarmAmPmEdit, amPm);
     if (option > 0)
         rig.trackButton(option)->setChecked(true);
     else

@@ -21,9 +21,9 @@ void TestPanelLoopback::firstCommandConnectsLaterOnesArrive()
     TcpLinkSocket socket;
     PanelRig rig(socket);
     socket.setRemotePort(server.serverPort());
-    rig.c.alarmHourEdit->setText(QStringLiteral("6"));
-    rig.c.alarmMinuteEdit->setText(QStringLiteral("30"));
-    rig.c.alarmAmPmEdit->setText(QStringLiteral("AM"));
+    PanelRig::type(rig.c.alarmHourEdit, QStringLiteral("6"));
+    PanelRig::type(rig.c.alarmMinuteEdit, QStringLiteral("30"));
+    PanelRig::type(rig.c.alarmAmPmEdit, QStringLiteral("AM"));
     rig.trackButton(1)->setChecked(true);
 
     // Closed: the command is dropped and a connection starts.

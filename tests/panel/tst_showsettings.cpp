@@ -1,6 +1,14 @@
 #include "panelrig.h"
 
+#include <QtTest/QSignalSpy>
+
 Q_DECLARE_METATYPE(SettingValue)
+using EditMember = QLineEdit *WindowControls::*;
+Q_DECLARE_METATYPE(EditMember)
+using Setter = void (ClockSettings::*)(const QString &);
+Q_DECLARE_METATYPE(Setter)
+using Field = SettingValue SetupData::*;
+Q_DECLARE_METATYPE(Field)
 
 // Showing a loaded record: what the controls show, and that loading sends nothing.
 class TestShowSettings : public QObject
@@ -10,7 +18,9 @@ class TestShowSettings : public QObject
 private slots:
     void checksExactlyTheSavedBoxes_data();
     void checksExactlyTheSavedBoxes();
-    void textsGoThroughTheirHandlers();
+    void loadedAlarmIsShownAndKeptAsText();
+    void editsFlowOneWay_data();
+    void editsFlowOneWay();
     void unchangedEndpointKeepsSaveDisabled();
 };
 
@@ -78,7 +88,7 @@ void TestShowSettings::checksExactlyTheSavedBoxes()
     QVERIFY(!rig.c.disableAlarmButton->isEnabled());
 }
 
-void TestShowSettings::textsGoThroughTheirHandlers()
+void TestShowSettings::loadedAlarmIsShownAndKeptAsText()
 {
     FakeRig rig(LinkState::Connected);
     SetupData record = loadedRecord(SettingValue::fromNumber(1), SettingValue::fromNumber(5),
@@ -89,22 +99,64 @@ void TestShowSettings::textsGoThroughTheirHandlers()
 
     QCOMPARE(rig.c.alarmHourEdit->text(), QStringLiteral("7"));
     QCOMPARE(rig.c.alarmAmPmEdit->text(), QStringLiteral("PM"));
-    // The change handlers stored the boxes' texts back, as texts.
+    // The alarm is saved as the boxes show it, as texts.
     QCOMPARE(rig.saved().AlarmHour, SettingValue::fromText(QStringLiteral("7")));
-    QCOMPARE(rig.saved().AlarmMinute, SettingValue::fromText(QStringLiteral("05")));
     QCOMPARE(rig.saved().AlarmAMPM, SettingValue::fromText(QStringLiteral("PM")));
-    QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
     QVERIFY(rig.trackButton(2)->isChecked());
-    QCOMPARE(rig.saved().AlarmTrack, SettingValue::fromNumber(151));
     // An endpoint other than the built-in one can be saved at once.
     QCOMPARE(rig.c.hostEdit->text(), QStringLiteral("127.0.0.2"));
-    QCOMPARE(rig.c.portEdit->text(), QStringLiteral("5000"));
     QVERIFY(rig.c.saveAndExitButton->isEnabled());
     QVERIFY(rig.socket().written.isEmpty());
 
     // The shown alarm is the one Set-Up sends.
     PanelRig::click(rig.c.setAlarmButton);
     QCOMPARE(rig.socket().bytes(), QByteArray("A, 7, 5,2, 151, 0"));
+}
+
+void TestShowSettings::editsFlowOneWay_data()
+{
+    QTest::addColumn<EditMember>("box");
+    QTest::addColumn<Setter>("set");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept"); // what the settings keep and the box then shows
+    QTest::addColumn<Field>("item");
+    using C = WindowControls;
+    using S = ClockSettings;
+    QTest::newRow("hour") << &C::alarmHourEdit << &S::setAlarmHour << "8"
+                          << "8" << &SetupData::AlarmHour;
+    QTest::newRow("am/pm letter") << &C::alarmAmPmEdit << &S::setAlarmAmPm << "a"
+                                  << "AM" << &SetupData::AlarmAMPM;
+    QTest::newRow("port") << &C::portEdit << &S::setPort << "6001"
+                          << "6001" << &SetupData::RemotePort;
+}
+
+// A box edit reaches the saved record, and a change of the settings reaches the box, each once.
+void TestShowSettings::editsFlowOneWay()
+{
+    QFETCH(EditMember, box);
+    QFETCH(Setter, set);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(Field, item);
+    FakeRig rig;
+    rig.load(loadedRecord(SettingValue(), SettingValue(), SettingValue()));
+    ClockSettings &settings = rig.window.clockSettings();
+    QLineEdit *edit = rig.c.*box;
+    QSignalSpy changes(&settings,
+                       item == &SetupData::RemotePort ? SIGNAL(endpointChanged())
+                                                      : SIGNAL(alarmChanged()));
+
+    PanelRig::type(edit, typed);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(edit->text(), kept);
+    settings.keepEndpoint();
+    QCOMPARE(rig.saved().*item, SettingValue::fromText(kept));
+
+    QSignalSpy shown(edit, &QLineEdit::textChanged);
+    (settings.*set)(QStringLiteral("12"));
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(changes.count(), 2);
+    QCOMPARE(edit->text(), QStringLiteral("12"));
 }
 
 void TestShowSettings::unchangedEndpointKeepsSaveDisabled()
@@ -117,6 +169,7 @@ void TestShowSettings::unchangedEndpointKeepsSaveDisabled()
     QVERIFY(!rig.c.saveAndExitButton->isEnabled());
 
     QTest::keyClicks(rig.c.portEdit, QStringLiteral("1"));
+    QCOMPARE(rig.window.clockSettings().port(), QStringLiteral("50001"));
     QVERIFY(rig.c.saveAndExitButton->isEnabled());
     QCOMPARE(rig.saved().RemotePort, SettingValue::fromText(QStringLiteral("5000")));
 }

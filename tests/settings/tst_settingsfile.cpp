@@ -43,6 +43,8 @@ QString describe(const SettingValue &value)
 } // namespace
 
 Q_DECLARE_METATYPE(SettingValue)
+using Edit = std::function<void(ClockSettings &)>;
+Q_DECLARE_METATYPE(Edit)
 
 // Reading, writing and judging records, all over bytes in memory.
 class TestSettingsFile : public QObject
@@ -64,8 +66,8 @@ private slots:
     void roundTrip();
     void emptyRecordGivesNineteenEmptyLines();
     void quoteInTextKeepsItemsInPlace();
-    void trackKeepsItsKind_data();
-    void trackKeepsItsKind();
+    void saveMask_data();
+    void saveMask();
 };
 
 void TestSettingsFile::readNumber_data()
@@ -237,7 +239,8 @@ void TestSettingsFile::endpoint_data()
     const SettingValue host = text(" 127.0.0.2 ");
     QTest::newRow("number port") << host << number(80) << "127.0.0.2:80";
     QTest::newRow("sign, zeros, blanks") << host << text(" +065535 ") << "127.0.0.2:65535";
-    QTest::newRow("blank host") << text(" ") << text("6000") << "127.0.0.1:6000";
+    QTest::newRow("blank host") << text(" ") << text("6000") << "127.0.0.1:6000, no host";
+    QTest::newRow("empty brackets") << text("[]") << text("6000") << "127.0.0.1:6000, no host";
     // A slip in the port keeps the saved host: commands never go to another machine.
     QTest::newRow("letter O") << host << text("50O1") << "127.0.0.2:5000, no port";
     QTest::newRow("zero") << host << text("0") << "127.0.0.2:5000, no port";
@@ -262,6 +265,7 @@ void TestSettingsFile::endpoint()
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is no port"));
     const Endpoint endpoint = endpointOf(record);
     QCOMPARE(endpoint.host + QLatin1Char(':') + QString::number(endpoint.port)
+                     + QLatin1String(endpoint.hostUsable ? "" : ", no host")
                      + QLatin1String(endpoint.portUsable ? "" : ", no port"),
              expected);
 }
@@ -336,29 +340,43 @@ void TestSettingsFile::quoteInTextKeepsItemsInPlace()
     QCOMPARE(*loaded, expected);
 }
 
-void TestSettingsFile::trackKeepsItsKind_data()
+void TestSettingsFile::saveMask_data()
 {
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<bool>("setByHandler");
-    QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QList<int>>("changedLines");
 
-    QTest::newRow("loaded quoted, unchanged")
-            << QByteArray("\"152\"") << false << QByteArray("\"152\"");
-    QTest::newRow("loaded bare, unchanged") << QByteArray(" 152 ") << false << QByteArray("152");
-    QTest::newRow("set by the alarm handler") << QByteArray("\"152\"") << true << QByteArray("155");
+    using S = ClockSettings;
+    QTest::newRow("untouched") << Edit([](S &) {}) << QList<int>{};
+    QTest::newRow("hour") << Edit([](S &s) { s.setAlarmHour("7"); }) << QList<int>{3};
+    QTest::newRow("am/pm letter") << Edit([](S &s) { s.setAlarmAmPm("p"); }) << QList<int>{7};
+    QTest::newRow("track") << Edit([](S &s) { s.setAlarmTrack(155); }) << QList<int>{9};
+    // A choice made again is saved in the panel's own form, a bare number.
+    QTest::newRow("scheme again") << Edit([](S &s) { s.setScheme(1); }) << QList<int>{11};
+    QTest::newRow("screen") << Edit([](S &s) { s.setScreen(6); }) << QList<int>{13};
+    QTest::newRow("announce again")
+            << Edit([](S &s) { s.setAnnounceHourly(false); }) << QList<int>{15};
+    QTest::newRow("endpoint edited, not kept")
+            << Edit([](S &s) { s.setHost("127.0.0.2"), s.setPort("6001"); }) << QList<int>{};
+    QTest::newRow("host kept") << Edit([](S &s) { s.setHost("127.0.0.2"), s.keepEndpoint(); })
+                               << QList<int>{17};
 }
 
-void TestSettingsFile::trackKeepsItsKind()
+// Each change replaces exactly its own line of the loaded file.
+void TestSettingsFile::saveMask()
 {
-    QFETCH(QByteArray, line);
-    QFETCH(bool, setByHandler);
-    QFETCH(QByteArray, saved);
-
-    std::optional<SetupData> record = parseRecord(withItem(9, line));
-    QVERIFY(record);
-    if (setByHandler)
-        record->AlarmTrack = SettingValue::fromNumber(149 + 6);
-    QCOMPARE(serialize(*record).split('\n').at(8), saved + '\r');
+    QFETCH(Edit, edit);
+    QFETCH(QList<int>, changedLines);
+    ClockSettings settings;
+    settings.load(defaultRecord());
+    edit(settings);
+    const QList<QByteArray> saved = serialize(settings.record()).split('\n');
+    const QList<QByteArray> loaded = DefaultBytes.split('\n');
+    QList<int> changed;
+    for (int line = 1; line <= ItemCount; ++line) {
+        if (saved.value(line - 1) != loaded.value(line - 1))
+            changed << line;
+    }
+    QCOMPARE(changed, changedLines);
 }
 
 QTEST_APPLESS_MAIN(TestSettingsFile)
