@@ -145,7 +145,7 @@ QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *par
         widget->setFont(font);
         return widget;
     };
-    switch (entry.kind) {
+    switch (entry.slot.kind) {
     case ControlKind::Label: {
         auto *label = withFont(new QLabel(parent));
         label->setTextFormat(Qt::PlainText);
@@ -211,7 +211,7 @@ QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *par
 // Returns the background the control shows, which its own controls paint over.
 QColor applyColours(const ControlEntry &entry, QWidget *widget, const QColor &containerBackground)
 {
-    const bool isLineEdit = entry.kind == ControlKind::LineEdit;
+    const bool isLineEdit = entry.slot.kind == ControlKind::LineEdit;
     const QPalette::ColorRole defaultFore = isLineEdit ? QPalette::Text : QPalette::ButtonText;
     const QPalette::ColorRole defaultBack = isLineEdit ? QPalette::Base : QPalette::Button;
 
@@ -221,7 +221,7 @@ QColor applyColours(const ControlEntry &entry, QWidget *widget, const QColor &co
             ? containerBackground
             : resolveColour(entry.backColour, defaultBack, palette);
 
-    if (entry.kind == ControlKind::PushButton) {
+    if (entry.slot.kind == ControlKind::PushButton) {
         // Most native styles ignore a button palette, so a face of its own needs a style sheet.
         if (entry.backColour.source != ColourChoice::Default) {
             widget->setStyleSheet(
@@ -237,11 +237,11 @@ QColor applyColours(const ControlEntry &entry, QWidget *widget, const QColor &co
     // Disabled controls keep the style's greyed text, so that they read as disabled.
     palette.setColor(QPalette::Active, widget->foregroundRole(), fore);
     palette.setColor(QPalette::Inactive, widget->foregroundRole(), fore);
-    if (entry.kind != ControlKind::PushButton)
+    if (entry.slot.kind != ControlKind::PushButton)
         palette.setColor(widget->backgroundRole(), back);
     widget->setPalette(palette);
 
-    switch (entry.kind) {
+    switch (entry.slot.kind) {
     case ControlKind::Label:
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
@@ -259,7 +259,7 @@ QColor applyColours(const ControlEntry &entry, QWidget *widget, const QColor &co
 void applyGeometry(const ControlEntry &entry, QWidget *widget)
 {
     // A sunken line is a dark and a light pixel row.
-    const int height = entry.kind == ControlKind::Line ? 2 : entry.height;
+    const int height = entry.slot.kind == ControlKind::Line ? 2 : entry.height;
     widget->setGeometry(entry.left, entry.top, entry.width, height);
 
     if (entry.style & AutoSize)
@@ -325,25 +325,25 @@ Form::Form(QWidget *window)
     // would mirror the captions, indicators and alignments but not the positions.
     window->setLayoutDirection(Qt::LeftToRight);
 
-    QHash<QString, QColor> backgrounds; // of the window ("") and of each group box
-    backgrounds.insert(QString(), window->palette().color(QPalette::Window));
+    QHash<const QWidget *, QColor> backgrounds; // of the window and of each group box
+    backgrounds.insert(window, window->palette().color(QPalette::Window));
     std::vector<std::pair<int, QWidget *>> tabOrder;
     for (const ControlEntry &entry : dawnbellLayout()) {
-        QWidget *parent = *entry.container ? control(QString::fromLatin1(entry.container)) : window;
+        // Containers come before their contents in the table, so they are built by now.
+        QWidget *parent = entry.container ? m_controls.*entry.container : nullptr;
         if (!parent)
             parent = window;
         QWidget *widget = createWidget(entry, fontFrom(entry.font), parent);
         if (!widget)
             continue;
+        entry.slot.fill(m_controls, widget);
         const QString name = QString::fromLatin1(entry.name);
         widget->setObjectName(name);
-        const QString container = QString::fromLatin1(entry.container);
-        const QColor background
-                = applyColours(entry, widget, backgrounds.value(container, backgrounds.value({})));
-        if (entry.kind == ControlKind::GroupBox)
-            backgrounds.insert(name, background);
+        const QColor background = applyColours(entry, widget, backgrounds.value(parent));
+        if (entry.slot.kind == ControlKind::GroupBox)
+            backgrounds.insert(widget, background);
         applyGeometry(entry, widget);
-        if (entry.kind == ControlKind::Label && !*entry.caption && entry.accessibleName) {
+        if (entry.slot.kind == ControlKind::Label && !*entry.caption && entry.accessibleName) {
             // A label filled at run time (the clock) is read by its text, so its name follows
             // the text and the table's name describes it.
             widget->setAccessibleDescription(QString::fromLatin1(entry.accessibleName));
@@ -355,14 +355,13 @@ Form::Form(QWidget *window)
             button->setChecked(entry.state == InitialState::Checked);
         widget->setEnabled(entry.state != InitialState::Disabled);
 
-        if (takesFocus(entry.kind))
+        if (takesFocus(entry.slot.kind))
             tabOrder.emplace_back(entry.tabIndex, widget);
         else
             widget->setFocusPolicy(Qt::NoFocus);
 
         m_byName.insert(name, widget);
     }
-    bindControls();
     buildGroups(window);
 
     // The banner only decorates; clicks and hovers belong to what lies beneath it.
@@ -378,67 +377,6 @@ Form::Form(QWidget *window)
         tabOrder.front().second->setFocus();
 
     QApplication::setFont(desktopFont);
-}
-
-template<class T>
-void Form::bind(T *&member, const QString &name)
-{
-    member = qobject_cast<T *>(control(name));
-    // A row renamed or given another kind in the table must not leave a control unset.
-    if (!member)
-        qFatal("the layout table has no control %s of class %s", qPrintable(name),
-               T::staticMetaObject.className());
-}
-
-void Form::bindControls()
-{
-    WindowControls &c = m_controls;
-    bind(c.linkLamp, QStringLiteral("linkLamp"));
-    bind(c.linkLabel, QStringLiteral("linkLabel"));
-    bind(c.bannerLabel, QStringLiteral("bannerLabel"));
-    bind(c.logoPicture, QStringLiteral("logoPicture"));
-
-    bind(c.dateTimeFrame, QStringLiteral("dateTimeFrame"));
-    bind(c.dateLabel, QStringLiteral("dateLabel"));
-    bind(c.timeLabel, QStringLiteral("timeLabel"));
-    bind(c.setTimeButton, QStringLiteral("setTimeButton"));
-    bind(c.announceBox, QStringLiteral("announceBox"));
-
-    bind(c.schemeFrame, QStringLiteral("schemeFrame"));
-    for (int n = 1; n <= Device::SchemeCount; ++n)
-        bind(c.schemeBoxes[n - 1], QStringLiteral("schemeBox%1").arg(n));
-
-    bind(c.networkFrame, QStringLiteral("networkFrame"));
-    bind(c.hostCaption, QStringLiteral("hostCaption"));
-    bind(c.hostEdit, QStringLiteral("hostEdit"));
-    bind(c.portCaption, QStringLiteral("portCaption"));
-    bind(c.portEdit, QStringLiteral("portEdit"));
-    bind(c.saveAndExitButton, QStringLiteral("saveAndExitButton"));
-
-    bind(c.alarmFrame, QStringLiteral("alarmFrame"));
-    bind(c.setAlarmButton, QStringLiteral("setAlarmButton"));
-    bind(c.hourCaption, QStringLiteral("hourCaption"));
-    bind(c.minuteCaption, QStringLiteral("minuteCaption"));
-    bind(c.amPmCaption, QStringLiteral("amPmCaption"));
-    bind(c.alarmHourEdit, QStringLiteral("alarmHourEdit"));
-    bind(c.alarmMinuteEdit, QStringLiteral("alarmMinuteEdit"));
-    bind(c.alarmAmPmEdit, QStringLiteral("alarmAmPmEdit"));
-    bind(c.entrySeparator, QStringLiteral("entrySeparator"));
-    bind(c.playAlarmButton, QStringLiteral("playAlarmButton"));
-    bind(c.stopAlarmButton, QStringLiteral("stopAlarmButton"));
-    for (int n = 1; n <= Device::TrackCount; ++n)
-        bind(c.trackButtons[n - 1], QStringLiteral("trackButton%1").arg(n));
-    bind(c.trackSeparator, QStringLiteral("trackSeparator"));
-    bind(c.enableAlarmButton, QStringLiteral("enableAlarmButton"));
-    bind(c.testButton, QStringLiteral("testButton"));
-    bind(c.disableAlarmButton, QStringLiteral("disableAlarmButton"));
-
-    bind(c.screenFrame, QStringLiteral("screenFrame"));
-    for (int n = 1; n <= Device::ScreenCount; ++n)
-        bind(c.screenBoxes[n - 1], QStringLiteral("screenBox%1").arg(n));
-    bind(c.screen1Picture, QStringLiteral("screen1Picture"));
-    bind(c.screen2Picture, QStringLiteral("screen2Picture"));
-    bind(c.screen3Preview, QStringLiteral("screen3Preview"));
 }
 
 void Form::buildGroups(QWidget *window)

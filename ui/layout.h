@@ -1,9 +1,16 @@
 #pragma once
 
+#include "windowcontrols.h"
+
 #include <QtGui/QColor>
 #include <QtGui/QPalette>
 
+#include <cstddef>
+#include <type_traits>
+#include <utility>
 #include <vector>
+
+class QWidget;
 
 // Kinds of control the window is made of; each maps onto one widget class.
 enum class ControlKind {
@@ -12,11 +19,68 @@ enum class ControlKind {
     LineEdit,    // QLineEdit
     CheckBox,    // ChoiceBox, a QCheckBox
     RadioButton, // QRadioButton
-    GroupBox,    // QGroupBox
+    GroupBox,    // GroupFrame, a framed container with a title
     Picture,     // PictureBox
     Lamp,        // LampShape
-    Line,        // a thin separator
+    Line,        // a thin separator, a QFrame
 };
+
+// The kind of control that a WindowControls member of class T holds.
+template<class T>
+constexpr ControlKind kindOf()
+{
+    if constexpr (std::is_same_v<T, QLabel>)
+        return ControlKind::Label;
+    else if constexpr (std::is_same_v<T, QPushButton>)
+        return ControlKind::PushButton;
+    else if constexpr (std::is_same_v<T, QLineEdit>)
+        return ControlKind::LineEdit;
+    else if constexpr (std::is_same_v<T, QCheckBox>)
+        return ControlKind::CheckBox;
+    else if constexpr (std::is_same_v<T, QRadioButton>)
+        return ControlKind::RadioButton;
+    else if constexpr (std::is_same_v<T, GroupFrame>)
+        return ControlKind::GroupBox;
+    else if constexpr (std::is_same_v<T, PictureBox>)
+        return ControlKind::Picture;
+    else if constexpr (std::is_same_v<T, LampShape>)
+        return ControlKind::Lamp;
+    else {
+        static_assert(std::is_same_v<T, QFrame>, "no kind of control is built as this class");
+        return ControlKind::Line;
+    }
+}
+
+// Which member of WindowControls a row's control fills, and so the kind of widget built for it.
+// The row names the member itself, so a renamed or removed member fails the build.
+struct ControlSlot
+{
+    ControlKind kind;
+    void (*fill)(WindowControls &controls, QWidget *widget);
+};
+
+// The slot of a member, `into<&WindowControls::hostEdit>()`, or of one element of an array
+// member, `into<&WindowControls::schemeBoxes, 0>()`.
+template<auto Member>
+constexpr ControlSlot into()
+{
+    using Widget = std::remove_pointer_t<
+            std::remove_reference_t<decltype(std::declval<WindowControls &>().*Member)>>;
+    return {kindOf<Widget>(), [](WindowControls &controls, QWidget *widget) {
+                controls.*Member = static_cast<Widget *>(widget);
+            }};
+}
+
+template<auto Array, std::size_t Index>
+constexpr ControlSlot into()
+{
+    using Elements = std::remove_reference_t<decltype(std::declval<WindowControls &>().*Array)>;
+    static_assert(Index < std::tuple_size_v<Elements>, "no such element");
+    using Widget = std::remove_pointer_t<typename Elements::value_type>;
+    return {kindOf<Widget>(), [](WindowControls &controls, QWidget *widget) {
+                (controls.*Array)[Index] = static_cast<Widget *>(widget);
+            }};
+}
 
 // A font as the layout states it; no family means the window's own font.
 struct FontStyle
@@ -58,10 +122,10 @@ enum class InitialState { Normal, Checked, Disabled };
 // One control of the window: everything about it that is not behaviour.
 struct ControlEntry
 {
-    ControlKind kind;
-    const char *name;
-    const char *container;        // "" for the window's client area
-    const char *caption;          // caption, or initial text of a text box
+    ControlSlot slot;
+    const char *name; // the widget's object name, which tests and accessibility tools read
+    GroupFrame *WindowControls::*container; // nullptr for the window's client area
+    const char *caption;                    // caption, or initial text of a text box
     int left, top, width, height; // pixels at 96 dpi, from the container's outer top-left corner
     FontStyle font;
     ColourChoice foreColour;

