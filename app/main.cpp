@@ -10,7 +10,6 @@
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
 #include <QtCore/QScopeGuard>
-#include <QtCore/QTemporaryFile>
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 
@@ -106,24 +105,12 @@ bool enterFolderOf(const CommandLine &commandLine, Platform &platform)
     return false;
 }
 
-// Why the settings file could not be saved in the current folder, or empty.
-QString settingsSaveProblem()
-{
-    const QFileInfo settings(QString::fromLatin1(Settings::FileName));
-    if (settings.isFile()) // written in place when the folder takes no new file
-        return settings.isWritable() ? QString() : QStringLiteral("the file is read-only");
-    if (settings.exists() || settings.isSymbolicLink())
-        return QStringLiteral("something other than a file stands in its place");
-    QTemporaryFile probe(settings.absoluteFilePath() + QStringLiteral(".XXXXXX"));
-    return probe.open() ? QString() : probe.errorString();
-}
-
 // A folder that takes no settings file loses every choice of the session at its end, so the
 // user hears of it before making any: at once on stderr, and once the window is up in a
 // message when the panel was started from the menu, which shows no terminal.
 void warnIfSettingsCannotBeSaved(const CommandLine &commandLine, DawnbellWindow &window)
 {
-    const QString problem = settingsSaveProblem();
+    const QString problem = Settings::saveProblem(QString::fromLatin1(Settings::FileName));
     if (problem.isEmpty())
         return;
     const QString text = QStringLiteral("%1 cannot be saved in %2 (%3); the choices made in this "

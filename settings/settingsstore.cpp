@@ -11,6 +11,7 @@
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
 #include <QtCore/QSaveFile>
+#include <QtCore/QTemporaryFile>
 
 namespace Settings {
 
@@ -249,6 +250,17 @@ bool isWritablePlace(const QString &path)
     return !info.exists() || info.isFile();
 }
 
+QString saveProblem(const QString &path)
+{
+    if (!isWritablePlace(path))
+        return QStringLiteral("something other than a file stands in its place");
+    const QFileInfo settings(path);
+    if (settings.exists()) // written in place when the folder takes no new file
+        return settings.isWritable() ? QString() : QStringLiteral("the file is read-only");
+    QTemporaryFile probe(settings.absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    return probe.open() ? QString() : probe.errorString();
+}
+
 } // namespace Settings
 
 using namespace Settings;
@@ -269,7 +281,7 @@ LoadResult SettingsStore::load()
         if (!first.dropsText)
             m_knownDigest = digest;
         qCInfo(lcSettings) << "loaded" << shown(m_path);
-        return {*first.record, LoadOutcome::Loaded};
+        return {*first.record};
     }
     if (first.problem == ReadProblem::Unreadable) {
         // Writing over a file that could not be read would destroy what it holds.
@@ -306,7 +318,7 @@ LoadResult SettingsStore::defaultsInMemory(const QString &why) const
 {
     qCWarning(lcSettings).noquote()
             << "using the defaults and leaving" << shown(m_path) << "as it is:" << why;
-    return {defaultRecord(), LoadOutcome::DefaultsInMemory};
+    return {defaultRecord()};
 }
 
 // One write of the default file and one more read, never more: when the default file can't be
@@ -317,16 +329,16 @@ LoadResult SettingsStore::loadDefaults()
     const std::optional<QByteArray> written = writeBytes(m_path, defaultFileBytes(), &reason);
     if (!written) {
         qCInfo(lcSettings) << "could not write the default file" << shown(m_path) << reason;
-        return {defaultRecord(), LoadOutcome::DefaultsInMemory};
+        return {defaultRecord()};
     }
     m_knownDigest = written;
     const ReadResult reread = readFile(m_path);
     if (!reread.record) {
         qCInfo(lcSettings) << "could not read back the default file" << shown(m_path)
                            << reread.reason;
-        return {defaultRecord(), LoadOutcome::DefaultsInMemory};
+        return {defaultRecord()};
     }
-    return {*reread.record, LoadOutcome::DefaultsWritten};
+    return {*reread.record};
 }
 
 // Copies the file as it is now into the backup, replacing an older backup.

@@ -14,16 +14,9 @@ inline constexpr char FileName[] = "setupdata.ini";
 // Appended to the file's path for the copy of bytes that the panel replaces but did not write.
 inline constexpr char BackupSuffix[] = ".bak";
 
-enum class LoadOutcome {
-    Loaded,          // the file was good
-    DefaultsWritten, // the file was missing or bad; the default file replaced it and loaded
-    DefaultsInMemory // the file could not be read, backed up or replaced; it is left as it was
-};
-
 struct LoadResult
 {
     SetupData record;
-    LoadOutcome outcome = LoadOutcome::Loaded;
     // For a file that is there but gave no record: where and why, as unusableFileText puts it,
     // and the backup that keeps its bytes, empty when the file was left where it was.
     QString unusedFile = QString();
@@ -61,6 +54,11 @@ QString unusableFileText(const QString &path, const ReadResult &read);
 // through, so the link stays), or nothing at all yet. A link to anything else, a dangling
 // link, a device, a pipe, a socket or a folder is never written.
 bool isWritablePlace(const QString &path);
+
+// Why a settings file could not be saved at `path`, in words for the user, or empty when it
+// can: the place must pass isWritablePlace, and then take the file in place or a new one
+// beside it.
+QString saveProblem(const QString &path);
 
 } // namespace Settings
 
