@@ -16,7 +16,6 @@
 #include "settingsrecord.h"
 
 #include <QtGui/QCloseEvent>
-#include <QtGui/QIntValidator>
 #include <QtGui/QRegularExpressionValidator>
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QCheckBox>
@@ -96,10 +95,11 @@ void DawnbellWindow::bindControls()
     c.hostEdit->setValidator(new QRegularExpressionValidator(
             QRegularExpression(QStringLiteral("[\\p{L}\\p{M}\\p{N}.:%\\[\\]-]*")), c.hostEdit));
 
-    // The port box takes whole numbers only, none above the highest port.
-    auto *portValidator = new QIntValidator(0, 65535, c.portEdit);
-    portValidator->setLocale(QLocale::c());
-    c.portEdit->setValidator(portValidator);
+    // Digits only, and no number above the highest port; while typing it may be empty or 0.
+    c.portEdit->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[0-9]{0,4}|[0-5][0-9]{4}|6[0-4][0-9]{3}"
+                                              "|65[0-4][0-9]{2}|655[0-2][0-9]|6553[0-5]")),
+            c.portEdit));
     connect(c.hostEdit, &QLineEdit::textEdited, &m_clockSettings, &ClockSettings::setHost);
     connect(c.portEdit, &QLineEdit::textEdited, &m_clockSettings, &ClockSettings::setPort);
     // Either endpoint box showing another text means the settings may be saved.

@@ -23,11 +23,15 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 
-// Replaces the box's text as the user does, through its validator and its edit signal.
+// Types over the box's text as the user does, through its validator and its edit signal.
 static void typeInto(QLineEdit *box, const QString &text)
 {
+    // Each character goes in as a key gives it, the first over the selection; none clears it.
     box->selectAll();
-    box->insert(text);
+    if (text.isEmpty())
+        box->del();
+    for (const QChar character : text)
+        box->insert(character);
 }
 
 // The window's start-up and shutdown, driven in-process with a stand-in socket and machine.
@@ -52,6 +56,8 @@ private slots:
     void startNoticesShowOnceTheWindowIsUp_data();
     void startNoticesShowOnceTheWindowIsUp();
     void saveAndExitStoresEditedEndpoint();
+    void saveAndExitTakesOnlyAUsableEndpoint_data();
+    void saveAndExitTakesOnlyAUsableEndpoint();
     void closingWindowSavesLoadedEndpoint();
     void shutdownRunsOnce();
     void refusedStartWritesNothing_data();
@@ -275,6 +281,8 @@ void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection_data()
     QTest::newRow("too large") << QByteArray("65536");
     QTest::newRow("fraction") << QByteArray("5000.5");
     QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("letter O") << QByteArray("\"50O1\"");
+    QTest::newRow("negative") << QByteArray("-5001");
 }
 
 void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection()
@@ -289,6 +297,11 @@ void tst_Lifecycle::portThatIsNoPortStopsBeforeSecondConnection()
     QCOMPARE(m_socket->state(), LinkState::Closed);
     QCOMPARE(m_socket->remotePort(), quint16(5000));
     QCOMPARE(controls().linkLamp->fillColour(), LampColour::Green);
+    // Once the window is up the user hears which value was passed over, and where it runs.
+    QTRY_COMPARE(m_platform->messages.size(), 1);
+    QVERIFY(m_platform->messages.first().second.contains(
+            "port \"" + QString::fromLatin1(port).remove(u'"') + '"'));
+    QVERIFY(m_platform->messages.first().second.contains("connects to 127.0.0.1:5000"));
 }
 
 void tst_Lifecycle::missingFileIsReplacedByDefaults()
@@ -314,6 +327,10 @@ void tst_Lifecycle::startNoticesShowOnceTheWindowIsUp_data()
     QTest::newRow("host not UTF-8") << QByteArray("\"b\xFC.lan\"") << QString()
                                     << "setupdata.ini line 17: the remote host .*kept as "
                                        ".*setupdata.ini.bak";
+    QTest::newRow("empty host") << QByteArray("") << QString()
+                                << "host \"\" is blank.*connects to 127.0.0.1:5000";
+    QTest::newRow("blank host") << QByteArray("\"  \"") << QString()
+                                << "host \"  \" is blank.*connects to 127.0.0.1:5000";
     QTest::newRow("told before the start") << QByteArray("\"127.0.0.1\"") << "cannot be saved"
                                            << "cannot be saved";
 }
@@ -357,6 +374,39 @@ void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
     QCOMPARE(lines.value(18), QByteArray("\"6001\"\r"));
     QCOMPARE(lines.value(16), QByteArray("\"xn--b-eha.lan\"\r"));
     QVERIFY(!m_window->isVisible());
+}
+
+void tst_Lifecycle::saveAndExitTakesOnlyAUsableEndpoint_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QByteArray>("savedPort"); // empty: refused, and the window stays
+    QTest::newRow("stray keys dropped") << "127.0.0.1"
+                                        << "ab-99999x0" << QByteArray("\"9999\"");
+    QTest::newRow("port 0") << "127.0.0.1"
+                            << "0" << QByteArray();
+    QTest::newRow("no port") << "127.0.0.1"
+                             << "" << QByteArray();
+    QTest::newRow("no host") << ""
+                             << "6001" << QByteArray();
+}
+
+void tst_Lifecycle::saveAndExitTakesOnlyAUsableEndpoint()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+    QFETCH(QByteArray, savedPort);
+    writeSettings("\"5000\"");
+    makeWindow();
+    QVERIFY(startAndWait());
+    typeInto(controls().hostEdit, host);
+    typeInto(controls().portEdit, port);
+    controls().saveAndExitButton->click();
+
+    const bool refused = savedPort.isEmpty();
+    QCOMPARE(m_platform->warnings.size(), refused ? 1 : 0);
+    QCOMPARE(m_platform->endProcessCalls, refused ? 0 : 1);
+    QCOMPARE(settingsBytes().split('\n').value(18), (refused ? "\"5000\"" : savedPort) + '\r');
 }
 
 void tst_Lifecycle::closingWindowSavesLoadedEndpoint()

@@ -85,11 +85,15 @@ public:
     }
 
     static void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
-    // Replaces the box's text as the user does, through its validator and its edit signal.
-    static void type(QLineEdit *box, const QString &text)
+    // Puts the text over the box's as the user's paste does, through its validator and its
+    // edit signal.
+    static void paste(QLineEdit *box, const QString &text)
     {
         box->selectAll();
-        box->insert(text);
+        if (text.isEmpty())
+            box->del();
+        else
+            box->insert(text);
     }
 
     FakePlatform platform;

@@ -84,8 +84,8 @@ void TestAlarmAndTime::amPmExpansion()
     QFETCH(QString, entered);
     QFETCH(QString, shown);
     FakeRig rig;
-    PanelRig::type(rig.c.alarmAmPmEdit, QStringLiteral("zz"));
-    PanelRig::type(rig.c.alarmAmPmEdit, entered);
+    PanelRig::paste(rig.c.alarmAmPmEdit, QStringLiteral("zz"));
+    PanelRig::paste(rig.c.alarmAmPmEdit, entered);
     QCOMPARE(rig.c.alarmAmPmEdit->text(), shown);
     QCOMPARE(rig.saved().AlarmAMPM, SettingValue::fromText(shown));
     QCOMPARE(rig.entryColours(), QList<QColor>(3, Qt::red));
@@ -107,9 +107,9 @@ void fillAlarm(PanelRig &rig, const QString &hour, const QString &minute, const 
                int option)
 {
     rig.window.clockSettings().setAlarmTrack(151);
-    PanelRig::type(rig.c.alarmHourEdit, hour);
-    PanelRig::type(rig.c.alarmMinuteEdit, minute);
-    PanelRig::type(rig.c.alarmAmPmEdit, amPm);
+    PanelRig::paste(rig.c.alarmHourEdit, hour);
+    PanelRig::paste(rig.c.alarmMinuteEdit, minute);
+    PanelRig::paste(rig.c.alarmAmPmEdit, amPm);
     if (option > 0)
         rig.trackButton(option)->setChecked(true);
     else

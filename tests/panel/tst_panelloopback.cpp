@@ -21,9 +21,9 @@ void TestPanelLoopback::firstCommandConnectsLaterOnesArrive()
     TcpLinkSocket socket;
     PanelRig rig(socket);
     socket.setRemotePort(server.serverPort());
-    PanelRig::type(rig.c.alarmHourEdit, QStringLiteral("6"));
-    PanelRig::type(rig.c.alarmMinuteEdit, QStringLiteral("30"));
-    PanelRig::type(rig.c.alarmAmPmEdit, QStringLiteral("AM"));
+    PanelRig::paste(rig.c.alarmHourEdit, QStringLiteral("6"));
+    PanelRig::paste(rig.c.alarmMinuteEdit, QStringLiteral("30"));
+    PanelRig::paste(rig.c.alarmAmPmEdit, QStringLiteral("AM"));
     rig.trackButton(1)->setChecked(true);
 
     // Closed: the command is dropped and a connection starts.
