@@ -6,6 +6,7 @@
 #include "lampshape.h"
 #include "linkstate.h"
 #include "modulefinder.h"
+#include "panel/panelrig.h"
 #include "picturebox.h"
 #include "settingsrecord.h"
 #include "simulator.h"
@@ -22,17 +23,6 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
-
-// Types over the box's text as the user does, through its validator and its edit signal.
-static void typeInto(QLineEdit *box, const QString &text)
-{
-    // Each character goes in as a key gives it, the first over the selection; none clears it.
-    box->selectAll();
-    if (text.isEmpty())
-        box->del();
-    for (const QChar character : text)
-        box->insert(character);
-}
 
 // The window's start-up and shutdown, driven in-process with a stand-in socket and machine.
 class tst_Lifecycle : public QObject
@@ -362,10 +352,10 @@ void tst_Lifecycle::saveAndExitStoresEditedEndpoint()
     auto *saveExit = controls().saveAndExitButton;
     QVERIFY(!saveExit->isEnabled());
 
-    typeInto(controls().portEdit, QStringLiteral("6001"));
+    PanelRig::paste(controls().portEdit, QStringLiteral("6001"));
     QVERIFY(saveExit->isEnabled());
     // The host box drops what no host holds; a name is saved in its ASCII form.
-    typeInto(controls().hostEdit, QStringLiteral("bü"));
+    PanelRig::paste(controls().hostEdit, QStringLiteral("bü"));
     QTest::keyClicks(controls().hostEdit, " .lan/");
     saveExit->click();
 
@@ -381,14 +371,15 @@ void tst_Lifecycle::saveAndExitTakesOnlyAUsableEndpoint_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("port");
     QTest::addColumn<QByteArray>("savedPort"); // empty: refused, and the window stays
-    QTest::newRow("stray keys dropped") << "127.0.0.1"
-                                        << "ab-99999x0" << QByteArray("\"9999\"");
-    QTest::newRow("port 0") << "127.0.0.1"
-                            << "0" << QByteArray();
-    QTest::newRow("no port") << "127.0.0.1"
-                             << "" << QByteArray();
-    QTest::newRow("no host") << ""
-                             << "6001" << QByteArray();
+    auto row = [](const char *name, const char *host, const char *port, const char *saved) {
+        QTest::newRow(name) << QString::fromUtf8(host) << QString::fromUtf8(port)
+                            << QByteArray(saved);
+    };
+    row("no port taken", "127.0.0.2", "ab-99999x0", "\"5000\"");
+    row("highest port", "127.0.0.2", "65535", "\"65535\"");
+    row("port 0", "127.0.0.1", "0", "");
+    row("no port", "127.0.0.1", "", "");
+    row("no host", "", "6001", "");
 }
 
 void tst_Lifecycle::saveAndExitTakesOnlyAUsableEndpoint()
@@ -399,8 +390,8 @@ void tst_Lifecycle::saveAndExitTakesOnlyAUsableEndpoint()
     writeSettings("\"5000\"");
     makeWindow();
     QVERIFY(startAndWait());
-    typeInto(controls().hostEdit, host);
-    typeInto(controls().portEdit, port);
+    PanelRig::paste(controls().hostEdit, host);
+    PanelRig::paste(controls().portEdit, port);
     controls().saveAndExitButton->click();
 
     const bool refused = savedPort.isEmpty();
@@ -417,8 +408,8 @@ void tst_Lifecycle::closingWindowSavesLoadedEndpoint()
     m_window->show();
     QCOMPARE(controls().hostEdit->text(), QStringLiteral("bü")); // a name in its own script
 
-    typeInto(controls().hostEdit, QStringLiteral("127.0.0.9"));
-    typeInto(controls().portEdit, QStringLiteral("6001"));
+    PanelRig::paste(controls().hostEdit, QStringLiteral("127.0.0.9"));
+    PanelRig::paste(controls().portEdit, QStringLiteral("6001"));
     m_window->close();
 
     QCOMPARE(m_platform->endProcessCalls, 1);
@@ -435,7 +426,7 @@ void tst_Lifecycle::shutdownRunsOnce()
     QVERIFY(startAndWait());
     m_window->show();
 
-    typeInto(controls().portEdit, QStringLiteral("6001"));
+    PanelRig::paste(controls().portEdit, QStringLiteral("6001"));
     controls().saveAndExitButton->click(); // closes the window, which must not save again
     m_window->shutDown();
 
@@ -501,7 +492,7 @@ void tst_Lifecycle::unwritableSettingsAreToldAndTheProgramEnds()
     if (wayOut == u"close") {
         m_window->close();
     } else if (wayOut == u"save and exit") {
-        typeInto(controls().portEdit, QStringLiteral("6001"));
+        PanelRig::paste(controls().portEdit, QStringLiteral("6001"));
         controls().saveAndExitButton->click();
     } else {
         m_window->endOnRequest(QStringLiteral("test"));

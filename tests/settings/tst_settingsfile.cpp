@@ -346,7 +346,6 @@ void TestSettingsFile::saveMask_data()
     QTest::addColumn<QList<int>>("changedLines");
 
     using S = ClockSettings;
-    QTest::newRow("untouched") << Edit([](S &) {}) << QList<int>{};
     QTest::newRow("hour") << Edit([](S &s) { s.setAlarmHour("7"); }) << QList<int>{3};
     QTest::newRow("am/pm letter") << Edit([](S &s) { s.setAlarmAmPm("p"); }) << QList<int>{7};
     QTest::newRow("track") << Edit([](S &s) { s.setAlarmTrack(155); }) << QList<int>{9};
