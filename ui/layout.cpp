@@ -113,7 +113,7 @@ const ControlEntry layoutRows[] = {
 };
 // clang-format on
 
-// Each control member of WindowControls (all but its three groups) is filled by one row.
+// WindowControls holds pointers only: one per row, and its three groups.
 constexpr std::size_t controlGroupCount = 3;
 static_assert(std::size(layoutRows)
                       == sizeof(WindowControls) / sizeof(QWidget *) - controlGroupCount,

@@ -16,7 +16,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// Every control of the window by what it is for, each of its own widget class.
+// Every control of the window by what it is for, each of its own widget class. It holds
+// pointers only: each control is filled by the layout table's row that names its member (a
+// count in layout.cpp checks that every member has one), and the groups by the form.
 struct WindowControls
 {
     // Header strip
