@@ -351,7 +351,8 @@ void TestSettingsFile::saveMask_data()
     QTest::newRow("track") << Edit([](S &s) { s.setAlarmTrack(155); }) << QList<int>{9};
     // A choice made again is saved in the panel's own form, a bare number.
     QTest::newRow("scheme again") << Edit([](S &s) { s.setScheme(1); }) << QList<int>{11};
-    QTest::newRow("screen") << Edit([](S &s) { s.setScreen(6); }) << QList<int>{13};
+    QTest::newRow("screen") << Edit([](S &s) { s.setScreen(Device::WakeUpScreen::Screen2); })
+                            << QList<int>{13};
     QTest::newRow("announce again")
             << Edit([](S &s) { s.setAnnounceHourly(false); }) << QList<int>{15};
     QTest::newRow("endpoint edited, not kept")
