@@ -6,8 +6,6 @@
 #include <QtNetwork/QNetworkInterface>
 #include <QtNetwork/QUdpSocket>
 
-#include <algorithm>
-
 ModuleFinder::ModuleFinder(QObject *parent)
     : QObject(parent)
 {
@@ -41,6 +39,8 @@ bool ModuleFinder::find(const QList<QHostAddress> &targets, const QString &searc
         return false;
     stop();
     m_modules.clear();
+    m_macs.clear();
+    m_listFull = false;
     m_error.clear();
     // A socket of its own for each search, so that a late answer to an earlier one is not
     // taken for an answer to this one.
@@ -64,7 +64,9 @@ bool ModuleFinder::find(const QList<QHostAddress> &targets, const QString &searc
         m_error.clear();
     else if (m_error.isEmpty())
         m_error = QStringLiteral("no address to search");
-    m_deadline.start(sent > 0 ? m_waitMs : 0);
+    const int waitMs = sent > 0 ? m_waitMs : 0;
+    m_end.setRemainingTime(waitMs);
+    m_deadline.start(waitMs);
     return true;
 }
 
@@ -81,22 +83,36 @@ void ModuleFinder::stop()
 
 void ModuleFinder::readAnswers()
 {
-    while (m_socket && m_socket->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_socket->receiveDatagram(ModuleFrame::MaxFrameBytes);
-        std::optional<ModuleFrame::ModuleInfo> module = ModuleFrame::readAnswer(datagram.data());
-        if (!module) {
-            qCDebug(lcLink) << "not an answer from" << datagram.senderAddress().toString();
-            continue;
+    for (int turn = 0; turn < AnswersPerTurn; ++turn) {
+        if (m_end.hasExpired()) {
+            finish();
+            return;
         }
-        const bool known = std::any_of(m_modules.cbegin(), m_modules.cend(),
-                                       [&](const auto &found) { return found.mac == module->mac; });
-        if (known)
-            continue;
-        if (module->address.isEmpty())
-            module->address = datagram.senderAddress().toString();
-        m_modules.append(*module);
-        emit moduleFound(*module);
+        if (!m_socket || !m_socket->hasPendingDatagrams())
+            return;
+        take(m_socket->receiveDatagram(ModuleFrame::MaxFrameBytes));
     }
+    // What is left is read on a later turn: the socket tells again that it has answers.
+}
+
+void ModuleFinder::take(const QNetworkDatagram &datagram)
+{
+    std::optional<ModuleFrame::ModuleInfo> module = ModuleFrame::readAnswer(datagram.data());
+    if (!module) {
+        qCDebug(lcLink) << "not an answer from" << datagram.senderAddress().toString();
+        return;
+    }
+    if (m_macs.contains(module->mac))
+        return;
+    if (m_modules.size() >= MaxModules) {
+        m_listFull = true;
+        return;
+    }
+    if (module->address.isEmpty())
+        module->address = datagram.senderAddress().toString();
+    m_macs.insert(module->mac);
+    m_modules.append(*module);
+    emit moduleFound(*module);
 }
 
 void ModuleFinder::finish()

@@ -2,10 +2,13 @@
 
 #include "moduleframe.h"
 
+#include <QtCore/QDeadlineTimer>
 #include <QtCore/QObject>
+#include <QtCore/QSet>
 #include <QtCore/QTimer>
 #include <QtNetwork/QHostAddress>
 
+class QNetworkDatagram;
 class QUdpSocket;
 
 // Asks modules about themselves on their command port: sends one search request to each target
@@ -16,6 +19,12 @@ class ModuleFinder : public QObject
 
 public:
     static constexpr int DefaultWaitMs = 1000;
+    // The most modules one search lists. Anyone on the network can answer, as often and under
+    // as many MACs as they like; the list stays a size a person can read and a window can show.
+    static constexpr int MaxModules = 256;
+    // Answers read in one go. The rest wait for the next turn of the event loop, so that its
+    // timers, the deadline among them, and painting run however fast answers arrive.
+    static constexpr int AnswersPerTurn = 32;
 
     explicit ModuleFinder(QObject *parent = nullptr);
 
@@ -39,6 +48,8 @@ public:
 
     // The modules that answered the last search, in the order they did.
     const QList<ModuleFrame::ModuleInfo> &modules() const { return m_modules; }
+    // Whether more modules answered than the list holds; the later ones are not in it.
+    bool isListFull() const { return m_listFull; }
     // Why no request went out, when none did; finished() then comes at once.
     QString errorString() const { return m_error; }
 
@@ -49,12 +60,18 @@ signals:
 
 private:
     void readAnswers();
+    void take(const QNetworkDatagram &datagram);
     void finish();
 
     int m_waitMs = DefaultWaitMs;
     quint16 m_commandPort = Module::CommandPort;
     QUdpSocket *m_socket = nullptr; // one per search, deleted later: it may be emitting
     QTimer m_deadline;
+    // The same end for the reading: a turn that finds it passed ends the search, even when
+    // the timer has not had its turn yet.
+    QDeadlineTimer m_end;
     QList<ModuleFrame::ModuleInfo> m_modules;
+    QSet<QByteArray> m_macs; // of m_modules, to know an answer again without a scan
+    bool m_listFull = false;
     QString m_error;
 };
