@@ -32,12 +32,21 @@ QList<QHostAddress> ModuleFinder::everywhere()
     return targets;
 }
 
+bool ModuleFinder::ask(const QHostAddress &module, const QString &searchId)
+{
+    if (!find({module}, searchId))
+        return false;
+    m_onlyFrom = module;
+    return true;
+}
+
 bool ModuleFinder::find(const QList<QHostAddress> &targets, const QString &searchId)
 {
     const std::optional<QByteArray> request = ModuleFrame::searchRequest(searchId);
     if (!request)
         return false;
     stop();
+    m_onlyFrom.clear();
     m_modules.clear();
     m_macs.clear();
     m_listFull = false;
@@ -66,6 +75,7 @@ bool ModuleFinder::find(const QList<QHostAddress> &targets, const QString &searc
         m_error = QStringLiteral("no address to search");
     const int waitMs = sent > 0 ? m_waitMs : 0;
     m_end.setRemainingTime(waitMs);
+    m_elapsed.start();
     m_deadline.start(waitMs);
     return true;
 }
@@ -97,9 +107,14 @@ void ModuleFinder::readAnswers()
 
 void ModuleFinder::take(const QNetworkDatagram &datagram)
 {
+    const QHostAddress sender = datagram.senderAddress();
     std::optional<ModuleFrame::ModuleInfo> module = ModuleFrame::readAnswer(datagram.data());
-    if (!module) {
-        qCDebug(lcLink) << "not an answer from" << datagram.senderAddress().toString();
+    if (!module || !ModuleFrame::isComplete(*module)) {
+        qCDebug(lcLink) << "no whole answer from" << sender.toString();
+        return;
+    }
+    if (!m_onlyFrom.isNull() && !sender.isEqual(m_onlyFrom)) {
+        qCDebug(lcLink) << "an answer from" << sender.toString() << "not asked";
         return;
     }
     if (m_macs.contains(module->mac))
@@ -108,8 +123,7 @@ void ModuleFinder::take(const QNetworkDatagram &datagram)
         m_listFull = true;
         return;
     }
-    if (module->address.isEmpty())
-        module->address = datagram.senderAddress().toString();
+    module->address = sender.toString();
     m_macs.insert(module->mac);
     m_modules.append(*module);
     emit moduleFound(*module);
@@ -117,6 +131,9 @@ void ModuleFinder::take(const QNetworkDatagram &datagram)
 
 void ModuleFinder::finish()
 {
+    qCDebug(lcLink).nospace() << "search ended after " << m_elapsed.elapsed()
+                              << " ms: " << m_modules.size() << " modules"
+                              << (m_listFull ? ", the list is full" : "");
     stop();
     emit finished();
 }

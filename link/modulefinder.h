@@ -3,6 +3,7 @@
 #include "moduleframe.h"
 
 #include <QtCore/QDeadlineTimer>
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QObject>
 #include <QtCore/QSet>
 #include <QtCore/QTimer>
@@ -43,6 +44,9 @@ public:
     // module that answers, once per MAC, and finished() when the wait is over. False, and no
     // signal, for a search ID no module can hold. A search still running is dropped first.
     bool find(const QList<QHostAddress> &targets, const QString &searchId = {});
+    // Asks the one module at `module`, as find() does; an answer counts only when it comes
+    // from that address, so that no other module's words are taken for its own.
+    bool ask(const QHostAddress &module, const QString &searchId = {});
     void stop();
     bool isSearching() const { return m_socket != nullptr; }
 
@@ -54,7 +58,8 @@ public:
     QString errorString() const { return m_error; }
 
 signals:
-    // `module.address` is the address it gives for itself, or else the one it answered from.
+    // Only for a complete answer (ModuleFrame::isComplete), once per MAC; `module.address` is
+    // the address the answer came from, whatever the module says of itself.
     void moduleFound(const ModuleFrame::ModuleInfo &module);
     void finished();
 
@@ -70,8 +75,10 @@ private:
     // The same end for the reading: a turn that finds it passed ends the search, even when
     // the timer has not had its turn yet.
     QDeadlineTimer m_end;
+    QElapsedTimer m_elapsed; // for the log line at the end
     QList<ModuleFrame::ModuleInfo> m_modules;
     QSet<QByteArray> m_macs; // of m_modules, to know an answer again without a scan
     bool m_listFull = false;
+    QHostAddress m_onlyFrom; // the module asked; null when anyone may answer
     QString m_error;
 };

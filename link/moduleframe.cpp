@@ -27,7 +27,8 @@ bool isCapital(char c)
 // followed at once by a line end is asked without a value.
 qsizetype valueEnd(QByteArrayView bytes, QByteArrayView command, qsizetype start)
 {
-    if (command == "MC" && !endsLineAt(bytes, start) && endsLineAt(bytes, start + Module::MacBytes))
+    if (command == Command::MacAddress && !endsLineAt(bytes, start)
+        && endsLineAt(bytes, start + Module::MacBytes))
         return start + Module::MacBytes;
     return bytes.indexOf(LineEnd, start);
 }
@@ -99,23 +100,23 @@ QString ipv4Of(QByteArrayView value)
 void take(ModuleInfo &info, const Field &field)
 {
     const QByteArray &value = field.value;
-    if (field.command == "MN")
+    if (field.command == Command::ProductName)
         info.name = printable(value);
-    else if (field.command == "VR")
+    else if (field.command == Command::Firmware)
         info.firmware = printable(value);
-    else if (field.command == "LI")
-        info.address = ipv4Of(value);
-    else if (field.command == "LP")
+    else if (field.command == Command::LocalAddress)
+        info.reportedAddress = ipv4Of(value);
+    else if (field.command == Command::DataPort)
         info.dataPort = portOf(value);
-    else if (field.command == "OP")
+    else if (field.command == Command::Mode)
         info.mode = modeOf(value);
-    else if (field.command == "ST")
+    else if (field.command == Command::Status)
         info.status = statusOf(value);
-    else if (field.command == "IM")
+    else if (field.command == Command::Dhcp)
         info.dhcp = flag(value);
-    else if (field.command == "CP")
+    else if (field.command == Command::Password)
         info.password = flag(value);
-    else if (field.command == "IT")
+    else if (field.command == Command::InactivitySeconds)
         info.inactivitySeconds = decimal(value, 65535);
 }
 
@@ -183,7 +184,12 @@ QByteArray searchIdField(QStringView searchId)
 
 QList<QByteArray> searchCommands()
 {
-    return {"MC", "MN", "VR", "ST", "OP", "IM", "LI", "LP", "CP", "IT"};
+    using namespace Command;
+    QList<QByteArray> commands;
+    for (const QByteArrayView command : {MacAddress, ProductName, Firmware, Status, Mode, Dhcp,
+                                         LocalAddress, DataPort, Password, InactivitySeconds})
+        commands.append(command.toByteArray());
+    return commands;
 }
 
 std::optional<QByteArray> searchRequest(QStringView searchId, const QByteArray &mac)
@@ -212,6 +218,12 @@ std::optional<ModuleInfo> readAnswer(QByteArrayView bytes)
         take(info, field);
     }
     return info;
+}
+
+bool isComplete(const ModuleInfo &module)
+{
+    return module.mac.size() == Module::MacBytes && !module.reportedAddress.isEmpty()
+            && module.dataPort.has_value();
 }
 
 QString macText(const QByteArray &mac)

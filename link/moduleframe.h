@@ -15,6 +15,21 @@
 // MAC and each command followed by its value.
 namespace ModuleFrame {
 
+// The commands of the module's command port that a search asks, each answered with one value.
+// The search request, the reading of an answer and the simulator's answers all name them here.
+namespace Command {
+inline constexpr QByteArrayView MacAddress("MC"); // the MAC, as text or as raw bytes
+inline constexpr QByteArrayView ProductName("MN");
+inline constexpr QByteArrayView Firmware("VR");
+inline constexpr QByteArrayView Status("ST"); // one of Module::StatusWords
+inline constexpr QByteArrayView Mode("OP");   // a Module::Mode code
+inline constexpr QByteArrayView Dhcp("IM");   // 1 DHCP, 0 a static address
+inline constexpr QByteArrayView LocalAddress("LI");
+inline constexpr QByteArrayView DataPort("LP");
+inline constexpr QByteArrayView Password("CP"); // 1 when a connection password is asked
+inline constexpr QByteArrayView InactivitySeconds("IT");
+} // namespace Command
+
 // Longest frame read; whatever a datagram holds beyond it is taken as cut off.
 inline constexpr int MaxFrameBytes = 1472;
 // Longest value kept. A longer one is skipped whole, and the fields after it still count.
@@ -68,11 +83,12 @@ std::optional<QByteArray> searchRequest(QStringView searchId,
 // not read, stay unknown.
 struct ModuleInfo
 {
-    QByteArray mac;                                  // from the MA field: the module's identity
-    QString name;                                    // MN, the product name
-    QString firmware;                                // VR
-    QString address;                                 // LI, its IP address
-    std::optional<quint16> dataPort;                 // LP
+    QByteArray mac;                  // from the MA field: the module's identity
+    QString name;                    // MN, the product name
+    QString firmware;                // VR
+    QString address;                 // where it is reached: the address its answer came from
+    QString reportedAddress;         // LI, the IPv4 address it gives itself
+    std::optional<quint16> dataPort; // LP
     Module::Mode mode = Module::Mode::Unknown;       // OP
     Module::Status status = Module::Status::Unknown; // ST
     std::optional<bool> dhcp;                        // IM: 1 DHCP, 0 a static address
@@ -81,8 +97,13 @@ struct ModuleInfo
 };
 
 // The module an answer describes, or nothing when `bytes` are no frame or carry no module's
-// MAC (a request to every module).
+// MAC (a request to every module). `address` is left empty: only the sender knows it.
 std::optional<ModuleInfo> readAnswer(QByteArrayView bytes);
+
+// Whether the answer tells what a listing needs: the module's MAC, the address it gives itself
+// and its data port. A cut-off or garbled answer tells less, and its sender may still send
+// its whole answer.
+bool isComplete(const ModuleInfo &module);
 
 // "00:08:DC:00:00:11" for the raw MAC.
 QString macText(const QByteArray &mac);

@@ -90,9 +90,31 @@ QString modeText(Module::Mode mode)
     return QStringLiteral("mode unknown");
 }
 
-QString moduleSentence(const QString &address, const ModuleFrame::ModuleInfo &module)
+QString readinessText(const ModuleFrame::ModuleInfo &module)
+{
+    const Obstacle obstacle = obstacleOf(module);
+    switch (obstacle) {
+    case Obstacle::None:
+        return QStringLiteral("ready");
+    case Obstacle::ClientMode:
+        return QStringLiteral("TCP client mode: cannot accept the panel");
+    case Obstacle::UdpMode:
+        return QStringLiteral("UDP mode: cannot accept the panel");
+    case Obstacle::CommandMode:
+        return QStringLiteral("AT command mode: passes no commands on");
+    default:
+        return obstacleText(obstacle);
+    }
+}
+
+QString moduleSentence(const QString &address, const ModuleFrame::ModuleInfo &module,
+                       std::optional<quint16> usedPort)
 {
     const QString subject = QStringLiteral("The module at %1 ").arg(address);
+    if (usedPort && module.dataPort && *module.dataPort != *usedPort) {
+        return subject
+                + QStringLiteral("serves on port %1, not %2").arg(*module.dataPort).arg(*usedPort);
+    }
     const Obstacle obstacle = obstacleOf(module);
     switch (obstacle) {
     case Obstacle::None:

@@ -30,9 +30,17 @@ QString statusText(Module::Status status);
 // "TCP server", "TCP client", ...
 QString modeText(Module::Mode mode);
 
+// Whether the panel can connect to the module, for a person reading a list: "ready", or the
+// obstacle and what it means ("TCP client mode: cannot accept the panel").
+QString readinessText(const ModuleFrame::ModuleInfo &module);
+
 // One sentence about the module that answered at `address`: its obstacle when it has one
 // ("The module at 127.0.0.2 is busy: another client is connected"), otherwise its status.
-QString moduleSentence(const QString &address, const ModuleFrame::ModuleInfo &module);
+// When it serves on another data port than `usedPort`, that comes first, since nothing the
+// module does can be why a connection to another port failed ("The module at 127.0.0.5 serves
+// on port 5000, not 6000").
+QString moduleSentence(const QString &address, const ModuleFrame::ModuleInfo &module,
+                       std::optional<quint16> usedPort = std::nullopt);
 // "no module answered at 127.0.0.2"
 QString noAnswerText(const QString &address);
 

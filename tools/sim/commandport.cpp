@@ -8,8 +8,8 @@
 
 namespace {
 
-const char ProductName[] = "WIZ750SR";
-const char Firmware[] = "1.0.0-sim";
+const char ProductNameValue[] = "WIZ750SR";
+const char FirmwareValue[] = "1.0.0-sim";
 
 // The address of this machine on the network of `peer`, as a module listening on every
 // network gives the one it was asked on; a broadcast arrives at no address of its own.
@@ -44,6 +44,10 @@ bool CommandPort::listen(const QHostAddress &address, quint16 port)
     // port that way already, it keeps to its own address.
     m_loopbackOnly = address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol
             && m_socket.bind(QHostAddress::AnyIPv4, port);
+    // Its answers then leave from its own address, as a module's do: an asker believes the
+    // address a module gives itself only from the address the answer came from.
+    if (m_loopbackOnly && !m_replySocket.bind(address, 0))
+        return false;
     return m_loopbackOnly || m_socket.bind(address, port);
 }
 
@@ -59,30 +63,34 @@ QByteArray CommandPort::mac() const
 
 QByteArray CommandPort::valueOf(const QByteArray &command, const QHostAddress &asker) const
 {
-    using Module::Status;
-    if (command == "MC")
+    using namespace ModuleFrame::Command;
+    if (command == MacAddress)
         return ModuleFrame::macText(mac()).toLatin1();
-    if (command == "MN")
-        return ProductName;
-    if (command == "VR")
-        return Firmware;
-    if (command == "ST") {
-        const Status status = m_options.mode == Module::Mode::Udp ? Status::Udp
-                : m_simulator.hasClient()                         ? Status::Connect
-                                                                  : Status::Open;
+    if (command == ProductName)
+        return ProductNameValue;
+    if (command == Firmware)
+        return FirmwareValue;
+    if (command == Status) {
+        using State = Module::Status;
+        const State status = m_options.mode == Module::Mode::Udp ? State::Udp
+                : m_simulator.hasClient()                        ? State::Connect
+                                                                 : State::Open;
         return Module::statusWord(status);
     }
-    if (command == "OP")
+    if (command == Mode)
         return QByteArray::number(int(m_options.mode));
-    if (command == "IM" || command == "CP" || command == "IT")
+    if (command == Dhcp || command == Password || command == InactivitySeconds)
         return "0"; // a static address, no password, no inactivity timer
-    if (command == "LI")
-        return (m_address.isEqual(QHostAddress::AnyIPv4) ? addressFacing(asker) : m_address)
-                .toString()
-                .toLatin1();
-    if (command == "LP")
+    if (command == LocalAddress)
+        return addressFor(asker).toString().toLatin1();
+    if (command == DataPort)
         return QByteArray::number(m_simulator.serverPort());
     return {};
+}
+
+QHostAddress CommandPort::addressFor(const QHostAddress &asker) const
+{
+    return m_address.isEqual(QHostAddress::AnyIPv4) ? addressFacing(asker) : m_address;
 }
 
 std::optional<QByteArray> CommandPort::answer(const QByteArray &request, const QHostAddress &asker,
@@ -126,8 +134,10 @@ void CommandPort::readRequests()
             verdict = QStringLiteral("not from this machine");
         else
             reply = answer(request.data(), request.senderAddress(), verdict);
-        if (reply)
-            m_socket.writeDatagram(*reply, request.senderAddress(), quint16(request.senderPort()));
+        if (reply) {
+            QUdpSocket &out = m_loopbackOnly ? m_replySocket : m_socket;
+            out.writeDatagram(*reply, request.senderAddress(), quint16(request.senderPort()));
+        }
         emit line(QStringLiteral("search from %1:%2 \"%3\": %4")
                           .arg(request.senderAddress().toString())
                           .arg(request.senderPort())

@@ -44,10 +44,13 @@ signals:
 private:
     void readRequests();
     QByteArray valueOf(const QByteArray &command, const QHostAddress &asker) const;
+    // The address it gives itself to `asker`.
+    QHostAddress addressFor(const QHostAddress &asker) const;
 
     const Simulator &m_simulator;
     Options m_options;
     QHostAddress m_address;
     bool m_loopbackOnly = false; // listening on every address, for askers on this machine
     QUdpSocket m_socket;
+    QUdpSocket m_replySocket; // bound to m_address when m_socket listens on every address
 };
