@@ -90,10 +90,11 @@ void DawnbellWindow::bindControls()
     connect(c.screenGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onScreenChosen);
     connect(c.screenGroup, &QButtonGroup::idClicked, panel, &ControlPanel::onScreenBoxClicked);
 
-    // Letters and digits of any script (an internationalised name), and the dots, hyphens,
-    // colons, brackets and zone sign of names and IP literals; nothing the file would lose.
+    // What a host is made of, and the brackets around an IPv6 address, as dawnbell-send's
+    // --host takes it.
     c.hostEdit->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[\\p{L}\\p{M}\\p{N}.:%\\[\\]-]*")), c.hostEdit));
+            QRegularExpression(QStringLiteral("(%1|[\\[\\]])*").arg(Settings::hostCharacter())),
+            c.hostEdit));
 
     // Digits only, and no number above the highest port; while typing it may be empty or 0.
     c.portEdit->setValidator(new QRegularExpressionValidator(

@@ -6,6 +6,7 @@
 #include "alarmentry.h"
 #include "deviceconstants.h"
 
+#include <QtCore/QRegularExpression>
 #include <QtCore/QStringDecoder>
 #include <QtCore/QUrl>
 
@@ -194,6 +195,23 @@ std::optional<QString> shownHostOf(const SettingValue &saved)
         if (!unicode.isEmpty())
             *host = unicode;
     }
+    return host;
+}
+
+QString hostCharacter()
+{
+    return QStringLiteral("[\\p{L}\\p{M}\\p{N}.:%-]");
+}
+
+std::optional<QString> connectHostOf(const QString &text)
+{
+    QString host = text.trimmed();
+    if (host.startsWith(u'[') && host.endsWith(u']'))
+        host = host.mid(1, host.size() - 2);
+    static const QRegularExpression hostText(
+            QRegularExpression::anchoredPattern(hostCharacter() + u'+'));
+    if (!hostText.match(host).hasMatch())
+        return std::nullopt;
     return host;
 }
 

@@ -70,6 +70,15 @@ std::optional<quint16> portOf(const SettingValue &value);
 // The saved host as the user reads it: the file's bytes taken as UTF-8, an internationalised
 // name in its Unicode form. Nothing when the bytes are not UTF-8.
 std::optional<QString> shownHostOf(const SettingValue &saved);
+// The characters a host name or address is made of, as a regular expression for one of them:
+// letters and digits of any script (an internationalised name), and the dots, hyphens, colons
+// and zone sign of names and IP literals. The host box takes these and the brackets around an
+// IPv6 address, and nothing the file would lose.
+QString hostCharacter();
+// The host that `text` names for a connection: blanks around it and the brackets around an
+// IPv6 address taken off. Nothing when that leaves nothing, or a character no host has.
+std::optional<QString> connectHostOf(const QString &text);
+
 // The host the user typed, as the file keeps it: an internationalised name in its ASCII form,
 // so every resolver and every tool reading the file takes it.
 SettingValue savedHostOf(const QString &typed);

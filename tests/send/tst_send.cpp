@@ -102,13 +102,15 @@ void tst_Send::run_data()
     row("screen 3", Send::Sent, "7");
     row("--lead 7 time", Send::Sent, "T"); // checked against the clock
     row("--dry-run alarm 6 30 a 1", Send::Sent, "A, 6, 30,1, 150, 0");
-    row("stop", Send::LinkFailed); // the listener is closed first
+    row("--host [127.0.0.1] test", Send::Sent, "!"); // as the file and the host box take it
+    row("stop", Send::LinkFailed);                   // the listener is closed first
     const QByteArray bad = "|ring|stop now|alarm x 30 AM 1|alarm 6 30 Am 1|alarm 6 30 AM 0|"
                            "alarm 6 30 AM 17|alarm 0 30 AM 1|alarm 13 30 AM 1|alarm 6 60 AM 1|"
                            "alarm 6 -1 AM 1|play 0|play 17|scheme 5|screen 4|announce yes|"
                            "--lead 11 time|--lead -1 time|--lead 2 stop|--port 0 stop|"
                            "--port 65536 stop|--host= stop|--loud stop|--help-all stop|"
-                           "--to 127.0.0.1 stop|--timeout 1 time";
+                           "--to 127.0.0.1 stop|--timeout 1 time|--host=x/y stop|--host=[ stop|"
+                           "--tab-separated stop";
     for (const QByteArray &arguments : bad.split('|'))
         row(arguments.constData(), Send::BadInput);
 }
@@ -172,6 +174,12 @@ void tst_Send::notTaken_data()
     QTest::newRow("closes at once") << dropped << "";
     QTest::newRow("busy with the panel")
             << dropped << ". The module at 127.0.0.1 is busy: another client is connected";
+    // Only the module asked answers for the endpoint, and only for the port it serves on.
+    QTest::newRow("serves on another port")
+            << "reset by the module"
+            << ". The module at 127.0.0.1 serves on port {other}, not {port}";
+    QTest::newRow("another address answers") << "reset by the module"
+                                             << "";
 }
 
 void tst_Send::notTaken()
@@ -180,12 +188,16 @@ void tst_Send::notTaken()
     QFETCH(QString, account);
     const QByteArray module = QTest::currentDataTag();
     Simulator::Options options;
-    options.resetAfter = module == "resets after reading" ? 1 : 0;
+    options.resetAfter = module == "closes at once" || module == "busy with the panel" ? 0 : 1;
     Simulator simulator(options);
-    CommandPort commandPort(simulator, {});
+    Simulator other({});
+    QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+    CommandPort commandPort(module == "serves on another port" ? other : simulator, {});
     QUdpSocket silent; // the command port of a listener that is no module
-    QVERIFY(account.isEmpty() ? silent.bind(QHostAddress::LocalHost, 0)
-                              : commandPort.listen(QHostAddress::LocalHost, 0));
+    const QHostAddress commandAddress(module == "another address answers" ? "127.0.0.3"
+                                                                          : "127.0.0.1");
+    QVERIFY(module == "closes at once" ? silent.bind(QHostAddress::LocalHost, 0)
+                                       : commandPort.listen(commandAddress, 0));
     QTcpServer closing;
     connect(&closing, &QTcpServer::newConnection, this,
             [&closing] { closing.nextPendingConnection()->close(); });
@@ -200,7 +212,7 @@ void tst_Send::notTaken()
     }
 
     QProcess send;
-    const quint16 askedPort = account.isEmpty() ? silent.localPort() : commandPort.port();
+    const quint16 askedPort = module == "closes at once" ? silent.localPort() : commandPort.port();
     QVERIFY(finish(send, DAWNBELL_SEND_BIN,
                    {"--host", "127.0.0.1", "--port", QString::number(port), "--command-port",
                     QString::number(askedPort), "stop"}));
@@ -211,7 +223,11 @@ void tst_Send::notTaken()
                     "^dawnbell-send: sending to 127\\.0\\.0\\.1:%1 failed: %2 \\(the module "
                     "serves one client at a time: close the panel if it is connected\\)%3%4$")
                     .arg(port)
-                    .arg(reason, QRegularExpression::escape(account),
+                    .arg(reason,
+                         QRegularExpression::escape(
+                                 QString(account)
+                                         .replace("{other}", QString::number(other.serverPort()))
+                                         .replace("{port}", QString::number(port))),
                          QString::fromLatin1(LineEnd)));
     QVERIFY2(line.match(QString::fromLocal8Bit(err)).hasMatch(), err.constData());
 }
@@ -221,28 +237,42 @@ void tst_Send::settingsInTheWay_data()
     // The settings file's bytes (none: no -C folder at all); what the one line on stderr says.
     QTest::addColumn<QByteArray>("settings");
     QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("given"); // --host or --port: the other comes from the file
     const auto withItem = [](int index, const SettingValue &value) {
         QList<SettingValue> items = Settings::itemsOf(Settings::defaultRecord());
         items[index] = value;
         return Settings::writeItems(items);
     };
     QTest::newRow("track 170") << withItem(8, SettingValue::fromNumber(170))
-                               << "setupdata.ini line 9: the alarm track \"170\"";
+                               << "setupdata.ini line 9: the alarm track \"170\""
+                               << "--port";
     QTest::newRow("all on one line")
             << withItem(10, SettingValue::fromText("blue")).replace("\r\n", ",")
-            << "line 1: the colour scheme";
+            << "line 1: the colour scheme"
+            << "--port";
     QTest::newRow("lone CR line ends")
             << withItem(14, SettingValue::fromText("on")).replace("\r\n", "\r")
-            << "line 15: the hourly announcement";
+            << "line 15: the hourly announcement"
+            << "--port";
     QTest::newRow("cut short") << Settings::defaultFileBytes().chopped(8)
-                               << "line 19: it ends after 18";
-    QTest::newRow("no such folder") << QByteArray() << "there is no such folder";
+                               << "line 19: it ends after 18"
+                               << "--port";
+    QTest::newRow("no such folder") << QByteArray() << "there is no such folder"
+                                    << "--port";
+    // A saved endpoint that cannot be used is named, never replaced by the built-in one.
+    QTest::newRow("blank host") << withItem(16, SettingValue::fromText(" "))
+                                << "the saved remote host \" \""
+                                << "--port";
+    QTest::newRow("letter O in the port")
+            << withItem(18, SettingValue::fromText("50O1")) << "the saved remote port \"50O1\""
+            << "--host";
 }
 
 void tst_Send::settingsInTheWay()
 {
     QFETCH(QByteArray, settings);
     QFETCH(QString, told);
+    QFETCH(QString, given);
     QTemporaryDir folder;
     QString path = folder.filePath(QStringLiteral("missing"));
     if (!settings.isNull()) {
@@ -258,7 +288,8 @@ void tst_Send::settingsInTheWay()
     closed.close();
 
     QProcess send;
-    QVERIFY(finish(send, DAWNBELL_SEND_BIN, {"-C", path, "--port", port, "test"}));
+    QVERIFY(finish(send, DAWNBELL_SEND_BIN,
+                   {"-C", path, given, given == "--port" ? port : "127.0.0.1", "test"}));
 
     QCOMPARE(send.exitCode(), int(Send::SettingsUnusable));
     const QString err = QString::fromLocal8Bit(send.readAllStandardError());
@@ -338,7 +369,7 @@ void tst_Send::find_data()
     QTest::addColumn<QString>("printed");
     const QString found
             = "^127\\.0\\.0\\.1:{port}\t02:DB:00:01:[0-9A-F:]{5}\tWIZ750SR\tOPEN\tserver\t"
-              "1\\.0\\.0-sim\n$";
+              "1\\.0\\.0-sim\t127\\.0\\.0\\.1\n$";
     const QString none = "^dawnbell-send: no module answered at 127\\.0\\.0\\.1\n$";
     QTest::newRow("found") << ""
                            << "--to 127.0.0.1 --timeout 3" << int(Send::Sent) << found;

@@ -1,6 +1,7 @@
 #include "commandsender.h"
 #include "modulesearch.h"
 #include "sendrequest.h"
+#include "terminal.h"
 
 #include "deviceconstants.h"
 #include "modulefinder.h"
@@ -30,14 +31,18 @@ QString description()
                    "%3"
                    "\n"
                    "Without --host and --port the endpoint is the remote host and port in\n"
-                   "setupdata.ini in DIR, or %1 when there is no such file.\n"
+                   "setupdata.ini in DIR, or %1 when there is no such file. A saved host\n"
+                   "that is blank or a saved port that is not 1 to 65535 sends nothing.\n"
                    "The module takes one client at a time: it cannot be reached while the panel\n"
                    "is connected to it. When it refuses, resets or closes the connection, the\n"
                    "error line adds what the module says of itself on its command port.\n"
                    "\n"
                    "find asks the modules on UDP port %4 for their address, port, MAC, name,\n"
-                   "status, mode and firmware, and prints one tab-separated line per module that\n"
-                   "answers within the wait. Without --to the request is broadcast to every\n"
+                   "status, mode and firmware, and lists those that answer within the wait: on\n"
+                   "a terminal as a table whose last column says whether the panel can connect;\n"
+                   "otherwise, or with --tab-separated, one tab-separated line per module: the\n"
+                   "address it answered from and its port, MAC, name, status, mode, firmware and\n"
+                   "the address it gives itself. Without --to the request is broadcast to every\n"
                    "network this PC is on (and 127.0.0.1); with --to it goes to that address\n"
                    "alone. Status: OPEN waiting for a client, CONNECT busy with another client,\n"
                    "BOOT, UPGRADE, ATMODE (AT command mode), UDP. Mode: server (the panel's),\n"
@@ -112,8 +117,12 @@ int main(int argc, char *argv[])
             QStringLiteral("command-port"),
             QStringLiteral("The modules' UDP command port (default %1).").arg(Module::CommandPort),
             QStringLiteral("PORT"));
+    const QCommandLineOption tabsOption(
+            QStringLiteral("tab-separated"),
+            QStringLiteral("find: print the stable tab-separated lines for scripts, also on a "
+                           "terminal (the form whenever the output is no terminal)."));
     parser.addOptions({hostOption, portOption, folderOption, leadOption, dryRunOption, toOption,
-                       searchIdOption, timeoutOption, commandPortOption});
+                       searchIdOption, timeoutOption, tabsOption, commandPortOption});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("See Commands above."),
                                  QStringLiteral("COMMAND [ARGUMENTS]"));
 
@@ -149,7 +158,8 @@ int main(int argc, char *argv[])
         }
         commandPort = *port;
     }
-    const QList<QCommandLineOption> findOptions{toOption, searchIdOption, timeoutOption};
+    const QList<QCommandLineOption> findOptions{toOption, searchIdOption, timeoutOption,
+                                                tabsOption};
     const QList<QCommandLineOption> sendOptions{hostOption, portOption, folderOption, leadOption,
                                                 dryRunOption};
     for (const QCommandLineOption &option : command.isFind ? sendOptions : findOptions) {
@@ -164,6 +174,7 @@ int main(int argc, char *argv[])
     if (command.isFind) {
         Send::Search search;
         search.commandPort = commandPort;
+        search.tabSeparated = parser.isSet(tabsOption) || !Send::standardOutputIsTerminal();
         if (parser.isSet(toOption)) {
             const QHostAddress to(parser.value(toOption).trimmed());
             if (to.protocol() != QAbstractSocket::IPv4Protocol) {
@@ -197,9 +208,13 @@ int main(int argc, char *argv[])
 
     std::optional<QString> host;
     if (parser.isSet(hostOption)) {
-        host = parser.value(hostOption).trimmed();
-        if (host->isEmpty())
-            return fail(Send::BadInput, QStringLiteral("--host needs a host name or address"));
+        // The rule of the panel's host box, so that what one takes the other takes too.
+        host = Settings::connectHostOf(parser.value(hostOption));
+        if (!host) {
+            return fail(Send::BadInput,
+                        QStringLiteral("--host needs a host name or address, not \"%1\"")
+                                .arg(parser.value(hostOption)));
+        }
     }
     std::optional<quint16> port;
     if (parser.isSet(portOption)) {
@@ -237,15 +252,10 @@ int main(int argc, char *argv[])
         return fail(Send::SettingsUnusable,
                     QStringLiteral("-C %1: there is no such folder").arg(folder));
     }
-    Send::Endpoint endpoint;
-    if (!host || !port) {
-        const Send::SavedEndpoint saved = Send::settingsEndpoint(folder);
-        if (!saved.endpoint)
-            return fail(Send::SettingsUnusable, saved.error);
-        endpoint = *saved.endpoint;
-    }
-    endpoint.host = host.value_or(endpoint.host);
-    endpoint.port = port.value_or(endpoint.port);
+    const Send::SavedEndpoint saved = Send::endpointFor(folder, host, port);
+    if (!saved.endpoint)
+        return fail(Send::SettingsUnusable, saved.error);
+    const Send::Endpoint endpoint = *saved.endpoint;
 
     CommandSender sender(endpoint);
     QObject::connect(&sender, &CommandSender::connected, &sender, [&sender, &command, lead] {
@@ -262,7 +272,7 @@ int main(int argc, char *argv[])
     QObject::connect(&sender, &CommandSender::failed, &app,
                      [&endpoint, commandPort](const QString &message, bool byModule) {
                          if (byModule)
-                             Send::failWithModuleAccount(endpoint.host, commandPort, message);
+                             Send::failWithModuleAccount(endpoint, commandPort, message);
                          else
                              QCoreApplication::exit(fail(Send::LinkFailed, message));
                      });

@@ -10,6 +10,7 @@
 #include <QtNetwork/QHostInfo>
 
 #include <cmath>
+#include <cstdio>
 
 namespace Send {
 
@@ -35,24 +36,67 @@ int reportFound(const ModuleFinder &finder, const Search &search)
                     search.to ? ModuleWords::noAnswerText(search.to->toString())
                               : QStringLiteral("no module answered the search"));
     }
+    if (finder.isListFull()) {
+        std::fputs(qPrintable(QStringLiteral("dawnbell-send: more modules answered than the %1 "
+                                             "listed\n")
+                                      .arg(ModuleFinder::MaxModules)),
+                   stderr);
+    }
     QString lines;
-    for (const ModuleFrame::ModuleInfo &module : finder.modules())
-        lines += moduleLine(module) + u'\n';
+    if (search.tabSeparated) {
+        for (const ModuleFrame::ModuleInfo &module : finder.modules())
+            lines += moduleLine(module) + u'\n';
+    } else {
+        lines = moduleTable(finder.modules());
+    }
     return Console::printLast("dawnbell-send", lines);
+}
+
+QString dataPortText(const ModuleFrame::ModuleInfo &module)
+{
+    return module.dataPort ? QString::number(*module.dataPort) : QStringLiteral("-");
 }
 
 } // namespace
 
 QString moduleLine(const ModuleFrame::ModuleInfo &module)
 {
-    const QString port = module.dataPort ? QString::number(*module.dataPort) : QStringLiteral("-");
-    return QStringList{orDash(module.address) + u':' + port,
+    return QStringList{orDash(module.address) + u':' + dataPortText(module),
                        ModuleFrame::macText(module.mac),
                        orDash(module.name),
                        orDash(Module::statusWord(module.status)),
                        orDash(Module::modeName(module.mode)),
-                       orDash(module.firmware)}
+                       orDash(module.firmware),
+                       orDash(module.reportedAddress)}
             .join(u'\t');
+}
+
+QString moduleTable(const QList<ModuleFrame::ModuleInfo> &modules)
+{
+    QList<QStringList> rows{{QStringLiteral("ADDRESS"), QStringLiteral("MAC"),
+                             QStringLiteral("NAME"), QStringLiteral("MODE"),
+                             QStringLiteral("FIRMWARE"), QStringLiteral("STATE")}};
+    for (const ModuleFrame::ModuleInfo &module : modules) {
+        QString address = module.address + u':' + dataPortText(module);
+        if (module.reportedAddress != module.address)
+            address += QStringLiteral(" (gives %1)").arg(module.reportedAddress);
+        rows.append({address, ModuleFrame::macText(module.mac), orDash(module.name),
+                     ModuleWords::modeText(module.mode), orDash(module.firmware),
+                     ModuleWords::readinessText(module)});
+    }
+    QList<qsizetype> widths(rows.first().size(), 0);
+    for (const QStringList &row : rows) {
+        for (qsizetype column = 0; column < row.size(); ++column)
+            widths[column] = qMax(widths[column], row[column].size());
+    }
+    QString table;
+    for (const QStringList &row : rows) {
+        QString line;
+        for (qsizetype column = 0; column + 1 < row.size(); ++column)
+            line += row[column].leftJustified(widths[column] + 2);
+        table += line + row.last() + u'\n';
+    }
+    return table;
 }
 
 std::optional<int> searchWaitMs(const QString &seconds)
@@ -80,7 +124,7 @@ int findModules(const Search &search)
     return QCoreApplication::exec();
 }
 
-void failWithModuleAccount(const QString &host, quint16 commandPort, const QString &message)
+void failWithModuleAccount(const Endpoint &endpoint, quint16 commandPort, const QString &message)
 {
     auto *finder = new ModuleFinder(QCoreApplication::instance());
     finder->setCommandPort(commandPort);
@@ -90,16 +134,19 @@ void failWithModuleAccount(const QString &host, quint16 commandPort, const QStri
                      account.isEmpty() ? message : message + QStringLiteral(". ") + account));
     };
     QObject::connect(finder, &ModuleFinder::finished, finder, [failWith] { failWith({}); });
-    QHostInfo::lookupHost(host, finder, [finder, failWith](const QHostInfo &info) {
+    const quint16 port = endpoint.port;
+    QHostInfo::lookupHost(endpoint.host, finder, [finder, failWith, port](const QHostInfo &info) {
         for (const QHostAddress &address : info.addresses()) {
             if (address.protocol() != QAbstractSocket::IPv4Protocol)
                 continue;
-            QObject::connect(finder, &ModuleFinder::moduleFound, finder,
-                             [finder, failWith, address](const ModuleFrame::ModuleInfo &module) {
-                                 finder->stop();
-                                 failWith(ModuleWords::moduleSentence(address.toString(), module));
-                             });
-            finder->find({address});
+            // Only the module at the address asked answers for it (ModuleFinder::ask).
+            QObject::connect(
+                    finder, &ModuleFinder::moduleFound, finder,
+                    [finder, failWith, address, port](const ModuleFrame::ModuleInfo &module) {
+                        finder->stop();
+                        failWith(ModuleWords::moduleSentence(address.toString(), module, port));
+                    });
+            finder->ask(address);
             return;
         }
         failWith({});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "moduleframe.h"
+#include "sendrequest.h"
 
 #include <QtCore/QString>
 #include <QtNetwork/QHostAddress>
@@ -20,11 +21,16 @@ struct Search
     QString searchId;
     int waitMs = 0;
     quint16 commandPort = Module::CommandPort;
+    bool tabSeparated = false; // the form for scripts; otherwise a table for a person
 };
 
 // The module in one line of tab-separated columns, "-" for what it did not tell: IP:port,
-// MAC, name, status (its own word), mode (client, server, mixed or udp), firmware.
+// MAC, name, status (its own word), mode (client, server, mixed or udp), firmware, and the
+// address it gives itself. IP is the address it answered from.
 QString moduleLine(const ModuleFrame::ModuleInfo &module);
+// The modules as a table with a header, for a person: address (and the one a module gives
+// itself when that differs), MAC, name, mode, firmware, and whether the panel can connect.
+QString moduleTable(const QList<ModuleFrame::ModuleInfo> &modules);
 
 // "--timeout": seconds, a fraction allowed, more than 0 and at most MaxSearchSeconds.
 std::optional<int> searchWaitMs(const QString &seconds);
@@ -33,9 +39,9 @@ std::optional<int> searchWaitMs(const QString &seconds);
 // Sent when one did, LinkFailed (and a line on stderr) when none did.
 int findModules(const Search &search);
 
-// Asks the module at `host` about itself on `commandPort`, unicast and for at most
+// Asks the module at `endpoint`'s host about itself on `commandPort`, unicast and for at most
 // ModuleFinder::DefaultWaitMs, then ends the event loop with LinkFailed and `message` on
-// stderr, followed by what the module said when it answered.
-void failWithModuleAccount(const QString &host, quint16 commandPort, const QString &message);
+// stderr, followed by what the module said when it answered from that address.
+void failWithModuleAccount(const Endpoint &endpoint, quint16 commandPort, const QString &message);
 
 } // namespace Send

@@ -249,21 +249,49 @@ Endpoint defaultEndpoint()
     return {endpoint.host, endpoint.port};
 }
 
-SavedEndpoint settingsEndpoint(const QString &folder)
+SavedEndpoint endpointFor(const QString &folder, const std::optional<QString> &host,
+                          std::optional<quint16> port)
 {
+    if (host && port)
+        return {Endpoint{*host, *port}, {}};
     const QString path = QDir(folder).filePath(QLatin1String(Settings::FileName));
     const Settings::ReadResult read = Settings::readFile(path);
-    if (read.problem == Settings::ReadProblem::Missing)
-        return {defaultEndpoint(), {}};
-    if (!read.record) {
-        return {std::nullopt,
-                QStringLiteral(
-                        "%1; give the module's endpoint with --host HOST --port PORT instead")
-                        .arg(Settings::unusableFileText(path, read))};
+    const QString giveEndpoint = QStringLiteral("; give the module's endpoint with --host HOST "
+                                                "--port PORT instead");
+    if (read.problem == Settings::ReadProblem::Missing) {
+        const Endpoint defaults = defaultEndpoint();
+        return {Endpoint{host.value_or(defaults.host), port.value_or(defaults.port)}, {}};
     }
-    // A saved port that is no port gives the default port on the saved host, as in the panel.
-    const Settings::Endpoint endpoint = Settings::endpointOf(*read.record);
-    return {Endpoint{endpoint.host, endpoint.port}, {}};
+    if (!read.record)
+        return {std::nullopt, Settings::unusableFileText(path, read) + giveEndpoint};
+    const SetupData &record = *read.record;
+    Endpoint endpoint;
+    if (host) {
+        endpoint.host = *host;
+    } else {
+        const QString saved = Settings::shownHostOf(record.RemoteHost).value_or(QString());
+        const std::optional<QString> savedHost = Settings::connectHostOf(saved);
+        if (!savedHost) {
+            return {std::nullopt,
+                    QStringLiteral("%1: the saved remote host \"%2\" is no host name or address")
+                                    .arg(path, saved)
+                            + giveEndpoint};
+        }
+        endpoint.host = *savedHost;
+    }
+    if (port) {
+        endpoint.port = *port;
+    } else {
+        const std::optional<quint16> savedPort = Settings::portOf(record.RemotePort);
+        if (!savedPort) {
+            return {std::nullopt,
+                    QStringLiteral("%1: the saved remote port \"%2\" is not 1 to 65535")
+                                    .arg(path, record.RemotePort.toText())
+                            + giveEndpoint};
+        }
+        endpoint.port = *savedPort;
+    }
+    return {endpoint, {}};
 }
 
 } // namespace Send

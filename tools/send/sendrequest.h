@@ -78,16 +78,18 @@ QString endpointText(const Endpoint &endpoint);
 // Where the module is reached when no settings name it.
 Endpoint defaultEndpoint();
 
-// The endpoint the panel connects to with the setupdata.ini in `folder`: its host and port
-// (the default port on the saved host when the saved port is no port), or the defaults when
-// there is no such file. A file that is there but cannot be used gives no endpoint but one
-// line naming the file, the line and the reason: sending to the defaults instead would reach
-// another module than the one the file names. Never writes the file.
+// The endpoint to send to: `host` and `port` where given, the rest from the setupdata.ini in
+// `folder` (the defaults when there is no such file). A file that is there but cannot be used,
+// and a saved host or port that is needed and cannot be used (a blank host, a port that is not
+// 1 to 65535), give no endpoint but one line naming the file and the value and saying how to
+// give an endpoint: sending to the defaults instead would reach another module than the one
+// the file names. Never writes the file.
 struct SavedEndpoint
 {
     std::optional<Endpoint> endpoint;
     QString error;
 };
-SavedEndpoint settingsEndpoint(const QString &folder);
+SavedEndpoint endpointFor(const QString &folder, const std::optional<QString> &host,
+                          std::optional<quint16> port);
 
 } // namespace Send
