@@ -31,7 +31,8 @@ signals:
 
 private:
     void addClock(const FoundClock &clock);
-    void showSearchEnded();
+    void showSearchEnded(const SearchEnd &end);
+    void fitColumns();
     void useSelectedClock();
     void updateUseButton();
 
