@@ -106,7 +106,12 @@ void FindClocksDialog::addClock(const FoundClock &clock)
     m_clocks.append(clock);
     if (!m_clockList->currentItem() && isUsable(clock))
         m_clockList->setCurrentItem(row);
-    fitColumns();
+    // Once for the answers that came in one turn: measuring every row for each one would make
+    // a flood of answers slow the window down.
+    if (!m_fitPending) {
+        m_fitPending = true;
+        QMetaObject::invokeMethod(this, &FindClocksDialog::fitColumns, Qt::QueuedConnection);
+    }
 }
 
 void FindClocksDialog::showSearchEnded(const SearchEnd &end)
@@ -128,6 +133,7 @@ void FindClocksDialog::showSearchEnded(const SearchEnd &end)
 // The list is made as wide as its columns, so that the dialog shows every column whole.
 void FindClocksDialog::fitColumns()
 {
+    m_fitPending = false;
     QHeaderView *header = m_clockList->header();
     header->resizeSections(QHeaderView::ResizeToContents);
     const int width = header->length() + 2 * m_clockList->frameWidth()

@@ -43,4 +43,5 @@ private:
     QLabel *m_searchState = nullptr;
     QPushButton *m_searchAgainButton = nullptr;
     QPushButton *m_useButton = nullptr;
+    bool m_fitPending = false;
 };
