@@ -32,6 +32,11 @@ if [ -f setupdata.ini ]; then
     port=$(sed -n '19p' setupdata.ini | tr -d '"\r ')
 fi
 
+# An IPv6 address may be saved in brackets, as the host box takes it.
+if [[ "$host" == \[*\] ]]; then
+    host=${host:1:${#host}-2}
+fi
+
 # The simulator listens where the panel will connect: on the saved host when that is a
 # loopback address; on 127.0.0.1 for the name localhost and for a blank host, which the panel
 # reads as 127.0.0.1.

@@ -45,15 +45,17 @@ class RunScript(unittest.TestCase):
     def test_port_taken_starts_nothing(self):
         # The simulator goes to the saved loopback host, so a listener there is in its way.
         for host, family in (("127.0.0.1", socket.AF_INET), ("127.0.0.2", socket.AF_INET),
-                             ("::1", socket.AF_INET6)):
-            with self.subTest(host=host), socket.create_server((host, self.port), family=family):
+                             ("::1", socket.AF_INET6), ("[::1]", socket.AF_INET6)):
+            address = host.strip("[]")  # the panel saves an IPv6 address in brackets
+            with self.subTest(host=host), socket.create_server((address, self.port),
+                                                               family=family):
                 harness.write_settings(self.tmp, host=host, port=self.port)
                 script = self.start({k: v for k, v in os.environ.items()
                                      if k not in ("DISPLAY", "WAYLAND_DISPLAY")})
                 err = script.communicate(timeout=60)[1]
                 self.assertEqual(script.returncode, 1)
                 self.assertRegex(err, r"\A[^\n]* %s port %d\b[^\n]*\n\Z"
-                                 % (re.escape(host), self.port))
+                                 % (re.escape(address), self.port))
                 self.assertEqual(session_members(script.pid), [], "run.sh left a process running")
 
     def test_clock_and_panel_apart(self):
