@@ -254,8 +254,6 @@ void tst_Send::settingsInTheWay_data()
     // A saved endpoint that cannot be used is named, never replaced by the built-in one.
     QTest::newRow("blank host") << withItem(16, SettingValue::fromText(" "))
                                 << "the saved remote host \" \"";
-    QTest::newRow("letter O in the port")
-            << withItem(18, SettingValue::fromText("50O1")) << "the saved remote port \"50O1\"";
 }
 
 void tst_Send::settingsInTheWay()
@@ -277,11 +275,7 @@ void tst_Send::settingsInTheWay()
     closed.close();
 
     QProcess send;
-    // The part of the endpoint the file gives is the one at fault.
-    const bool portSaved = told.contains("remote port");
-    QVERIFY(finish(
-            send, DAWNBELL_SEND_BIN,
-            {"-C", path, portSaved ? "--host" : "--port", portSaved ? "127.0.0.1" : port, "test"}));
+    QVERIFY(finish(send, DAWNBELL_SEND_BIN, {"-C", path, "--port", port, "test"}));
 
     QCOMPARE(send.exitCode(), int(Send::SettingsUnusable));
     const QString err = QString::fromLocal8Bit(send.readAllStandardError());
