@@ -1,20 +1,14 @@
-#pragma once
+#include "standardoutput.h"
 
 #include <QtCore/QByteArray>
-#include <QtCore/QString>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-// The last output of a command-line tool (its help, its version, a dry run's bytes), written so
-// that a full disk, a closed terminal or a redirection that cannot be written is noticed: the
-// text is written and standard output closed, and any failure on the way is told.
 namespace Console {
 
-// Writes `text` and closes standard output. Returns 0, or 1 after one line on stderr that
-// starts with `program`.
-inline int printLast(const char *program, const QString &text)
+int printLast(const char *program, const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();
     errno = 0;
