@@ -1,63 +1,50 @@
 #include "dawnbellwindow.h"
 
 #include "applog.h"
+#include "appplatform.h"
 #include "choicegroup.h"
-#include "clockformat.h"
-#include "commands.h"
 #include "deviceconstants.h"
-#include "findclocksdialog.h"
+#include "findclocksmenu.h"
 #include "lampshape.h"
 #include "layout.h"
 #include "linksocket.h"
-#include "modulewords.h"
-#include "networkclocksearch.h"
 #include "picturebox.h"
-#include "platform.h"
 #include "settingsrecord.h"
 
 #include <QtGui/QCloseEvent>
 #include <QtGui/QRegularExpressionValidator>
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QCheckBox>
-#include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
-#include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
 
 #include <optional>
-#include <utility>
 
 Q_LOGGING_CATEGORY(lcApp, "dawnbell.app", QtWarningMsg)
 
-DawnbellWindow::DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
-                               QWidget *parent)
+DawnbellWindow::DawnbellWindow(LinkSocket &socket, AppPlatform &platform,
+                               const QString &settingsPath, QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
     , m_settings(settingsPath)
     , m_form(this)
     , m_link(socket)
+    , m_lamp(m_link)
     , m_controls(m_form.controls())
     , m_panel(m_link, m_clockSettings, platform)
-    , m_dateLabel(m_controls.dateLabel)
-    , m_timeLabel(m_controls.timeLabel)
-    , m_clockTicker([&platform] { return platform.now(); })
+    , m_clock(platform, m_controls.dateLabel, m_controls.timeLabel)
+    , m_startNotices(platform, Title)
 {
     socket.setRemoteHost(QLatin1String(Device::DefaultHost));
     socket.setRemotePort(Device::DefaultPort);
 
-    bindLamp();
+    connect(&m_lamp, &LinkLamp::changed, this, &DawnbellWindow::showLamp);
     connect(m_controls.logoPicture, &PictureBox::clicked, this, &DawnbellWindow::openMakerWebSite);
     connect(m_controls.saveAndExitButton, &QPushButton::clicked, this,
             &DawnbellWindow::onSaveAndExitClicked);
     bindControls();
-    for (QLineEdit *box : {m_controls.hostEdit, m_controls.portEdit}) {
-        box->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(box, &QWidget::customContextMenuRequested, this,
-                [this, box](const QPoint &position) { showEndpointMenu(box, position); });
-    }
-
-    connect(&m_clockTicker, &ClockTicker::ticked, this, &DawnbellWindow::showClock);
-    m_clockTicker.start();
+    auto *findClocks = new FindClocksMenu({m_controls.hostEdit, m_controls.portEdit}, this);
+    connect(findClocks, &FindClocksMenu::clockChosen, this, &DawnbellWindow::useFoundClock);
 }
 
 void DawnbellWindow::bindControls()
@@ -187,7 +174,7 @@ bool DawnbellWindow::start()
         refuseToStart(claim);
         return false;
     }
-    showClock();
+    m_clock.show();
     connectThen(&DawnbellWindow::loadAndReconnect);
     return true;
 }
@@ -204,7 +191,7 @@ void DawnbellWindow::refuseToStart(const SingleCopyClaim &claim)
         m_exitStatus = 1;
     }
     // The record was never loaded, so the shutdown below writes nothing.
-    shutDown();
+    shutDown(WayOut::StartRefused);
 }
 
 // Each step returns to the event loop while the link waits, so a request to end the panel
@@ -220,6 +207,7 @@ void DawnbellWindow::loadAndReconnect()
     if (m_shuttingDown)
         return; // told to end during the wait, before anything was loaded
     loadSettings();
+    m_lamp.askModuleOnFailure();
     m_link.socket().close();
     if (applyEndpoint())
         connectThen(&DawnbellWindow::finishStartUp);
@@ -231,153 +219,9 @@ void DawnbellWindow::finishStartUp()
 {
     if (m_shuttingDown)
         return;
-    m_lampFollowsLink = true;
+    m_lamp.followLink();
     emit startUpEnded();
-    // Queued, so the window shows before a modal message can hold the event loop.
-    if (!m_startNotices.isEmpty())
-        QMetaObject::invokeMethod(this, &DawnbellWindow::showStartNotices, Qt::QueuedConnection);
-}
-
-void DawnbellWindow::tellOnceStarted(const QString &text)
-{
-    m_startNotices.append(text);
-}
-
-void DawnbellWindow::showStartNotices()
-{
-    const QStringList notices = std::exchange(m_startNotices, {});
-    for (const QString &notice : notices) {
-        if (m_shuttingDown)
-            return;
-        m_platform.showMessage(Title, notice);
-    }
-}
-
-void DawnbellWindow::bindLamp()
-{
-    connect(&m_link, &DeviceLink::connectionWaitEnded, this, [this](bool connected) {
-        const LampShape *lamp = m_controls.linkLamp;
-        showLamp(LampColour::afterConnectRun(lamp->fillColour(), connected),
-                 connected ? LampConnectedText.arg(endpointText())
-                           : LampNotConnectedText.arg(
-                                   QStringLiteral("no connection to %1").arg(endpointText())));
-        // Only the saved endpoint's module is asked: the first wait is the built-in one's.
-        if (!connected && m_settingsLoaded)
-            explainFailure();
-    });
-    connect(&m_lampProbe, &ModuleFinder::moduleFound, this,
-            [this](const ModuleFrame::ModuleInfo &module) {
-                addModuleAccount(ModuleWords::moduleSentence(m_link.socket().remoteHost(), module));
-            });
-    connect(&m_lampProbe, &ModuleFinder::finished, this, [this] {
-        if (m_lampProbe.modules().isEmpty())
-            addModuleAccount(ModuleWords::noAnswerText(m_link.socket().remoteHost()));
-    });
-    connect(&m_link.socket(), &LinkSocket::stateChanged, this, &DawnbellWindow::showLinkState);
-    connect(&m_link, &DeviceLink::commandDropped, this, &DawnbellWindow::showCommandDropped);
-}
-
-QString DawnbellWindow::endpointText() const
-{
-    const QString host = m_link.socket().remoteHost();
-    // An IPv6 address takes brackets, so that its port stands apart.
-    const QString shownHost = host.contains(QLatin1Char(':')) ? u'[' + host + u']' : host;
-    return QStringLiteral("%1:%2").arg(shownHost).arg(m_link.socket().remotePort());
-}
-
-void DawnbellWindow::showLinkState(LinkState state)
-{
-    if (!m_lampFollowsLink || m_shuttingDown)
-        return;
-    switch (state) {
-    case LinkState::Connected:
-        showLamp(LampColour::Green, LampConnectedText.arg(endpointText()));
-        break;
-    case LinkState::ClosedByPeer:
-        showLamp(LampColour::Red,
-                 LampNotConnectedText.arg(QStringLiteral("the module closed the connection")));
-        explainFailure();
-        break;
-    case LinkState::Error:
-        showLamp(LampColour::Red,
-                 LampNotConnectedText.arg(
-                         QStringLiteral("the connection to %1 failed").arg(endpointText())));
-        explainFailure();
-        break;
-    default:
-        break;
-    }
-}
-
-namespace {
-
-QString dropReasonText(DeviceLink::DropReason reason)
-{
-    switch (reason) {
-    case DeviceLink::DropReason::NotConnected:
-        return QStringLiteral("there was no connection to the module");
-    case DeviceLink::DropReason::ConnectFailed:
-        return QStringLiteral("the connection to the module had failed");
-    case DeviceLink::DropReason::ClosedByDevice:
-        return QStringLiteral("the module closed the connection");
-    case DeviceLink::DropReason::Connecting:
-        return QStringLiteral("the connection was still being made");
-    case DeviceLink::DropReason::QueueFull:
-        return QStringLiteral("the module is not taking commands");
-    case DeviceLink::DropReason::WriteFailed:
-        return QStringLiteral("the connection refused it");
-    }
-    return {};
-}
-
-} // namespace
-
-void DawnbellWindow::showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason)
-{
-    if (!m_lampFollowsLink || m_shuttingDown || command.isEmpty())
-        return;
-    const char code = command.at(0);
-    showLamp(LampColour::Red,
-             LampNotConnectedText.arg(LampDroppedText.arg(QString(QLatin1Char(code)),
-                                                          Protocol::purposeOf(code),
-                                                          dropReasonText(reason))));
-}
-
-void DawnbellWindow::explainFailure()
-{
-    // The module's own account needs its address; a host name is not looked up for it.
-    const QHostAddress module(m_link.socket().remoteHost());
-    if (module.isNull())
-        return;
-    m_lampProbe.find({module});
-}
-
-void DawnbellWindow::addModuleAccount(const QString &account)
-{
-    if (m_shuttingDown || m_controls.linkLamp->fillColour() != LampColour::Red)
-        return; // the link came up meanwhile: the lamp's words are current
-    showLamp(LampColour::Red, m_lampWords + QStringLiteral(". ") + account);
-}
-
-void DawnbellWindow::showEndpointMenu(QLineEdit *box, const QPoint &position)
-{
-    QMenu *menu = box->createStandardContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addSeparator();
-    connect(menu->addAction(FindClocksDialog::MenuText), &QAction::triggered, this,
-            &DawnbellWindow::openFindClocks);
-    menu->popup(box->mapToGlobal(position));
-}
-
-void DawnbellWindow::openFindClocks()
-{
-    if (!m_findClocks) {
-        m_clockSearch = new NetworkClockSearch(this);
-        m_findClocks = new FindClocksDialog(*m_clockSearch, this);
-        connect(m_findClocks, &FindClocksDialog::clockChosen, this, &DawnbellWindow::useFoundClock);
-    }
-    m_findClocks->open();
-    m_findClocks->searchAgain();
+    m_startNotices.showSoon();
 }
 
 // The chosen module's address and data port become the endpoint as typing would make it, so
@@ -388,13 +232,12 @@ void DawnbellWindow::useFoundClock(const QString &host, quint16 port)
     m_clockSettings.setPort(QString::number(port));
 }
 
-void DawnbellWindow::showLamp(const QColor &colour, const QString &words)
+void DawnbellWindow::showLamp()
 {
-    m_lampWords = words;
     LampShape *lamp = m_controls.linkLamp;
-    lamp->setFillColour(colour);
-    lamp->setToolTip(words);
-    lamp->setAccessibleName(QStringLiteral("Connection lamp: %1").arg(words));
+    lamp->setFillColour(m_lamp.colour());
+    lamp->setToolTip(m_lamp.words());
+    lamp->setAccessibleName(m_lamp.accessibleName());
 }
 
 bool DawnbellWindow::applyEndpoint()
@@ -410,14 +253,6 @@ bool DawnbellWindow::applyEndpoint()
     // Without a usable port, start-up ends before its second connection; the next command
     // connects.
     return endpoint.portUsable;
-}
-
-void DawnbellWindow::showClock()
-{
-    const QDateTime now = m_platform.now();
-    const QLocale locale = QLocale::system();
-    m_dateLabel->setText(dateCaption(now.date(), locale));
-    m_timeLabel->setText(timeCaption(now.time(), locale));
 }
 
 void DawnbellWindow::loadSettings()
@@ -470,7 +305,7 @@ void DawnbellWindow::onSaveAndExitClicked()
         return;
     }
     m_clockSettings.keepEndpoint();
-    endProgram(SaveFailureNotice::Shown);
+    shutDown(WayOut::SaveAndExit);
 }
 
 void DawnbellWindow::openMakerWebSite()
@@ -479,56 +314,33 @@ void DawnbellWindow::openMakerWebSite()
     m_platform.openUrl(QUrl(MakerWebSite));
 }
 
-bool DawnbellWindow::beginShutdown(SaveFailureNotice notice)
+void DawnbellWindow::shutDown(WayOut way, const QString &why)
 {
     if (m_shuttingDown)
-        return false;
-    m_shuttingDown = true;
-    m_clockTicker.stop();
-    const QString failure = saveSettings();
-    if (!failure.isEmpty())
-        tellSaveFailed(failure, notice);
-    return true;
-}
-
-// The session's choices are lost with the process, so the user hears of it: in a message
-// when they ended the panel themselves and are looking at it, else on standard error.
-void DawnbellWindow::tellSaveFailed(const QString &failure, SaveFailureNotice notice)
-{
-    qCWarning(lcApp).noquote() << "settings not saved:" << failure;
-    if (notice == SaveFailureNotice::Shown)
-        m_platform.showMessage(Title, SaveFailedText.arg(failure));
-}
-
-void DawnbellWindow::shutDown()
-{
-    endProgram(SaveFailureNotice::Logged);
-}
-
-void DawnbellWindow::endProgram(SaveFailureNotice notice)
-{
-    if (!beginShutdown(notice))
         return;
+    m_shuttingDown = true;
+    if (!why.isEmpty())
+        qCInfo(lcApp) << "ending:" << why;
+    m_lamp.freeze();
+    m_startNotices.drop();
+    m_clock.stop();
+    // The session's choices are lost with the process, so the user hears of it: in a message
+    // when they left from the window and are looking at it, else on standard error.
+    if (const QString failure = saveSettings(); !failure.isEmpty()) {
+        qCWarning(lcApp).noquote() << "settings not saved:" << failure;
+        if (way == WayOut::WindowClosed || way == WayOut::SaveAndExit)
+            m_platform.showMessage(Title, SaveFailedText.arg(failure));
+    }
+    if (way == WayOut::ProcessExit)
+        return; // the toolkit may no longer work; the save was what mattered
     m_link.socket().close();
     close();
     m_platform.endProcess();
-}
-
-void DawnbellWindow::endOnRequest(const QString &why)
-{
-    qCInfo(lcApp) << "ending:" << why;
-    shutDown();
-}
-
-void DawnbellWindow::saveBeforeAbruptEnd()
-{
-    if (beginShutdown(SaveFailureNotice::Logged))
-        qCInfo(lcApp) << "ended without the event loop; settings saved on the way out";
 }
 
 void DawnbellWindow::closeEvent(QCloseEvent *event)
 {
     // Closing the window always ends the program, saving the endpoint as it was loaded.
     event->accept();
-    endProgram(SaveFailureNotice::Shown);
+    shutDown(WayOut::WindowClosed);
 }

@@ -1,25 +1,23 @@
 #pragma once
 
-#include "clockformat.h"
+#include "clockdisplay.h"
 #include "clocksettings.h"
 #include "controlpanel.h"
 #include "devicelink.h"
 #include "form.h"
-#include "linkstate.h"
-#include "modulefinder.h"
+#include "linklamp.h"
 #include "settingsstore.h"
+#include "startnotices.h"
 
 #include <QtWidgets/QWidget>
 
-class FindClocksDialog;
+class AppPlatform;
 class LinkSocket;
-class NetworkClockSearch;
-class QLineEdit;
-class QLabel;
-class Platform;
 struct SingleCopyClaim;
 
-// The panel's one window: its start-up sequence, clock display and both ways of leaving.
+// The panel's one window: its start-up sequence and clock display, the wiring of its
+// controls to the panel and of the lamp to its presenter, and the shutdown every way out
+// of the program takes.
 class DawnbellWindow : public QWidget
 {
     Q_OBJECT
@@ -43,12 +41,20 @@ public:
     static inline const QString CannotStartText
             = QStringLiteral("Dawnbell cannot make sure that only one copy runs: %1");
     static inline const QString MakerWebSite = QStringLiteral("https://www.dawnbell.example/");
-    // The lamp's state in words, in its tooltip and accessible name.
-    static inline const QString LampConnectedText = QStringLiteral("Connected to %1");
-    static inline const QString LampNotConnectedText = QStringLiteral("Not connected: %1");
-    static inline const QString LampDroppedText = QStringLiteral("“%1” (%2) was not sent: %3");
 
-    DawnbellWindow(LinkSocket &socket, Platform &platform, const QString &settingsPath,
+    // The ways out of the program. Each saves the settings once and ends the program; they
+    // differ in how a failed save is told and in what else is left to do.
+    enum class WayOut {
+        WindowClosed,    // the user closed the window: a failed save is shown
+        SaveAndExit,     // "Save and Exit", once the endpoint is taken: a failed save is shown
+        EndRequested,    // a signal, the end of the session, the window destroyed
+        ApplicationQuit, // the event loop is ending
+        StartRefused,    // this copy must not run; nothing was loaded, so nothing is saved
+        ProcessExit,     // the process ends under the panel (the display gone): only the save,
+                         // as the toolkit may no longer work
+    };
+
+    DawnbellWindow(LinkSocket &socket, AppPlatform &platform, const QString &settingsPath,
                    QWidget *parent = nullptr);
 
     // Begins the start-up and returns at once; the rest runs from the event loop, one step
@@ -57,26 +63,19 @@ public:
     bool start();
     // Tells the user in a message once the start-up has ended and the window is up, so that
     // the message does not hold up the start.
-    void tellOnceStarted(const QString &text);
+    void tellOnceStarted(const QString &text) { m_startNotices.add(text); }
     // The process's exit status once this copy ends: 0, or 1 when it could not start.
     int exitStatus() const { return m_exitStatus; }
 
-    void showClock();
+    ClockDisplay &clock() { return m_clock; }
     void loadSettings();
     // Empty when the settings were saved or nothing was loaded to save; else what failed.
     QString saveSettings();
-    void onSaveAndExitClicked();
     void openMakerWebSite();
-    // The shutdown procedure shared by every way out: saves, closes the link and the window,
-    // and ends the program. Runs once; later calls do nothing. A failed save is logged; the
-    // window's own ways out show it too.
-    void shutDown();
-
-    // Every way out besides the window's own: logs why, then runs the shutdown procedure.
-    void endOnRequest(const QString &why);
-    // For a process ending under the panel (the display gone): saves what closing the
-    // window would have saved, and nothing else, as the toolkit may no longer work.
-    void saveBeforeAbruptEnd();
+    // The shutdown procedure every way out takes: stops the clock, saves, closes the link and
+    // the window, and ends the program. Runs once; later calls do nothing. A failed save is
+    // logged, and shown when the user left from the window. `why` is logged when given.
+    void shutDown(WayOut way, const QString &why = {});
 
     const Form &form() const { return m_form; }
     const ClockSettings &clockSettings() const { return m_clockSettings; }
@@ -96,16 +95,8 @@ private:
     // The start-up's steps after the first one, each run when a connection wait has ended.
     void loadAndReconnect();
     void finishStartUp();
-    void showStartNotices();
     void connectThen(void (DawnbellWindow::*nextStep)());
-    // How a failed save at the end is told: on standard error only, or in a message as well
-    // when the user ended the panel from its window.
-    enum class SaveFailureNotice { Logged, Shown };
-    void endProgram(SaveFailureNotice notice);
-    // The first step of every way out, taken once: stops the clock and saves the settings.
-    // False when a way out has already taken it.
-    bool beginShutdown(SaveFailureNotice notice);
-    void tellSaveFailed(const QString &failure, SaveFailureNotice notice);
+    void onSaveAndExitClicked();
     bool applyEndpoint();
     // The controls show the settings and the panel's reports, and hand the user's actions on.
     void bindControls();
@@ -117,39 +108,20 @@ private:
     // Why the endpoint cannot be used, in words for the user.
     QString endpointProblems(const Settings::Endpoint &endpoint) const;
     void showAlarmEntrySent(bool sent);
-    // After the start-up the lamp follows the link: red as soon as a command is dropped or the
-    // link goes down, green when it comes up again.
-    void bindLamp();
-    void showLinkState(LinkState state);
-    void showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason);
-    void showLamp(const QColor &colour, const QString &words);
-    // After a failed connection the module is asked about itself on its command port, and
-    // what it says (or that nothing answered) follows the lamp's words.
-    void explainFailure();
-    void addModuleAccount(const QString &account);
-    // The endpoint boxes' context menu offers the search for clocks.
-    void showEndpointMenu(QLineEdit *box, const QPoint &position);
-    void openFindClocks();
+    void showLamp();
     void useFoundClock(const QString &host, quint16 port);
-    QString endpointText() const;
 
-    Platform &m_platform;
+    AppPlatform &m_platform;
     SettingsStore m_settings;
     Form m_form;
     DeviceLink m_link;
+    LinkLamp m_lamp;
     ClockSettings m_clockSettings;
     const WindowControls &m_controls;
     ControlPanel m_panel;
-    QLabel *m_dateLabel = nullptr;
-    QLabel *m_timeLabel = nullptr;
-    ClockTicker m_clockTicker;
+    ClockDisplay m_clock;
+    StartNotices m_startNotices;
     bool m_settingsLoaded = false;
-    QStringList m_startNotices;
-    bool m_lampFollowsLink = false;
-    QString m_lampWords;
-    ModuleFinder m_lampProbe;
-    NetworkClockSearch *m_clockSearch = nullptr;
-    FindClocksDialog *m_findClocks = nullptr;
     bool m_shuttingDown = false;
     int m_exitStatus = 0;
 };

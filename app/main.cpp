@@ -2,6 +2,7 @@
 #include "dawnbellwindow.h"
 #include "displaycheck.h"
 #include "settingsstore.h"
+#include "shutdownwatch.h"
 #include "standardoutput.h"
 #include "systemplatform.h"
 #include "tcplinksocket.h"
@@ -27,7 +28,7 @@ DawnbellWindow *windowToSave = nullptr;
 void saveOnAbruptExit()
 {
     if (windowToSave)
-        windowToSave->saveBeforeAbruptEnd();
+        windowToSave->shutDown(DawnbellWindow::WayOut::ProcessExit);
 }
 
 void setApplicationNames()
@@ -88,7 +89,7 @@ QString enterFolder(const QString &folder)
 
 // Moves into the folder the command line names; false, once the user is told why, when the
 // panel cannot run there.
-bool enterFolderOf(const CommandLine &commandLine, Platform &platform)
+bool enterFolderOf(const CommandLine &commandLine, AppPlatform &platform)
 {
     const QString folder = commandLine.folder();
     if (folder.isEmpty())
@@ -151,9 +152,12 @@ int main(int argc, char *argv[])
     warnIfSettingsCannotBeSaved(commandLine, window);
 
     ShutdownWatch watch;
-    QObject::connect(&watch, &ShutdownWatch::endRequested, &window, &DawnbellWindow::endOnRequest);
+    QObject::connect(&watch, &ShutdownWatch::endRequested, &window, [&window](const QString &why) {
+        window.shutDown(DawnbellWindow::WayOut::EndRequested, why);
+    });
     // A session that ends without closing the window still saves the settings.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &DawnbellWindow::shutDown);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window,
+                     [&window] { window.shutDown(DawnbellWindow::WayOut::ApplicationQuit); });
     windowToSave = &window;
     const auto noLongerSaving = qScopeGuard([] { windowToSave = nullptr; });
     std::atexit(saveOnAbruptExit);

@@ -1,17 +1,12 @@
 #include "systemplatform.h"
 
-#include "terminationwatch.h"
-#include "windowwatch.h"
-
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QSysInfo>
 #include <QtGui/QDesktopServices>
-#include <QtGui/QGuiApplication>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMessageBox>
-#include <QtWidgets/QWidget>
 
 #include <cerrno>
 
@@ -172,26 +167,4 @@ void SystemPlatform::beep()
 void SystemPlatform::endProcess()
 {
     QCoreApplication::exit(0);
-}
-
-ShutdownWatch::ShutdownWatch(QObject *parent)
-    : QObject(parent)
-    , m_termination(new TerminationWatch(this))
-{
-    connect(m_termination, &TerminationWatch::terminationRequested, this,
-            &ShutdownWatch::endRequested);
-    // The session manager ends the session: a logout or a shutdown of the desktop.
-    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        connect(app, &QGuiApplication::commitDataRequest, this,
-                [this] { emit endRequested(QStringLiteral("end of session")); });
-    }
-}
-
-void ShutdownWatch::watchWindow(QWidget *window)
-{
-    if (m_windowWatch || !QCoreApplication::instance())
-        return;
-    m_windowWatch = new WindowWatch(window->winId(), this);
-    connect(m_windowWatch, &WindowWatch::windowDestroyed, this,
-            [this] { emit endRequested(QStringLiteral("window destroyed")); });
 }

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "platform.h"
+#include "appplatform.h"
 
 #include <QtCore/QLockFile>
-#include <QtCore/QObject>
 
 #include <memory>
 
 // The real machine: the system clock, a per-user lock file, Qt's message box and desktop
 // services, the system beep, and the application's event loop. What differs between the
 // systems is in systemplatform_unix.cpp and systemplatform_win.cpp.
-class SystemPlatform : public Platform
+class SystemPlatform : public AppPlatform
 {
 public:
     QDateTime now() const override;
@@ -50,31 +49,4 @@ private:
     bool takeOverStaleLock(const QByteArray &judgedBytes);
 
     std::unique_ptr<QLockFile> m_lock;
-};
-
-class QWidget;
-class TerminationWatch;
-class WindowWatch;
-
-// Every way the panel is told to end besides its own window's close: the termination signals
-// (SIGTERM, SIGINT, SIGHUP, SIGQUIT), the session manager's end of session, and the window
-// destroyed by another client of the display, and on Windows the console it was started from
-// closing or taking Ctrl+C or Ctrl+Break. Each one arrives as endRequested on the event
-// loop, so it runs the same shutdown as closing the window.
-class ShutdownWatch : public QObject
-{
-    Q_OBJECT
-
-public:
-    explicit ShutdownWatch(QObject *parent = nullptr);
-
-    // Starts watching the shown window's native counterpart on the display.
-    void watchWindow(QWidget *window);
-
-signals:
-    void endRequested(const QString &why);
-
-private:
-    TerminationWatch *m_termination = nullptr;
-    WindowWatch *m_windowWatch = nullptr;
 };

@@ -21,6 +21,17 @@ DeviceLink::DeviceLink(LinkSocket &socket, QObject *parent)
         if (state == LinkState::Connected && isWaiting())
             QMetaObject::invokeMethod(this, &DeviceLink::endWaitIfConnected, Qt::QueuedConnection);
     });
+    connect(&m_socket, &LinkSocket::stateChanged, this, &DeviceLink::stateChanged);
+}
+
+QString DeviceLink::remoteHost() const
+{
+    return m_socket.remoteHost();
+}
+
+quint16 DeviceLink::remotePort() const
+{
+    return m_socket.remotePort();
 }
 
 void DeviceLink::connectToDevice()

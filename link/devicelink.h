@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands.h"
+#include "linkstate.h"
 
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QObject>
@@ -32,6 +33,9 @@ public:
     explicit DeviceLink(LinkSocket &socket, QObject *parent = nullptr);
 
     LinkSocket &socket() const { return m_socket; }
+    // The endpoint the link connects to, as the socket holds it.
+    QString remoteHost() const;
+    quint16 remotePort() const;
 
     // Closes the link unless it is closed, starts a connection and returns at once. The
     // attempt has Device::ConnectWaitMs of elapsed time to come up; connectionWaitEnded then
@@ -46,6 +50,9 @@ public:
     bool sendToDevice(const Protocol::Pieces &pieces);
 
 signals:
+    // The socket's state as it reports it, passed on so that whoever shows the link needs
+    // only the link.
+    void stateChanged(LinkState state);
     // The outcome of one connectToDevice run; how it is shown is the window's business.
     void connectionWaitEnded(bool connected);
     // A command was not sent; `command` holds its bytes.

@@ -1,34 +1,14 @@
 #pragma once
 
 #include <QtCore/QDateTime>
-#include <QtCore/QString>
-#include <QtCore/QUrl>
 
-// How taking the single-copy lock went. Only a lock that another running copy holds means
-// "already running"; anything else that keeps the lock from being taken is a failure with a
-// reason the user can act on.
-struct SingleCopyClaim
-{
-    enum class Outcome { Taken, HeldByOtherCopy, Failed };
-
-    Outcome outcome = Outcome::Taken;
-    QString failure; // why the lock could not be taken, when the outcome is Failed
-};
-
-// What the panel asks of the machine it runs on, in one place so tests can stand in for it.
+// What the panel's controls ask of the machine they run on: the time to set the clock to, and
+// the beep for an alarm time that cannot be sent. In one place so tests can stand in for it.
 class Platform
 {
 public:
     virtual ~Platform() = default;
 
     virtual QDateTime now() const = 0;
-    virtual SingleCopyClaim claimSingleCopy() = 0;
-    // A modal message box with an OK button only and no icon.
-    virtual void showMessage(const QString &caption, const QString &text) = 0;
-    // The same with a warning icon, for a request refused.
-    virtual void showWarning(const QString &caption, const QString &text) = 0;
-    virtual bool openUrl(const QUrl &url) = 0;
     virtual void beep() = 0;
-    // Ends the program: no event is handled after it.
-    virtual void endProcess() = 0;
 };

@@ -3,7 +3,8 @@
 #include <QtGui/QColor>
 #include <QtWidgets/QWidget>
 
-// The connection lamp: a shape filled solid with one colour that the link code sets.
+// The connection lamp: a shape filled solid with the colour it is given. What the colour
+// means is worked out elsewhere; the shape only paints it.
 class LampShape : public QWidget
 {
     Q_OBJECT
@@ -26,13 +27,4 @@ inline const QColor Black = Qt::black; // no connection run has ended yet
 inline const QColor Red = Qt::red;
 inline const QColor Green = Qt::green;
 inline const QColor Yellow = Qt::yellow;
-
-// The lamp after a connection run: red when the link did not come up; when it did, green,
-// or yellow if it was green already, so that a second success in a row shows as a change.
-inline QColor afterConnectRun(const QColor &current, bool connected)
-{
-    if (!connected)
-        return Red;
-    return current == Green ? Yellow : Green;
-}
 } // namespace LampColour

@@ -1,15 +1,13 @@
-#include "commandport.h"
 #include "common/fakelinksocket.h"
 #include "common/fakeplatform.h"
 #include "dawnbellwindow.h"
 #include "deviceconstants.h"
 #include "lampshape.h"
 #include "linkstate.h"
-#include "modulefinder.h"
 #include "panel/panelrig.h"
 #include "picturebox.h"
 #include "settingsrecord.h"
-#include "simulator.h"
+#include "shutdownwatch.h"
 #include "systemplatform.h"
 
 #include <QtCore/QDir>
@@ -35,10 +33,6 @@ private slots:
 
     void startUpConnectsTwiceOnTheSavedEndpoint();
     void startUpWithoutDeviceLeavesLampRed();
-    void lampFollowsTheLinkAfterStartUp_data();
-    void lampFollowsTheLinkAfterStartUp();
-    void lampSaysWhatTheModuleSaysOfItself_data();
-    void lampSaysWhatTheModuleSaysOfItself();
     void endDuringFirstWaitLeavesFileUntouched();
     void portThatIsNoPortStopsBeforeSecondConnection_data();
     void portThatIsNoPortStopsBeforeSecondConnection();
@@ -144,93 +138,10 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
     QCOMPARE(m_socket->remoteHost(), QStringLiteral("127.0.0.2"));
     QCOMPARE(m_socket->state(), LinkState::Connected);
     QCOMPARE(controls().linkLamp->fillColour(), LampColour::Yellow);
+    QCOMPARE(controls().linkLamp->toolTip(), QStringLiteral("Connected to 127.0.0.2:6001"));
     QCOMPARE(controls().portEdit->text(), QStringLiteral("6001"));
     QVERIFY(!controls().dateLabel->text().isEmpty());
     QVERIFY(m_socket->written.isEmpty()); // loading never talks to the device
-}
-
-void tst_Lifecycle::lampFollowsTheLinkAfterStartUp_data()
-{
-    QTest::addColumn<LinkState>("linkAfterStartUp");
-    QTest::addColumn<qint64>("queuedBytes");
-    QTest::addColumn<bool>("reconnects");
-    QTest::addColumn<QColor>("colour");
-    QTest::addColumn<QString>("words");
-    const QString dropped = QStringLiteral("Not connected: “D” (disable the alarm) was not sent: ");
-    QTest::newRow("module closed the link")
-            << LinkState::ClosedByPeer << qint64(0) << false << LampColour::Red
-            << dropped + QStringLiteral("the module closed the connection");
-    QTest::newRow("link failed") << LinkState::Error << qint64(0) << false << LampColour::Red
-                                 << dropped
-                    + QStringLiteral("the connection to the module had failed");
-    QTest::newRow("module stopped reading")
-            << LinkState::Connected << qint64(64 * 1024) << false << LampColour::Red
-            << dropped + QStringLiteral("the module is not taking commands");
-    QTest::newRow("the command's connection comes up")
-            << LinkState::Closed << qint64(0) << true << LampColour::Green
-            << QStringLiteral("Connected to 127.0.0.1:5000");
-    QTest::newRow("sent") << LinkState::Connected << qint64(0) << false << LampColour::Yellow
-                          << QStringLiteral("Connected to 127.0.0.1:5000");
-}
-
-// After the start-up the lamp tells what became of the last command and of the link, in
-// colour and in words.
-void tst_Lifecycle::lampFollowsTheLinkAfterStartUp()
-{
-    QFETCH(LinkState, linkAfterStartUp);
-    QFETCH(qint64, queuedBytes);
-    QFETCH(bool, reconnects);
-    QFETCH(QColor, colour);
-    QFETCH(QString, words);
-    makeWindow();
-    QVERIFY(startAndWait());
-    QCOMPARE(controls().linkLamp->fillColour(), LampColour::Yellow);
-
-    m_socket->connectSucceeds = reconnects;
-    m_socket->queuedBytes = queuedBytes;
-    m_socket->setState(linkAfterStartUp);
-    // A link the module closed or that failed turns the lamp red before any command.
-    if (linkAfterStartUp == LinkState::ClosedByPeer || linkAfterStartUp == LinkState::Error)
-        QCOMPARE(controls().linkLamp->fillColour(), LampColour::Red);
-    controls().disableAlarmButton->click();
-    QTRY_COMPARE(controls().linkLamp->fillColour(), colour);
-    // What the module says of itself may follow; it comes later from its command port.
-    QVERIFY2(controls().linkLamp->toolTip().startsWith(words),
-             qPrintable(controls().linkLamp->toolTip()));
-    QVERIFY(controls().linkLamp->accessibleName().contains(words));
-}
-
-void tst_Lifecycle::lampSaysWhatTheModuleSaysOfItself_data()
-{
-    QTest::addColumn<bool>("moduleAnswers");
-    QTest::addColumn<QString>("account");
-    QTest::newRow("client mode") << true << "The module at 127.0.0.77 is in TCP client mode";
-    QTest::newRow("silent") << false << "no module answered at 127.0.0.77";
-}
-
-// When the saved endpoint's link fails, the module there is asked on its command port, and
-// the lamp's words end with its answer.
-void tst_Lifecycle::lampSaysWhatTheModuleSaysOfItself()
-{
-    QFETCH(bool, moduleAnswers);
-    QFETCH(QString, account);
-    const QHostAddress host(QStringLiteral("127.0.0.77"));
-    Simulator simulator(Simulator::Options{});
-    CommandPort::Options identity;
-    identity.mode = Module::Mode::TcpClient;
-    CommandPort module(simulator, identity);
-    // A module tells its data port, or its answer lists no module.
-    if (moduleAnswers && !(simulator.listen(host, 0) && module.listen(host, Module::CommandPort)))
-        QSKIP("the command port on 127.0.0.77 is taken");
-    writeSettings("\"5000\"", "\"127.0.0.77\"");
-    makeWindow();
-    QVERIFY(startAndWait());
-
-    m_socket->setState(LinkState::Error);
-    QTRY_VERIFY_WITH_TIMEOUT(controls().linkLamp->toolTip().endsWith(account),
-                             4 * ModuleFinder::DefaultWaitMs);
-    QVERIFY(controls().linkLamp->toolTip().startsWith(
-            QStringLiteral("Not connected: the connection to 127.0.0.77:5000 failed. ")));
 }
 
 void tst_Lifecycle::startUpWithoutDeviceLeavesLampRed()
@@ -254,7 +165,9 @@ void tst_Lifecycle::endDuringFirstWaitLeavesFileUntouched()
     m_socket->connectSucceeds = false;
     makeWindow();
     QSignalSpy waitEnded(&m_window->link(), &DeviceLink::connectionWaitEnded);
-    QTimer::singleShot(0, this, [this] { m_window->endOnRequest(QStringLiteral("test")); });
+    QTimer::singleShot(0, this, [this] {
+        m_window->shutDown(DawnbellWindow::WayOut::EndRequested, QStringLiteral("test"));
+    });
 
     QVERIFY(m_window->start());
     QVERIFY(waitEnded.wait(4 * Device::ConnectWaitMs)); // nothing may follow the wait
@@ -428,7 +341,7 @@ void tst_Lifecycle::shutdownRunsOnce()
 
     PanelRig::paste(controls().portEdit, QStringLiteral("6001"));
     controls().saveAndExitButton->click(); // closes the window, which must not save again
-    m_window->shutDown();
+    m_window->shutDown(DawnbellWindow::WayOut::ApplicationQuit);
 
     QCOMPARE(m_platform->endProcessCalls, 1);
     QCOMPARE(settingsBytes().split('\n').value(18), QByteArray("\"6001\"\r"));
@@ -495,7 +408,7 @@ void tst_Lifecycle::unwritableSettingsAreToldAndTheProgramEnds()
         PanelRig::paste(controls().portEdit, QStringLiteral("6001"));
         controls().saveAndExitButton->click();
     } else {
-        m_window->endOnRequest(QStringLiteral("test"));
+        m_window->shutDown(DawnbellWindow::WayOut::EndRequested, QStringLiteral("test"));
     }
 
     QCOMPARE(m_platform->endProcessCalls, 1);
@@ -523,7 +436,7 @@ void tst_Lifecycle::clockLabelsFollowThePlatformClock()
 {
     m_platform->current = QDateTime(QDate(2018, 1, 1), QTime(23, 59, 59));
     makeWindow();
-    m_window->showClock();
+    m_window->clock().show();
     QCOMPARE(controls().dateLabel->text(), QStringLiteral("Monday,  Jan 01, 2018"));
 
     // The next tick after midnight shows the new day.
@@ -691,7 +604,9 @@ void tst_Lifecycle::endOfSessionSavesAndEnds()
     QVERIFY(startAndWait());
     controls().schemeBoxes[2]->click(); // a choice to save
     ShutdownWatch watch;
-    connect(&watch, &ShutdownWatch::endRequested, m_window.get(), &DawnbellWindow::endOnRequest);
+    connect(&watch, &ShutdownWatch::endRequested, m_window.get(), [this](const QString &why) {
+        m_window->shutDown(DawnbellWindow::WayOut::EndRequested, why);
+    });
     auto *sessionManager = qApp->findChild<QSessionManager *>();
     QVERIFY(sessionManager);
 

@@ -1,3 +1,4 @@
+#include "shutdownwatch.h"
 #include "systemplatform.h"
 
 #include <QtCore/QDir>

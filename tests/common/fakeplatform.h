@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform.h"
+#include "appplatform.h"
 
 #include <QtCore/QList>
 #include <QtCore/QPair>
 
 // A machine whose clock the test sets and whose side effects it counts.
-class FakePlatform : public Platform
+class FakePlatform : public AppPlatform
 {
 public:
     QDateTime current = QDateTime(QDate(2018, 7, 4), QTime(15, 5, 30));

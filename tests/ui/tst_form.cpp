@@ -39,8 +39,6 @@ private slots:
     void paintedColours_data();
     void paintedColours();
     void bannerLeavesLampVisible();
-    void lampAfterConnectRuns_data();
-    void lampAfterConnectRuns();
     void pictures();
     void logoClick();
 
@@ -270,30 +268,6 @@ void tst_Form::bannerLeavesLampVisible()
     const QImage image = m_window->grab().toImage();
     QCOMPARE(image.pixelColor(underBanner * image.devicePixelRatio()).toRgb(), QColor(0, 255, 0));
     QCOMPARE(m_window->childAt(underBanner), lamp);
-}
-
-void tst_Form::lampAfterConnectRuns_data()
-{
-    QTest::addColumn<QList<bool>>("outcomes");
-    QTest::addColumn<QList<QColor>>("lamps");
-    const QColor red = Qt::red, green = Qt::green, yellow = Qt::yellow;
-    QTest::newRow("both connect") << QList<bool>{true, true} << QList<QColor>{green, yellow};
-    QTest::newRow("second fails") << QList<bool>{true, false} << QList<QColor>{green, red};
-    QTest::newRow("first fails") << QList<bool>{false, true} << QList<QColor>{red, green};
-    QTest::newRow("no device") << QList<bool>{false, false} << QList<QColor>{red, red};
-    QTest::newRow("third success")
-            << QList<bool>{true, true, true} << QList<QColor>{green, yellow, green};
-}
-
-void tst_Form::lampAfterConnectRuns()
-{
-    QFETCH(QList<bool>, outcomes);
-    QFETCH(QList<QColor>, lamps);
-    QList<QColor> seen;
-    QColor lamp = LampColour::Black;
-    for (bool connected : outcomes)
-        seen.append(lamp = LampColour::afterConnectRun(lamp, connected));
-    QCOMPARE(seen, lamps);
 }
 
 void tst_Form::pictures()

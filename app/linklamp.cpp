@@ -1,0 +1,132 @@
+#include "linklamp.h"
+
+#include "commands.h"
+#include "lampshape.h"
+#include "modulewords.h"
+
+#include <QtNetwork/QHostAddress>
+
+LinkLamp::LinkLamp(DeviceLink &link, QObject *parent)
+    : QObject(parent)
+    , m_link(link)
+    , m_colour(LampColour::Black)
+{
+    connect(&m_link, &DeviceLink::connectionWaitEnded, this, &LinkLamp::showWaitEnded);
+    connect(&m_link, &DeviceLink::stateChanged, this, &LinkLamp::showLinkState);
+    connect(&m_link, &DeviceLink::commandDropped, this, &LinkLamp::showCommandDropped);
+    connect(&m_probe, &ModuleFinder::moduleFound, this,
+            [this](const ModuleFrame::ModuleInfo &module) {
+                addModuleAccount(ModuleWords::moduleSentence(m_link.remoteHost(), module));
+            });
+    connect(&m_probe, &ModuleFinder::finished, this, [this] {
+        if (m_probe.modules().isEmpty())
+            addModuleAccount(ModuleWords::noAnswerText(m_link.remoteHost()));
+    });
+}
+
+QColor LinkLamp::afterConnectRun(const QColor &current, bool connected)
+{
+    if (!connected)
+        return LampColour::Red;
+    return current == LampColour::Green ? LampColour::Yellow : LampColour::Green;
+}
+
+void LinkLamp::showWaitEnded(bool connected)
+{
+    if (m_frozen)
+        return;
+    show(afterConnectRun(m_colour, connected),
+         connected
+                 ? ConnectedText.arg(endpointText())
+                 : NotConnectedText.arg(QStringLiteral("no connection to %1").arg(endpointText())));
+    if (!connected && m_asksModule)
+        askModule();
+}
+
+QString LinkLamp::endpointText() const
+{
+    const QString host = m_link.remoteHost();
+    // An IPv6 address takes brackets, so that its port stands apart.
+    const QString shownHost = host.contains(QLatin1Char(':')) ? u'[' + host + u']' : host;
+    return QStringLiteral("%1:%2").arg(shownHost).arg(m_link.remotePort());
+}
+
+void LinkLamp::showLinkState(LinkState state)
+{
+    if (!m_followsLink || m_frozen)
+        return;
+    switch (state) {
+    case LinkState::Connected:
+        show(LampColour::Green, ConnectedText.arg(endpointText()));
+        break;
+    case LinkState::ClosedByPeer:
+        show(LampColour::Red,
+             NotConnectedText.arg(QStringLiteral("the module closed the connection")));
+        askModule();
+        break;
+    case LinkState::Error:
+        show(LampColour::Red,
+             NotConnectedText.arg(
+                     QStringLiteral("the connection to %1 failed").arg(endpointText())));
+        askModule();
+        break;
+    default:
+        break;
+    }
+}
+
+namespace {
+
+QString dropReasonText(DeviceLink::DropReason reason)
+{
+    switch (reason) {
+    case DeviceLink::DropReason::NotConnected:
+        return QStringLiteral("there was no connection to the module");
+    case DeviceLink::DropReason::ConnectFailed:
+        return QStringLiteral("the connection to the module had failed");
+    case DeviceLink::DropReason::ClosedByDevice:
+        return QStringLiteral("the module closed the connection");
+    case DeviceLink::DropReason::Connecting:
+        return QStringLiteral("the connection was still being made");
+    case DeviceLink::DropReason::QueueFull:
+        return QStringLiteral("the module is not taking commands");
+    case DeviceLink::DropReason::WriteFailed:
+        return QStringLiteral("the connection refused it");
+    }
+    return {};
+}
+
+} // namespace
+
+void LinkLamp::showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason)
+{
+    if (!m_followsLink || m_frozen || command.isEmpty())
+        return;
+    const char code = command.at(0);
+    show(LampColour::Red,
+         NotConnectedText.arg(DroppedText.arg(QString(QLatin1Char(code)), Protocol::purposeOf(code),
+                                              dropReasonText(reason))));
+}
+
+void LinkLamp::askModule()
+{
+    // The module's own account needs its address; a host name is not looked up for it.
+    const QHostAddress module(m_link.remoteHost());
+    if (module.isNull())
+        return;
+    m_probe.find({module});
+}
+
+void LinkLamp::addModuleAccount(const QString &account)
+{
+    if (m_frozen || m_colour != LampColour::Red)
+        return; // the link came up meanwhile: the lamp's words are current
+    show(LampColour::Red, m_words + QStringLiteral(". ") + account);
+}
+
+void LinkLamp::show(const QColor &colour, const QString &words)
+{
+    m_colour = colour;
+    m_words = words;
+    emit changed();
+}

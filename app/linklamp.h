@@ -1,0 +1,63 @@
+#pragma once
+
+#include "devicelink.h"
+#include "linkstate.h"
+#include "modulefinder.h"
+
+#include <QtCore/QObject>
+#include <QtCore/QString>
+#include <QtGui/QColor>
+
+// The connection lamp's state: its colour and the words that explain it, worked out from what
+// the link reports. The lamp widget only shows what this tells it.
+class LinkLamp : public QObject
+{
+    Q_OBJECT
+
+public:
+    static inline const QString ConnectedText = QStringLiteral("Connected to %1");
+    static inline const QString NotConnectedText = QStringLiteral("Not connected: %1");
+    static inline const QString DroppedText = QStringLiteral("“%1” (%2) was not sent: %3");
+    static inline const QString AccessibleNameText = QStringLiteral("Connection lamp: %1");
+
+    explicit LinkLamp(DeviceLink &link, QObject *parent = nullptr);
+
+    QColor colour() const { return m_colour; }
+    QString words() const { return m_words; }
+    QString accessibleName() const { return AccessibleNameText.arg(m_words); }
+
+    // From now on the link's endpoint is the one the user saved, so a failed connection asks
+    // the module there about itself; the built-in endpoint's module is none of the user's.
+    void askModuleOnFailure() { m_asksModule = true; }
+    // The start-up has ended: from now on the lamp follows every change of the link and every
+    // dropped command, not only the ends of the connection waits.
+    void followLink() { m_followsLink = true; }
+    // The panel is ending: nothing changes the lamp any more.
+    void freeze() { m_frozen = true; }
+
+    // The lamp after a connection run: red when the link did not come up; when it did, green,
+    // or yellow if it was green already, so that a second success in a row shows as a change.
+    static QColor afterConnectRun(const QColor &current, bool connected);
+
+signals:
+    void changed();
+
+private:
+    void showWaitEnded(bool connected);
+    void showLinkState(LinkState state);
+    void showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason);
+    // After a failed connection the module is asked about itself on its command port, and
+    // what it says (or that nothing answered) follows the lamp's words.
+    void askModule();
+    void addModuleAccount(const QString &account);
+    void show(const QColor &colour, const QString &words);
+    QString endpointText() const;
+
+    DeviceLink &m_link;
+    ModuleFinder m_probe;
+    QColor m_colour = Qt::black;
+    QString m_words;
+    bool m_asksModule = false;
+    bool m_followsLink = false;
+    bool m_frozen = false;
+};
