@@ -32,7 +32,6 @@ private slots:
     void cleanup();
 
     void startUpConnectsTwiceOnTheSavedEndpoint();
-    void startUpWithoutDeviceLeavesLampRed();
     void endDuringFirstWaitLeavesFileUntouched();
     void portThatIsNoPortStopsBeforeSecondConnection_data();
     void portThatIsNoPortStopsBeforeSecondConnection();
@@ -142,21 +141,6 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
     QCOMPARE(controls().portEdit->text(), QStringLiteral("6001"));
     QVERIFY(!controls().dateLabel->text().isEmpty());
     QVERIFY(m_socket->written.isEmpty()); // loading never talks to the device
-}
-
-void tst_Lifecycle::startUpWithoutDeviceLeavesLampRed()
-{
-    writeSettings("\"5000\"");
-    m_socket->connectSucceeds = false;
-    makeWindow();
-    QElapsedTimer elapsed;
-    elapsed.start();
-
-    QVERIFY(startAndWait());
-
-    QVERIFY(elapsed.elapsed() >= 2 * Device::ConnectWaitMs - 100);
-    QCOMPARE(m_socket->connectCalls, 2);
-    QCOMPARE(controls().linkLamp->fillColour(), LampColour::Red);
 }
 
 void tst_Lifecycle::endDuringFirstWaitLeavesFileUntouched()
