@@ -22,6 +22,10 @@ DeviceLink::DeviceLink(LinkSocket &socket, QObject *parent)
             QMetaObject::invokeMethod(this, &DeviceLink::endWaitIfConnected, Qt::QueuedConnection);
     });
     connect(&m_socket, &LinkSocket::stateChanged, this, &DeviceLink::stateChanged);
+    // Each connection starts its count afresh: what the last one left unacknowledged is gone.
+    connect(&m_socket, &LinkSocket::stateChanged, this, &DeviceLink::forgetAcknowledgements);
+    m_acknowledgementCheck.setInterval(AcknowledgementCheckMs);
+    connect(&m_acknowledgementCheck, &QTimer::timeout, this, &DeviceLink::checkAcknowledgements);
 }
 
 QString DeviceLink::remoteHost() const
@@ -105,7 +109,46 @@ bool DeviceLink::sendToDevice(const Protocol::Pieces &pieces)
     }
     // One flush per command puts all its pieces into one segment.
     m_socket.flush();
+    watchAcknowledgements(size);
     return true;
+}
+
+void DeviceLink::watchAcknowledgements(qint64 written)
+{
+    m_sent += written;
+    if (m_acknowledgementCheck.isActive())
+        return;
+    m_sinceAcknowledgement.start();
+    m_acknowledgementCheck.start();
+}
+
+// The module's serial side sets the pace: while it reads, acknowledgements keep coming, and
+// the watch ends once nothing is outstanding. The queue limit only counts what is still here.
+void DeviceLink::checkAcknowledgements()
+{
+    const qint64 outstanding = m_socket.unacknowledgedBytes();
+    const qint64 acknowledged = m_sent - outstanding;
+    if (acknowledged > m_acknowledged) {
+        m_acknowledged = acknowledged;
+        m_sinceAcknowledgement.start();
+    }
+    if (outstanding <= 0)
+        m_acknowledgementCheck.stop();
+    const bool taking = m_sinceAcknowledgement.elapsed() < StalledAfterMs || outstanding <= 0;
+    if (taking == m_taking)
+        return;
+    m_taking = taking;
+    qCInfo(lcLink, "%lld bytes unacknowledged: the module %s", outstanding,
+           taking ? "takes commands again" : "has stopped taking commands");
+    emit takingCommandsChanged(taking);
+}
+
+void DeviceLink::forgetAcknowledgements()
+{
+    m_acknowledgementCheck.stop();
+    m_sent = 0;
+    m_acknowledged = 0;
+    m_taking = true;
 }
 
 bool DeviceLink::dropped(const Protocol::Pieces &pieces, DropReason reason, const char *detail)

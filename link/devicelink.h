@@ -18,6 +18,11 @@ public:
     // Commands waiting in the socket beyond this are dropped whole, so a device that stops
     // reading cannot make the panel's memory grow.
     static constexpr qint64 MaxQueuedBytes = 64 * 1024;
+    // Sent bytes that the module has not acknowledged for this long mean it has stopped
+    // taking commands: its serial side no longer reads, and its receive window stays shut.
+    static constexpr int StalledAfterMs = 3000;
+    // How often the unacknowledged bytes are looked at while any are outstanding.
+    static constexpr int AcknowledgementCheckMs = 250;
 
     // Why a command did not go out.
     enum class DropReason {
@@ -57,13 +62,26 @@ signals:
     void connectionWaitEnded(bool connected);
     // A command was not sent; `command` holds its bytes.
     void commandDropped(const QByteArray &command, DeviceLink::DropReason reason);
+    // The module has left what was sent unacknowledged for StalledAfterMs (false), or has
+    // taken some of it again (true). Told on each change while the link is up.
+    void takingCommandsChanged(bool taking);
 
 private:
     void endWaitIfConnected();
     void endWait();
     bool dropped(const Protocol::Pieces &pieces, DropReason reason, const char *detail);
+    void watchAcknowledgements(qint64 written);
+    void checkAcknowledgements();
+    void forgetAcknowledgements();
 
     LinkSocket &m_socket;
     QTimer m_deadline;
     QElapsedTimer m_waited;
+    // What this connection has sent, what the module has acknowledged of it, and since when
+    // it has acknowledged nothing more.
+    qint64 m_sent = 0;
+    qint64 m_acknowledged = 0;
+    QElapsedTimer m_sinceAcknowledgement;
+    QTimer m_acknowledgementCheck;
+    bool m_taking = true;
 };

@@ -25,6 +25,8 @@ public:
     virtual void flush() = 0;
     // Bytes queued that the peer has not taken yet.
     virtual qint64 bytesToWrite() const = 0;
+    // Bytes written that the peer has not acknowledged yet, queued here or in the system.
+    virtual qint64 unacknowledgedBytes() const = 0;
 
     virtual void setRemoteHost(const QString &host) = 0;
     virtual QString remoteHost() const = 0;

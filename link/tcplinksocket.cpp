@@ -1,6 +1,7 @@
 #include "tcplinksocket.h"
 
 #include "linklog.h"
+#include "unacknowledgedbytes.h"
 
 TcpLinkSocket::TcpLinkSocket(QObject *parent)
     : LinkSocket(parent)
@@ -91,6 +92,13 @@ void TcpLinkSocket::flush()
 qint64 TcpLinkSocket::bytesToWrite() const
 {
     return m_socket.bytesToWrite();
+}
+
+qint64 TcpLinkSocket::unacknowledgedBytes() const
+{
+    // What Qt still holds has not reached the system, so the peer has not taken it either.
+    const std::optional<qint64> inSystem = Link::unacknowledgedBytes(m_socket.socketDescriptor());
+    return m_socket.bytesToWrite() + inSystem.value_or(0);
 }
 
 void TcpLinkSocket::setRemoteHost(const QString &host)

@@ -21,6 +21,7 @@ public:
     bool write(const QByteArray &piece) override;
     void flush() override;
     qint64 bytesToWrite() const override;
+    qint64 unacknowledgedBytes() const override;
 
     void setRemoteHost(const QString &host) override;
     QString remoteHost() const override;

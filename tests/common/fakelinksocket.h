@@ -69,6 +69,7 @@ public:
 
     void flush() override { ++flushCalls; }
     qint64 bytesToWrite() const override { return queuedBytes; }
+    qint64 unacknowledgedBytes() const override { return queuedBytes; }
 
     void setRemoteHost(const QString &host) override { m_host = host; }
     QString remoteHost() const override { return m_host; }

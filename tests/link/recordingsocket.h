@@ -35,6 +35,7 @@ public:
     }
     void flush() override { calls.append(QByteArrayLiteral("flush")); }
     qint64 bytesToWrite() const override { return queued; }
+    qint64 unacknowledgedBytes() const override { return queued; }
     void setRemoteHost(const QString &host) override { m_host = host; }
     QString remoteHost() const override { return m_host; }
     void setRemotePort(quint16 port) override { m_port = port; }
