@@ -82,6 +82,7 @@ public:
     ClockSettings &clockSettings() { return m_clockSettings; }
     ControlPanel &panel() { return m_panel; }
     DeviceLink &link() { return m_link; }
+    const LinkLamp &lamp() const { return m_lamp; }
 
 signals:
     // The start-up has ended, as far as it got: the window is ready to be shown.

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "lampshape.h"
 #include "modulewords.h"
+#include "settingsrecord.h"
 
 #include <QtNetwork/QHostAddress>
 
@@ -14,6 +15,7 @@ LinkLamp::LinkLamp(DeviceLink &link, QObject *parent)
     connect(&m_link, &DeviceLink::connectionWaitEnded, this, &LinkLamp::showWaitEnded);
     connect(&m_link, &DeviceLink::stateChanged, this, &LinkLamp::showLinkState);
     connect(&m_link, &DeviceLink::commandDropped, this, &LinkLamp::showCommandDropped);
+    connect(&m_link, &DeviceLink::takingCommandsChanged, this, &LinkLamp::showTakingCommands);
     connect(&m_probe, &ModuleFinder::moduleFound, this,
             [this](const ModuleFrame::ModuleInfo &module) {
                 addModuleAccount(ModuleWords::moduleSentence(m_link.remoteHost(), module));
@@ -45,9 +47,13 @@ void LinkLamp::showWaitEnded(bool connected)
 
 QString LinkLamp::endpointText() const
 {
+    // A name is shown as the host box shows the saved one: in its own script.
     const QString host = m_link.remoteHost();
+    const QString shown
+            = Settings::shownHostOf(SettingValue::fromText(QString::fromLatin1(host.toUtf8())))
+                      .value_or(host);
     // An IPv6 address takes brackets, so that its port stands apart.
-    const QString shownHost = host.contains(QLatin1Char(':')) ? u'[' + host + u']' : host;
+    const QString shownHost = shown.contains(QLatin1Char(':')) ? u'[' + shown + u']' : shown;
     return QStringLiteral("%1:%2").arg(shownHost).arg(m_link.remotePort());
 }
 
@@ -108,6 +114,17 @@ void LinkLamp::showCommandDropped(const QByteArray &command, DeviceLink::DropRea
                                               dropReasonText(reason))));
 }
 
+void LinkLamp::showTakingCommands(bool taking)
+{
+    if (!m_followsLink || m_frozen)
+        return;
+    if (taking)
+        show(LampColour::Green, ConnectedText.arg(endpointText()));
+    else
+        show(LampColour::Red,
+             NotTakingText.arg(endpointText()).arg(DeviceLink::StalledAfterMs / 1000));
+}
+
 void LinkLamp::askModule()
 {
     // The module's own account needs its address; a host name is not looked up for it.
@@ -121,7 +138,9 @@ void LinkLamp::addModuleAccount(const QString &account)
 {
     if (m_frozen || m_colour != LampColour::Red)
         return; // the link came up meanwhile: the lamp's words are current
-    show(LampColour::Red, m_words + QStringLiteral(". ") + account);
+    // The account is a sentence of its own after the lamp's words.
+    const QString sentence = account.left(1).toUpper() + account.mid(1);
+    show(LampColour::Red, m_words + QStringLiteral(". ") + sentence);
 }
 
 void LinkLamp::show(const QColor &colour, const QString &words)

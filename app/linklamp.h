@@ -18,6 +18,9 @@ public:
     static inline const QString ConnectedText = QStringLiteral("Connected to %1");
     static inline const QString NotConnectedText = QStringLiteral("Not connected: %1");
     static inline const QString DroppedText = QStringLiteral("“%1” (%2) was not sent: %3");
+    static inline const QString NotTakingText
+            = QStringLiteral("Connected to %1, but the module has taken nothing sent for %2 "
+                             "seconds");
     static inline const QString AccessibleNameText = QStringLiteral("Connection lamp: %1");
 
     explicit LinkLamp(DeviceLink &link, QObject *parent = nullptr);
@@ -34,6 +37,8 @@ public:
     void followLink() { m_followsLink = true; }
     // The panel is ending: nothing changes the lamp any more.
     void freeze() { m_frozen = true; }
+    // Whether the module at the endpoint is being asked about itself.
+    bool isAskingModule() const { return m_probe.isSearching(); }
 
     // The lamp after a connection run: red when the link did not come up; when it did, green,
     // or yellow if it was green already, so that a second success in a row shows as a change.
@@ -46,6 +51,7 @@ private:
     void showWaitEnded(bool connected);
     void showLinkState(LinkState state);
     void showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason);
+    void showTakingCommands(bool taking);
     // After a failed connection the module is asked about itself on its command port, and
     // what it says (or that nothing answered) follows the lamp's words.
     void askModule();

@@ -120,12 +120,17 @@ QByteArray tst_Lifecycle::settingsBytes() const
 void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
 {
     // The file appears while the first attempt waits: only a load after that wait sees it.
+    // That attempt fails, and the built-in endpoint's module is none of the user's to ask.
     m_socket->connectSucceeds = false;
     makeWindow();
+    bool askedBuiltInModule = true;
+    connect(
+            &m_window->link(), &DeviceLink::connectionWaitEnded, this,
+            [&] { askedBuiltInModule = m_window->lamp().isAskingModule(); },
+            Qt::SingleShotConnection);
     QTimer::singleShot(0, this, [this] {
         writeSettings("\"6001\"", "\"127.0.0.2\"");
         m_socket->connectSucceeds = true;
-        m_socket->setState(LinkState::Connected);
     });
 
     QVERIFY(startAndWait());
@@ -136,11 +141,12 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
     QCOMPARE(m_socket->remotePort(), quint16(6001));
     QCOMPARE(m_socket->remoteHost(), QStringLiteral("127.0.0.2"));
     QCOMPARE(m_socket->state(), LinkState::Connected);
-    QCOMPARE(controls().linkLamp->fillColour(), LampColour::Yellow);
+    QCOMPARE(controls().linkLamp->fillColour(), LampColour::Green);
     QCOMPARE(controls().linkLamp->toolTip(), QStringLiteral("Connected to 127.0.0.2:6001"));
     QCOMPARE(controls().portEdit->text(), QStringLiteral("6001"));
     QVERIFY(!controls().dateLabel->text().isEmpty());
     QVERIFY(m_socket->written.isEmpty()); // loading never talks to the device
+    QVERIFY(!askedBuiltInModule);
 }
 
 void tst_Lifecycle::endDuringFirstWaitLeavesFileUntouched()
@@ -304,6 +310,7 @@ void tst_Lifecycle::closingWindowSavesLoadedEndpoint()
     QVERIFY(startAndWait());
     m_window->show();
     QCOMPARE(controls().hostEdit->text(), QStringLiteral("bü")); // a name in its own script
+    QCOMPARE(controls().linkLamp->toolTip(), QStringLiteral("Connected to bü:5000"));
 
     PanelRig::paste(controls().hostEdit, QStringLiteral("127.0.0.9"));
     PanelRig::paste(controls().portEdit, QStringLiteral("6001"));
