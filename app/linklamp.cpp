@@ -7,6 +7,31 @@
 
 #include <QtNetwork/QHostAddress>
 
+namespace {
+
+QString dropReasonText(DeviceLink::DropReason reason)
+{
+    switch (reason) {
+    case DeviceLink::DropReason::NotConnected:
+        return QStringLiteral("there was no connection to the module");
+    case DeviceLink::DropReason::ConnectFailed:
+        return QStringLiteral("the connection to the module had failed");
+    case DeviceLink::DropReason::ClosedByDevice:
+        return QStringLiteral("the module closed the connection");
+    case DeviceLink::DropReason::ResetByDevice:
+        return QStringLiteral("the module reset the connection");
+    case DeviceLink::DropReason::Connecting:
+        return QStringLiteral("the connection was still being made");
+    case DeviceLink::DropReason::QueueFull:
+        return QStringLiteral("the module is not taking commands");
+    case DeviceLink::DropReason::WriteFailed:
+        return QStringLiteral("the connection refused it");
+    }
+    return {};
+}
+
+} // namespace
+
 LinkLamp::LinkLamp(DeviceLink &link, QObject *parent)
     : QObject(parent)
     , m_link(link)
@@ -67,7 +92,9 @@ void LinkLamp::showLinkState(LinkState state)
         break;
     case LinkState::ClosedByPeer:
         show(LampColour::Red,
-             NotConnectedText.arg(QStringLiteral("the module closed the connection")));
+             NotConnectedText.arg(dropReasonText(
+                     m_link.closedByReset() ? DeviceLink::DropReason::ResetByDevice
+                                            : DeviceLink::DropReason::ClosedByDevice)));
         askModule();
         break;
     case LinkState::Error:
@@ -80,29 +107,6 @@ void LinkLamp::showLinkState(LinkState state)
         break;
     }
 }
-
-namespace {
-
-QString dropReasonText(DeviceLink::DropReason reason)
-{
-    switch (reason) {
-    case DeviceLink::DropReason::NotConnected:
-        return QStringLiteral("there was no connection to the module");
-    case DeviceLink::DropReason::ConnectFailed:
-        return QStringLiteral("the connection to the module had failed");
-    case DeviceLink::DropReason::ClosedByDevice:
-        return QStringLiteral("the module closed the connection");
-    case DeviceLink::DropReason::Connecting:
-        return QStringLiteral("the connection was still being made");
-    case DeviceLink::DropReason::QueueFull:
-        return QStringLiteral("the module is not taking commands");
-    case DeviceLink::DropReason::WriteFailed:
-        return QStringLiteral("the connection refused it");
-    }
-    return {};
-}
-
-} // namespace
 
 void LinkLamp::showCommandDropped(const QByteArray &command, DeviceLink::DropReason reason)
 {

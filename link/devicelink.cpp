@@ -38,6 +38,11 @@ quint16 DeviceLink::remotePort() const
     return m_socket.remotePort();
 }
 
+bool DeviceLink::closedByReset() const
+{
+    return m_socket.closedByReset();
+}
+
 void DeviceLink::connectToDevice()
 {
     if (m_socket.state() != LinkState::Closed)
@@ -73,12 +78,17 @@ bool DeviceLink::sendToDevice(const Protocol::Pieces &pieces)
     case LinkState::Error:
         m_socket.connectToDevice();
         return dropped(pieces, DropReason::ConnectFailed, "link failed, connecting again");
-    case LinkState::ClosedByPeer:
+    case LinkState::ClosedByPeer: {
         // The module drops idle connections; without a fresh start every later command
         // would be lost until the panel restarts.
+        const bool reset = m_socket.closedByReset();
         m_socket.close();
         m_socket.connectToDevice();
-        return dropped(pieces, DropReason::ClosedByDevice, "device closed the link, reconnecting");
+        return reset
+                ? dropped(pieces, DropReason::ResetByDevice, "device reset the link, reconnecting")
+                : dropped(pieces, DropReason::ClosedByDevice,
+                          "device closed the link, reconnecting");
+    }
     case LinkState::Connected:
         break;
     default:

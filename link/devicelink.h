@@ -28,7 +28,8 @@ public:
     enum class DropReason {
         NotConnected,   // the link was closed; a connection starts
         ConnectFailed,  // the last connection failed; another starts
-        ClosedByDevice, // the module closed or reset the link; a new connection starts
+        ClosedByDevice, // the module closed the link; a new connection starts
+        ResetByDevice,  // the module reset the link; a new connection starts
         Connecting,     // a connection is still under way
         QueueFull,      // the module is not taking what was sent before
         WriteFailed,    // the socket refused the bytes
@@ -41,6 +42,8 @@ public:
     // The endpoint the link connects to, as the socket holds it.
     QString remoteHost() const;
     quint16 remotePort() const;
+    // Whether the module ended the link with a reset, while the link reads closed by it.
+    bool closedByReset() const;
 
     // Closes the link unless it is closed, starts a connection and returns at once. The
     // attempt has Device::ConnectWaitMs of elapsed time to come up; connectionWaitEnded then

@@ -27,6 +27,9 @@ public:
     virtual qint64 bytesToWrite() const = 0;
     // Bytes written that the peer has not acknowledged yet, queued here or in the system.
     virtual qint64 unacknowledgedBytes() const = 0;
+    // Whether the peer ended the link with a reset rather than an orderly close, while the
+    // state reads ClosedByPeer; false where the system does not tell.
+    virtual bool closedByReset() const { return false; }
 
     virtual void setRemoteHost(const QString &host) = 0;
     virtual QString remoteHost() const = 0;

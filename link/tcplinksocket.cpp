@@ -1,7 +1,10 @@
 #include "tcplinksocket.h"
 
+#include "connectionwitness.h"
 #include "linklog.h"
 #include "unacknowledgedbytes.h"
+
+#include <utility>
 
 TcpLinkSocket::TcpLinkSocket(QObject *parent)
     : LinkSocket(parent)
@@ -21,6 +24,8 @@ TcpLinkSocket::TcpLinkSocket(QObject *parent)
     connect(&m_socket, &QTcpSocket::connected, this, [this] {
         // Each command is flushed whole, so Nagle's delay would only hold it back.
         m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        releaseHeldConnection();
+        m_held = Link::holdConnection(m_socket.socketDescriptor());
     });
     // The link is write-only; whatever the module sends is dropped so nothing piles up.
     connect(&m_socket, &QTcpSocket::readyRead, this,
@@ -32,6 +37,7 @@ TcpLinkSocket::~TcpLinkSocket()
     // The socket aborts in its own destructor, after our members are gone; its last state
     // change must not reach this object or our listeners.
     m_socket.disconnect(this);
+    releaseHeldConnection();
 }
 
 LinkState TcpLinkSocket::state() const
@@ -57,6 +63,7 @@ LinkState TcpLinkSocket::state() const
 
 void TcpLinkSocket::connectToDevice()
 {
+    releaseHeldConnection();
     m_socket.abort();
     m_peerClosed = false;
     m_failed = false;
@@ -70,6 +77,7 @@ void TcpLinkSocket::close()
 {
     // abort() rather than disconnectFromHost(): the state must read closed at once, and a
     // flushed command has already left Qt's buffer for the kernel's.
+    releaseHeldConnection();
     m_socket.abort();
     m_peerClosed = false;
     m_failed = false;
@@ -124,11 +132,19 @@ quint16 TcpLinkSocket::remotePort() const
 void TcpLinkSocket::onErrorOccurred(QAbstractSocket::SocketError error)
 {
     qCInfo(lcLink, "socket error: %s", qPrintable(m_socket.errorString()));
-    if (error == QAbstractSocket::RemoteHostClosedError)
+    if (error == QAbstractSocket::RemoteHostClosedError) {
         m_peerClosed = true;
-    else
+        m_reset = Link::wasReset(m_held);
+    } else {
         m_failed = true;
+    }
+    releaseHeldConnection();
     reportState();
+}
+
+void TcpLinkSocket::releaseHeldConnection()
+{
+    Link::releaseConnection(std::exchange(m_held, -1));
 }
 
 void TcpLinkSocket::reportState()

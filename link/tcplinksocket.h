@@ -22,6 +22,7 @@ public:
     void flush() override;
     qint64 bytesToWrite() const override;
     qint64 unacknowledgedBytes() const override;
+    bool closedByReset() const override { return m_peerClosed && m_reset; }
 
     void setRemoteHost(const QString &host) override;
     QString remoteHost() const override;
@@ -31,6 +32,7 @@ public:
 private:
     void onErrorOccurred(QAbstractSocket::SocketError error);
     void reportState();
+    void releaseHeldConnection();
 
     QTcpSocket m_socket;
     QString m_host = QString::fromLatin1(Device::DefaultHost);
@@ -38,4 +40,6 @@ private:
     LinkState m_lastReported = LinkState::Closed;
     bool m_peerClosed = false;
     bool m_failed = false;
+    bool m_reset = false;
+    qintptr m_held = -1; // a second handle on the connection, to read how it ended
 };

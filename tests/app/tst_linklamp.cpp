@@ -120,16 +120,20 @@ void tst_LinkLamp::followsTheLinkOnceStarted()
 void tst_LinkLamp::saysWhatTheModuleSaysOfItself_data()
 {
     QTest::addColumn<LinkState>("link");
+    QTest::addColumn<bool>("reset");
     QTest::addColumn<bool>("moduleAnswers");
     QTest::addColumn<QString>("words");
     const QString failed = "Not connected: the connection to 127.0.0.77:5000 failed. ";
     const QString clientMode = "The module at 127.0.0.77 is in TCP client mode";
-    QTest::newRow("client mode") << LinkState::Error << true << failed + clientMode;
-    QTest::newRow("silent") << LinkState::Error << false
+    QTest::newRow("client mode") << LinkState::Error << false << true << failed + clientMode;
+    QTest::newRow("silent") << LinkState::Error << false << false
                             << failed + "No module answered at 127.0.0.77";
     QTest::newRow("module closed the link")
-            << LinkState::ClosedByPeer << true
+            << LinkState::ClosedByPeer << false << true
             << "Not connected: the module closed the connection. " + clientMode;
+    QTest::newRow("module reset the link")
+            << LinkState::ClosedByPeer << true << true
+            << "Not connected: the module reset the connection. " + clientMode;
 }
 
 // When the saved endpoint's link fails, the module there is asked on its command port, and
@@ -137,6 +141,7 @@ void tst_LinkLamp::saysWhatTheModuleSaysOfItself_data()
 void tst_LinkLamp::saysWhatTheModuleSaysOfItself()
 {
     QFETCH(LinkState, link);
+    QFETCH(bool, reset);
     QFETCH(bool, moduleAnswers);
     QFETCH(QString, words);
     const QHostAddress host(QStringLiteral("127.0.0.77"));
@@ -151,6 +156,7 @@ void tst_LinkLamp::saysWhatTheModuleSaysOfItself()
     rig.lamp.askModuleOnFailure();
     rig.lamp.followLink();
 
+    rig.socket.resetByPeer = reset;
     rig.socket.setState(link);
     QTRY_COMPARE_WITH_TIMEOUT(rig.lamp.words(), words, 4 * ModuleFinder::DefaultWaitMs);
 }

@@ -25,6 +25,8 @@ public:
     bool connectSucceeds = false;
     // What bytesToWrite() reports: bytes the peer has not taken yet.
     qint64 queuedBytes = 0;
+    // Whether the peer's end of the link, once it reads closed by the peer, was a reset.
+    bool resetByPeer = false;
 
     void setState(LinkState state)
     {
@@ -70,6 +72,10 @@ public:
     void flush() override { ++flushCalls; }
     qint64 bytesToWrite() const override { return queuedBytes; }
     qint64 unacknowledgedBytes() const override { return queuedBytes; }
+    bool closedByReset() const override
+    {
+        return resetByPeer && m_state == LinkState::ClosedByPeer;
+    }
 
     void setRemoteHost(const QString &host) override { m_host = host; }
     QString remoteHost() const override { return m_host; }

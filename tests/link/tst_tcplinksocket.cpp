@@ -4,6 +4,10 @@
 #include <QtNetwork/QTcpServer>
 #include <QtTest/QtTest>
 
+#ifndef Q_OS_WIN
+#    include <sys/socket.h>
+#endif
+
 // The socket layer against real loopback listeners.
 class tst_TcpLinkSocket : public QObject
 {
@@ -13,6 +17,7 @@ private slots:
     void defaults();
     void refusedPortReportsError();
     void writesReachThePeer();
+    void peerCloseHoldsUntilWeClose_data();
     void peerCloseHoldsUntilWeClose();
     void stateChangesAreReportedOnce();
 };
@@ -102,8 +107,18 @@ void tst_TcpLinkSocket::writesReachThePeer()
     QCOMPARE(socket.state(), LinkState::Connected);
 }
 
+void tst_TcpLinkSocket::peerCloseHoldsUntilWeClose_data()
+{
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("orderly close") << false;
+#ifndef Q_OS_WIN // where the system tells a reset apart
+    QTest::newRow("reset") << true;
+#endif
+}
+
 void tst_TcpLinkSocket::peerCloseHoldsUntilWeClose()
 {
+    QFETCH(bool, reset);
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost, 0));
     TcpLinkSocket socket;
@@ -112,9 +127,16 @@ void tst_TcpLinkSocket::peerCloseHoldsUntilWeClose()
     QTRY_COMPARE(socket.state(), LinkState::Connected);
     QTRY_VERIFY(server.hasPendingConnections());
     QTcpSocket *peer = server.nextPendingConnection();
+#ifndef Q_OS_WIN
+    const linger noLinger{1, 0}; // makes the close a reset
+    if (reset)
+        setsockopt(int(peer->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
+                   sizeof noLinger);
+#endif
     peer->close();
 
     QTRY_COMPARE(socket.state(), LinkState::ClosedByPeer);
+    QCOMPARE(socket.closedByReset(), reset);
     QCoreApplication::processEvents();
     QCOMPARE(socket.state(), LinkState::ClosedByPeer);
     QVERIFY(!socket.write("S"));
