@@ -180,17 +180,14 @@ void tst_LinkLamp::moduleThatTakesNothingTurnsTheLampRed()
     socket.setRemotePort(listener.serverPort());
     DeviceLink link(socket);
     LinkLamp lamp(link);
-    QSignalSpy waitEnded(&link, &DeviceLink::connectionWaitEnded);
     link.connectToDevice();
-    QVERIFY(waitEnded.wait());
-    QCOMPARE(waitEnded.first().first(), true);
+    QTRY_COMPARE(socket.state(), LinkState::Connected);
     lamp.followLink();
 
     for (int click = 0; click < 300; ++click)
         QVERIFY(link.sendToDevice(Protocol::setTime(QDateTime(QDate(2018, 7, 4), QTime(15, 5)))));
     QTRY_COMPARE_WITH_TIMEOUT(lamp.colour(), LampColour::Red, 10000);
-    QVERIFY2(lamp.words().contains(QStringLiteral("the module has taken nothing")),
-             qPrintable(lamp.words()));
+    QVERIFY(lamp.words().contains(QStringLiteral("the module has taken nothing")));
 
     listener.resumeAccepting(); // the accepted socket reads all that waits
     QTRY_COMPARE_WITH_TIMEOUT(lamp.colour(), LampColour::Green, 10000);

@@ -72,10 +72,7 @@ public:
     void flush() override { ++flushCalls; }
     qint64 bytesToWrite() const override { return queuedBytes; }
     qint64 unacknowledgedBytes() const override { return queuedBytes; }
-    bool closedByReset() const override
-    {
-        return resetByPeer && m_state == LinkState::ClosedByPeer;
-    }
+    bool closedByReset() const override { return resetByPeer; }
 
     void setRemoteHost(const QString &host) override { m_host = host; }
     QString remoteHost() const override { return m_host; }
