@@ -13,19 +13,19 @@ QString dropReasonText(DeviceLink::DropReason reason)
 {
     switch (reason) {
     case DeviceLink::DropReason::NotConnected:
-        return QStringLiteral("there was no connection to the module");
+        return LinkLamp::tr("there was no connection to the module");
     case DeviceLink::DropReason::ConnectFailed:
-        return QStringLiteral("the connection to the module had failed");
+        return LinkLamp::tr("the connection to the module had failed");
     case DeviceLink::DropReason::ClosedByDevice:
-        return QStringLiteral("the module closed the connection");
+        return LinkLamp::tr("the module closed the connection");
     case DeviceLink::DropReason::ResetByDevice:
-        return QStringLiteral("the module reset the connection");
+        return LinkLamp::tr("the module reset the connection");
     case DeviceLink::DropReason::Connecting:
-        return QStringLiteral("the connection was still being made");
+        return LinkLamp::tr("the connection was still being made");
     case DeviceLink::DropReason::QueueFull:
-        return QStringLiteral("the module is not taking commands");
+        return LinkLamp::tr("the module is not taking commands");
     case DeviceLink::DropReason::WriteFailed:
-        return QStringLiteral("the connection refused it");
+        return LinkLamp::tr("the connection refused it");
     }
     return {};
 }
@@ -63,11 +63,20 @@ void LinkLamp::showWaitEnded(bool connected)
     if (m_frozen)
         return;
     show(afterConnectRun(m_colour, connected),
-         connected
-                 ? ConnectedText.arg(endpointText())
-                 : NotConnectedText.arg(QStringLiteral("no connection to %1").arg(endpointText())));
+         connected ? connectedWords()
+                   : notConnectedWords(tr("no connection to %1").arg(endpointText())));
     if (!connected && m_asksModule)
         askModule();
+}
+
+QString LinkLamp::connectedWords() const
+{
+    return tr("Connected to %1").arg(endpointText());
+}
+
+QString LinkLamp::notConnectedWords(const QString &why)
+{
+    return tr("Not connected: %1").arg(why);
 }
 
 QString LinkLamp::endpointText() const
@@ -88,19 +97,18 @@ void LinkLamp::showLinkState(LinkState state)
         return;
     switch (state) {
     case LinkState::Connected:
-        show(LampColour::Green, ConnectedText.arg(endpointText()));
+        show(LampColour::Green, connectedWords());
         break;
     case LinkState::ClosedByPeer:
         show(LampColour::Red,
-             NotConnectedText.arg(dropReasonText(
-                     m_link.closedByReset() ? DeviceLink::DropReason::ResetByDevice
-                                            : DeviceLink::DropReason::ClosedByDevice)));
+             notConnectedWords(dropReasonText(m_link.closedByReset()
+                                                      ? DeviceLink::DropReason::ResetByDevice
+                                                      : DeviceLink::DropReason::ClosedByDevice)));
         askModule();
         break;
     case LinkState::Error:
         show(LampColour::Red,
-             NotConnectedText.arg(
-                     QStringLiteral("the connection to %1 failed").arg(endpointText())));
+             notConnectedWords(tr("the connection to %1 failed").arg(endpointText())));
         askModule();
         break;
     default:
@@ -114,8 +122,9 @@ void LinkLamp::showCommandDropped(const QByteArray &command, DeviceLink::DropRea
         return;
     const char code = command.at(0);
     show(LampColour::Red,
-         NotConnectedText.arg(DroppedText.arg(QString(QLatin1Char(code)), Protocol::purposeOf(code),
-                                              dropReasonText(reason))));
+         notConnectedWords(tr("“%1” (%2) was not sent: %3")
+                                   .arg(QString(QLatin1Char(code)), Protocol::purposeOf(code),
+                                        dropReasonText(reason))));
 }
 
 void LinkLamp::showTakingCommands(bool taking)
@@ -123,10 +132,12 @@ void LinkLamp::showTakingCommands(bool taking)
     if (!m_followsLink || m_frozen)
         return;
     if (taking)
-        show(LampColour::Green, ConnectedText.arg(endpointText()));
+        show(LampColour::Green, connectedWords());
     else
         show(LampColour::Red,
-             NotTakingText.arg(endpointText()).arg(DeviceLink::StalledAfterMs / 1000));
+             tr("Connected to %1, but the module has taken nothing sent for %2 seconds")
+                     .arg(endpointText())
+                     .arg(DeviceLink::StalledAfterMs / 1000));
 }
 
 void LinkLamp::askModule()

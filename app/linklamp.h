@@ -15,19 +15,11 @@ class LinkLamp : public QObject
     Q_OBJECT
 
 public:
-    static inline const QString ConnectedText = QStringLiteral("Connected to %1");
-    static inline const QString NotConnectedText = QStringLiteral("Not connected: %1");
-    static inline const QString DroppedText = QStringLiteral("“%1” (%2) was not sent: %3");
-    static inline const QString NotTakingText
-            = QStringLiteral("Connected to %1, but the module has taken nothing sent for %2 "
-                             "seconds");
-    static inline const QString AccessibleNameText = QStringLiteral("Connection lamp: %1");
-
     explicit LinkLamp(DeviceLink &link, QObject *parent = nullptr);
 
     QColor colour() const { return m_colour; }
     QString words() const { return m_words; }
-    QString accessibleName() const { return AccessibleNameText.arg(m_words); }
+    QString accessibleName() const { return tr("Connection lamp: %1").arg(m_words); }
 
     // From now on the link's endpoint is the one the user saved, so a failed connection asks
     // the module there about itself; the built-in endpoint's module is none of the user's.
@@ -58,6 +50,8 @@ private:
     void addModuleAccount(const QString &account);
     void show(const QColor &colour, const QString &words);
     QString endpointText() const;
+    QString connectedWords() const;
+    static QString notConnectedWords(const QString &why);
 
     DeviceLink &m_link;
     ModuleFinder m_probe;
