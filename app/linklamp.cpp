@@ -41,13 +41,10 @@ LinkLamp::LinkLamp(DeviceLink &link, QObject *parent)
     connect(&m_link, &DeviceLink::stateChanged, this, &LinkLamp::showLinkState);
     connect(&m_link, &DeviceLink::commandDropped, this, &LinkLamp::showCommandDropped);
     connect(&m_link, &DeviceLink::takingCommandsChanged, this, &LinkLamp::showTakingCommands);
-    connect(&m_probe, &ModuleFinder::moduleFound, this,
-            [this](const ModuleFrame::ModuleInfo &module) {
-                addModuleAccount(ModuleWords::moduleSentence(m_link.remoteHost(), module));
-            });
+    connect(&m_probe, &ModuleFinder::moduleFound, this, &LinkLamp::takeModuleAnswer);
     connect(&m_probe, &ModuleFinder::finished, this, [this] {
-        if (m_probe.modules().isEmpty())
-            addModuleAccount(ModuleWords::noAnswerText(m_link.remoteHost()));
+        if (!m_moduleAnswered)
+            addModuleAccount(ModuleWords::noAnswerText(m_askedModule.toString()));
     });
 }
 
@@ -146,7 +143,19 @@ void LinkLamp::askModule()
     const QHostAddress module(m_link.remoteHost());
     if (module.isNull())
         return;
+    m_askedModule = module;
+    m_moduleAnswered = false;
     m_probe.find({module});
+}
+
+// Only the module at the endpoint speaks for it: another that hears the question (a simulator
+// listening on every loopback address, say) is not taken for the module the link reaches.
+void LinkLamp::takeModuleAnswer(const ModuleFrame::ModuleInfo &module)
+{
+    if (m_moduleAnswered || !QHostAddress(module.address).isEqual(m_askedModule))
+        return;
+    m_moduleAnswered = true;
+    addModuleAccount(ModuleWords::moduleSentence(m_askedModule.toString(), module));
 }
 
 void LinkLamp::addModuleAccount(const QString &account)

@@ -7,6 +7,7 @@
 #include <QtCore/QObject>
 #include <QtCore/QString>
 #include <QtGui/QColor>
+#include <QtNetwork/QHostAddress>
 
 // The connection lamp's state: its colour and the words that explain it, worked out from what
 // the link reports. The lamp widget only shows what this tells it.
@@ -47,6 +48,7 @@ private:
     // After a failed connection the module is asked about itself on its command port, and
     // what it says (or that nothing answered) follows the lamp's words.
     void askModule();
+    void takeModuleAnswer(const ModuleFrame::ModuleInfo &module);
     void addModuleAccount(const QString &account);
     void show(const QColor &colour, const QString &words);
     QString endpointText() const;
@@ -55,6 +57,8 @@ private:
 
     DeviceLink &m_link;
     ModuleFinder m_probe;
+    QHostAddress m_askedModule;
+    bool m_moduleAnswered = false;
     QColor m_colour = Qt::black;
     QString m_words;
     bool m_asksModule = false;

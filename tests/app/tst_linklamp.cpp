@@ -119,27 +119,34 @@ void tst_LinkLamp::followsTheLinkOnceStarted()
 
 void tst_LinkLamp::saysWhatTheModuleSaysOfItself_data()
 {
+    QTest::addColumn<QString>("endpoint"); // where the module listens: 127.0.0.77
     QTest::addColumn<LinkState>("link");
     QTest::addColumn<bool>("reset");
     QTest::addColumn<bool>("moduleAnswers");
     QTest::addColumn<QString>("words");
     const QString failed = "Not connected: the connection to 127.0.0.77:5000 failed. ";
     const QString clientMode = "The module at 127.0.0.77 is in TCP client mode";
-    QTest::newRow("client mode") << LinkState::Error << false << true << failed + clientMode;
-    QTest::newRow("silent") << LinkState::Error << false << false
+    QTest::newRow("client mode") << "127.0.0.77" << LinkState::Error << false << true
+                                 << failed + clientMode;
+    QTest::newRow("silent") << "127.0.0.77" << LinkState::Error << false << false
                             << failed + "No module answered at 127.0.0.77";
     QTest::newRow("module closed the link")
-            << LinkState::ClosedByPeer << false << true
+            << "127.0.0.77" << LinkState::ClosedByPeer << false << true
             << "Not connected: the module closed the connection. " + clientMode;
     QTest::newRow("module reset the link")
-            << LinkState::ClosedByPeer << true << true
+            << "127.0.0.77" << LinkState::ClosedByPeer << true << true
             << "Not connected: the module reset the connection. " + clientMode;
+    QTest::newRow("another module hears the question")
+            << "127.0.0.78" << LinkState::Error << false << true
+            << "Not connected: the connection to 127.0.0.78:5000 failed. No module answered at "
+               "127.0.0.78";
 }
 
 // When the saved endpoint's link fails, the module there is asked on its command port, and
 // the lamp's words end with its answer.
 void tst_LinkLamp::saysWhatTheModuleSaysOfItself()
 {
+    QFETCH(QString, endpoint);
     QFETCH(LinkState, link);
     QFETCH(bool, reset);
     QFETCH(bool, moduleAnswers);
@@ -152,7 +159,7 @@ void tst_LinkLamp::saysWhatTheModuleSaysOfItself()
     if (moduleAnswers && !module.listen(host, Module::CommandPort))
         QSKIP("the command port on 127.0.0.77 is taken");
     LampRig rig;
-    rig.socket.setRemoteHost(host.toString());
+    rig.socket.setRemoteHost(endpoint);
     rig.lamp.askModuleOnFailure();
     rig.lamp.followLink();
 
