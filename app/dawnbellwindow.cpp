@@ -38,7 +38,12 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, AppPlatform &platform,
     socket.setRemoteHost(QLatin1String(Device::DefaultHost));
     socket.setRemotePort(Device::DefaultPort);
 
-    connect(&m_lamp, &LinkLamp::changed, this, &DawnbellWindow::showLamp);
+    // The lamp shows what its presenter says, in colour and in words.
+    connect(&m_lamp, &LinkLamp::changed, this, [this, lamp = m_controls.linkLamp] {
+        lamp->setFillColour(m_lamp.colour());
+        lamp->setToolTip(m_lamp.words());
+        lamp->setAccessibleName(m_lamp.accessibleName());
+    });
     connect(m_controls.logoPicture, &PictureBox::clicked, this, &DawnbellWindow::openMakerWebSite);
     connect(m_controls.saveAndExitButton, &QPushButton::clicked, this,
             &DawnbellWindow::onSaveAndExitClicked);
@@ -230,14 +235,6 @@ void DawnbellWindow::useFoundClock(const QString &host, quint16 port)
 {
     m_clockSettings.setHost(host);
     m_clockSettings.setPort(QString::number(port));
-}
-
-void DawnbellWindow::showLamp()
-{
-    LampShape *lamp = m_controls.linkLamp;
-    lamp->setFillColour(m_lamp.colour());
-    lamp->setToolTip(m_lamp.words());
-    lamp->setAccessibleName(m_lamp.accessibleName());
 }
 
 bool DawnbellWindow::applyEndpoint()

@@ -109,7 +109,6 @@ private:
     // Why the endpoint cannot be used, in words for the user.
     QString endpointProblems(const Settings::Endpoint &endpoint) const;
     void showAlarmEntrySent(bool sent);
-    void showLamp();
     void useFoundClock(const QString &host, quint16 port);
 
     AppPlatform &m_platform;
