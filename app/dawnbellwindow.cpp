@@ -9,10 +9,10 @@
 #include "layout.h"
 #include "linksocket.h"
 #include "picturebox.h"
+#include "settingsbinding.h"
 #include "settingsrecord.h"
 
 #include <QtGui/QCloseEvent>
-#include <QtGui/QRegularExpressionValidator>
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLineEdit>
@@ -82,83 +82,12 @@ void DawnbellWindow::bindControls()
     connect(c.screenGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onScreenChosen);
     connect(c.screenGroup, &QButtonGroup::idClicked, panel, &ControlPanel::onScreenBoxClicked);
 
-    // What a host is made of, and the brackets around an IPv6 address, as dawnbell-send's
-    // --host takes it.
-    c.hostEdit->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("(%1|[\\[\\]])*").arg(Settings::hostCharacter())),
-            c.hostEdit));
-
-    // Digits only, and no number above the highest port; while typing it may be empty or 0.
-    c.portEdit->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[0-9]{0,4}|[0-5][0-9]{4}|6[0-4][0-9]{3}"
-                                              "|65[0-4][0-9]{2}|655[0-2][0-9]|6553[0-5]")),
-            c.portEdit));
-    connect(c.hostEdit, &QLineEdit::textEdited, &m_clockSettings, &ClockSettings::setHost);
-    connect(c.portEdit, &QLineEdit::textEdited, &m_clockSettings, &ClockSettings::setPort);
     // Either endpoint box showing another text means the settings may be saved.
     for (QLineEdit *box : {c.hostEdit, c.portEdit}) {
         connect(box, &QLineEdit::textChanged, c.saveAndExitButton,
                 [button = c.saveAndExitButton] { button->setEnabled(true); });
     }
-    bindSettings();
-}
-
-// The controls show what the settings hold, whoever changed them.
-void DawnbellWindow::bindSettings()
-{
-    const WindowControls &c = m_controls;
-    const ClockSettings *settings = &m_clockSettings;
-    connect(settings, &ClockSettings::loaded, this, &DawnbellWindow::showSettings);
-    connect(settings, &ClockSettings::alarmChanged, this, &DawnbellWindow::showAlarm);
-    connect(settings, &ClockSettings::alarmTrackChanged, this, &DawnbellWindow::showAlarmTrack);
-    connect(settings, &ClockSettings::endpointChanged, this, &DawnbellWindow::showEndpoint);
-    connect(settings, &ClockSettings::schemeChanged, c.schemeGroup, &ChoiceGroup::showOnly);
-    connect(settings, &ClockSettings::screenChanged, c.screenGroup,
-            [group = c.screenGroup](Device::WakeUpScreen screen) { group->showOnly(int(screen)); });
-    connect(settings, &ClockSettings::announceHourlyChanged, c.announceBox,
-            &QAbstractButton::setChecked);
-}
-
-namespace {
-
-// Leaves a box that already shows the text alone, so that its cursor stays where it is.
-void showText(QLineEdit *box, const QString &text)
-{
-    if (box->text() != text)
-        box->setText(text);
-}
-
-} // namespace
-
-void DawnbellWindow::showSettings()
-{
-    const ClockSettings &settings = m_clockSettings;
-    showAlarm();
-    showAlarmTrack(settings.alarmTrack());
-    showEndpoint();
-    m_controls.schemeGroup->showOnly(settings.scheme());
-    const std::optional<Device::WakeUpScreen> screen = settings.screen();
-    m_controls.screenGroup->showOnly(screen ? int(*screen) : 0);
-    m_controls.announceBox->setChecked(settings.announceHourly());
-}
-
-void DawnbellWindow::showAlarm()
-{
-    showText(m_controls.alarmHourEdit, m_clockSettings.alarmHour());
-    showText(m_controls.alarmMinuteEdit, m_clockSettings.alarmMinute());
-    showText(m_controls.alarmAmPmEdit, m_clockSettings.alarmAmPm());
-}
-
-void DawnbellWindow::showAlarmTrack(int track)
-{
-    if (QAbstractButton *button = m_controls.trackGroup->button(track))
-        button->setChecked(true);
-}
-
-void DawnbellWindow::showEndpoint()
-{
-    showText(m_controls.hostEdit, m_clockSettings.host());
-    showText(m_controls.portEdit, m_clockSettings.port());
+    new SettingsBinding(m_controls, m_clockSettings, this);
 }
 
 void DawnbellWindow::showAlarmEntrySent(bool sent)
@@ -246,7 +175,7 @@ bool DawnbellWindow::applyEndpoint()
     m_link.socket().setRemoteHost(endpoint.host);
     if (!endpoint.hostUsable || !endpoint.portUsable)
         tellOnceStarted(tr("The saved endpoint cannot be used: %1. Dawnbell connects to %2.")
-                                .arg(endpointProblems(endpoint), endpointText()));
+                                .arg(endpointProblems(endpoint), m_lamp.endpointText()));
     // Without a usable port, start-up ends before its second connection; the next command
     // connects.
     return endpoint.portUsable;

@@ -101,11 +101,6 @@ private:
     bool applyEndpoint();
     // The controls show the settings and the panel's reports, and hand the user's actions on.
     void bindControls();
-    void bindSettings();
-    void showSettings();
-    void showAlarm();
-    void showAlarmTrack(int track);
-    void showEndpoint();
     // Why the endpoint cannot be used, in words for the user.
     QString endpointProblems(const Settings::Endpoint &endpoint) const;
     void showAlarmEntrySent(bool sent);
