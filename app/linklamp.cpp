@@ -145,17 +145,20 @@ void LinkLamp::askModule()
         return;
     m_askedModule = module;
     m_moduleAnswered = false;
-    m_probe.find({module});
+    // Only the module at the endpoint speaks for it: an answer from another that hears the
+    // question (a simulator listening on every loopback address, say) does not count.
+    m_probe.ask(module);
 }
 
-// Only the module at the endpoint speaks for it: another that hears the question (a simulator
-// listening on every loopback address, say) is not taken for the module the link reaches.
+// The module's data port is compared with the one the link uses: a module that serves on
+// another is the reason whatever else it says.
 void LinkLamp::takeModuleAnswer(const ModuleFrame::ModuleInfo &module)
 {
-    if (m_moduleAnswered || !QHostAddress(module.address).isEqual(m_askedModule))
+    if (m_moduleAnswered)
         return;
     m_moduleAnswered = true;
-    addModuleAccount(ModuleWords::moduleSentence(m_askedModule.toString(), module));
+    addModuleAccount(
+            ModuleWords::moduleSentence(m_askedModule.toString(), module, m_link.remotePort()));
 }
 
 void LinkLamp::addModuleAccount(const QString &account)

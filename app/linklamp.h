@@ -20,6 +20,8 @@ public:
 
     QColor colour() const { return m_colour; }
     QString words() const { return m_words; }
+    // The endpoint the link uses, as the lamp names it: "bü:5000", "[::1]:5000".
+    QString endpointText() const;
     QString accessibleName() const { return tr("Connection lamp: %1").arg(m_words); }
 
     // From now on the link's endpoint is the one the user saved, so a failed connection asks
@@ -51,7 +53,6 @@ private:
     void takeModuleAnswer(const ModuleFrame::ModuleInfo &module);
     void addModuleAccount(const QString &account);
     void show(const QColor &colour, const QString &words);
-    QString endpointText() const;
     QString connectedWords() const;
     static QString notConnectedWords(const QString &why);
 

@@ -119,27 +119,31 @@ void tst_LinkLamp::followsTheLinkOnceStarted()
 
 void tst_LinkLamp::saysWhatTheModuleSaysOfItself_data()
 {
-    QTest::addColumn<QString>("endpoint"); // where the module listens: 127.0.0.77
+    QTest::addColumn<QString>("endpoint"); // the module listens on 127.0.0.77, port 5000
     QTest::addColumn<LinkState>("link");
     QTest::addColumn<bool>("reset");
     QTest::addColumn<bool>("moduleAnswers");
     QTest::addColumn<QString>("words");
     const QString failed = "Not connected: the connection to 127.0.0.77:5000 failed. ";
     const QString clientMode = "The module at 127.0.0.77 is in TCP client mode";
-    QTest::newRow("client mode") << "127.0.0.77" << LinkState::Error << false << true
+    QTest::newRow("client mode") << "127.0.0.77:5000" << LinkState::Error << false << true
                                  << failed + clientMode;
-    QTest::newRow("silent") << "127.0.0.77" << LinkState::Error << false << false
+    QTest::newRow("silent") << "127.0.0.77:5000" << LinkState::Error << false << false
                             << failed + "No module answered at 127.0.0.77";
     QTest::newRow("module closed the link")
-            << "127.0.0.77" << LinkState::ClosedByPeer << false << true
+            << "127.0.0.77:5000" << LinkState::ClosedByPeer << false << true
             << "Not connected: the module closed the connection. " + clientMode;
     QTest::newRow("module reset the link")
-            << "127.0.0.77" << LinkState::ClosedByPeer << true << true
+            << "127.0.0.77:5000" << LinkState::ClosedByPeer << true << true
             << "Not connected: the module reset the connection. " + clientMode;
     QTest::newRow("another module hears the question")
-            << "127.0.0.78" << LinkState::Error << false << true
+            << "127.0.0.78:5000" << LinkState::Error << false << true
             << "Not connected: the connection to 127.0.0.78:5000 failed. No module answered at "
                "127.0.0.78";
+    QTest::newRow("module serves on another port")
+            << "127.0.0.77:6000" << LinkState::Error << false << true
+            << "Not connected: the connection to 127.0.0.77:6000 failed. The module at 127.0.0.77 "
+               "serves on port 5000, not 6000";
 }
 
 // When the saved endpoint's link fails, the module there is asked on its command port, and
@@ -156,10 +160,14 @@ void tst_LinkLamp::saysWhatTheModuleSaysOfItself()
     CommandPort::Options identity;
     identity.mode = Module::Mode::TcpClient;
     CommandPort module(simulator, identity);
-    if (moduleAnswers && !module.listen(host, Module::CommandPort))
-        QSKIP("the command port on 127.0.0.77 is taken");
+    // A module tells its data port, or its answer lists no module.
+    if (moduleAnswers
+        && !(simulator.listen(host, Device::DefaultPort)
+             && module.listen(host, Module::CommandPort)))
+        QSKIP("the data or command port on 127.0.0.77 is taken");
     LampRig rig;
-    rig.socket.setRemoteHost(endpoint);
+    rig.socket.setRemoteHost(endpoint.section(u':', 0, 0));
+    rig.socket.setRemotePort(endpoint.section(u':', 1).toUShort());
     rig.lamp.askModuleOnFailure();
     rig.lamp.followLink();
 
