@@ -5,6 +5,7 @@
 #   package   building and checking the Debian package (scripts/package.sh)
 #   test      everything the test suite needs (scripts/test.sh); the default
 #   windows   cross-building, packaging and testing for Windows (scripts/build-windows.sh)
+#   arm64     cross-building for 64-bit ARM and testing under emulation (scripts/build-arm64.sh)
 # Run as root it installs what is missing; otherwise it names what is missing.
 set -euo pipefail
 
@@ -28,6 +29,12 @@ windows=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build
     nsis wine wine64 zip libxml2-utils iproute2 xvfb openbox x11-utils
 )
+# Debian's own arm64 Qt beside the machine's (named PACKAGE:arm64), the cross compilers, and
+# qemu-user to run the arm64 programs here.
+arm64=(
+    crossbuild-essential-arm64 qemu-user-static
+    qt6-base-dev:arm64 libgl-dev:arm64 libxcb1-dev:arm64
+)
 
 packages=()
 for set in "${@:-test}"; do
@@ -37,7 +44,9 @@ for set in "${@:-test}"; do
         package) packages+=("${run[@]}" "${package[@]}") ;;
         test) packages+=("${test[@]}") ;;
         windows) packages+=("${windows[@]}") ;;
-        *) echo "deps.sh: unknown set '$set' (run, headless, package, test or windows)" >&2; exit 2 ;;
+        arm64) packages+=("${arm64[@]}") ;;
+        *) echo "deps.sh: unknown set '$set' (run, headless, package, test, windows or arm64)" >&2
+           exit 2 ;;
     esac
 done
 
@@ -56,6 +65,13 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 
+# Another architecture's packages can be installed only once dpkg knows that architecture.
+for p in "${missing[@]}"; do
+    arch=${p##*:}
+    if [ "$arch" != "$p" ] && ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+        dpkg --add-architecture "$arch"
+    fi
+done
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
