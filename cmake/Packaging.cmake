@@ -141,4 +141,15 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_STRIP_FILES ON)
+# A build for another processor makes that processor's package (cmake/aarch64-linux-gnu.cmake):
+# its Debian architecture follows from the toolchain's multiarch name, and dpkg-shlibdeps,
+# which CPack runs, reads the libraries of that architecture when told it is the host's.
+if(CMAKE_CROSSCOMPILING)
+    execute_process(COMMAND dpkg-architecture -t${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
+                    OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
+                    OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+    file(WRITE ${packageFiles}/cpack-host.cmake
+         "set(ENV{DEB_HOST_ARCH} ${CPACK_DEBIAN_PACKAGE_ARCHITECTURE})\n")
+    set(CPACK_PROJECT_CONFIG_FILE ${packageFiles}/cpack-host.cmake)
+endif()
 include(CPack)

@@ -5,13 +5,16 @@
 # packages when run as root, so it works on a fresh machine.
 #
 # DAWNBELL_QUICK=1 skips the sanitizer stage. `scripts/test.sh --windows` runs the windows
-# stage instead (scripts/test-windows.sh): the Windows build's tests under Wine.
+# stage instead (scripts/test-windows.sh): the Windows build's tests under Wine;
+# `scripts/test.sh --arm64` the arm64 stage (scripts/test-arm64.sh): the arm64 build's tests
+# and package under qemu-user.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/compiler-cache.sh"
-if [ "${1:-}" = --windows ]; then
-    exec "$root/scripts/test-windows.sh"
-fi
+case "${1:-}" in
+    --windows) exec "$root/scripts/test-windows.sh" ;;
+    --arm64) exec "$root/scripts/test-arm64.sh" ;;
+esac
 build=${DAWNBELL_BUILD_DIR:-$root/build}
 asan_build=${DAWNBELL_ASAN_BUILD_DIR:-$root/build-asan}
 jobs=$(nproc)

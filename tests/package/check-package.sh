@@ -5,13 +5,23 @@
 # entry and AppStream entry, the icon at every theme size, depends on Debian's Qt, and its
 # programs start.
 # check-package.sh SOURCE-FOLDER PACKAGE-BUILD-FOLDER TST_LOOKS
+# With DAWNBELL_PACKAGE_ARCH naming another architecture (as scripts/package.sh takes it), the
+# package is built for that one, and its programs and TST_LOOKS, built for it too, run under
+# qemu-user.
 set -euo pipefail
 root=$1
 looks=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+arch=${DAWNBELL_PACKAGE_ARCH:-$(dpkg --print-architecture)}
+run=()
+if [ "$arch" != "$(dpkg --print-architecture)" ]; then
+    run=("qemu-$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_CPU 2>/dev/null)-static")
+fi
 
 deb=$(DAWNBELL_PACKAGE_BUILD_DIR=$2 "$root/scripts/package.sh" | tail -n 1)
+[ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] \
+    || { echo "the package is for $(dpkg-deb -f "$deb" Architecture), not $arch"; exit 1; }
 # The programs among the build folder's targets (not whatever an older configuration left).
 targets=$(sed -n 's|.*/CMakeFiles/\(.*\)\.dir$|\1|p' "$2/CMakeFiles/TargetDirectories.txt")
 built=$(find "$2" \( -name CMakeFiles -o -name _CPack_Packages \) -prune -o -type f -perm -u+x \
@@ -50,8 +60,11 @@ depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6widgets6' <<<"$depends" || { echo "no Qt dependency: $depends"; exit 1; }
 
 dpkg-deb -x "$deb" "$work/root"
-if ldd "$work/root/usr/bin/dawnbell" | grep -q 'not found'; then
-    ldd "$work/root/usr/bin/dawnbell"; exit 1
+# What ldd prints, asked of the program's own loader (which ldd cannot run for another
+# architecture).
+libraries=$(LD_TRACE_LOADED_OBJECTS=1 "${run[@]}" "$work/root/usr/bin/dawnbell")
+if grep -q 'not found' <<<"$libraries"; then
+    echo "$libraries"; exit 1
 fi
 desktop-file-validate "$work/root/usr/share/applications/dawnbell.desktop"
 # The tree check also finds the desktop entry the metainfo names as its launchable.
@@ -62,12 +75,12 @@ for icon in "${icons[@]}"; do
     [ "$(identify -format '%wx%h' "$work/root/$icon")" = "${size}x${size}" ] \
         || { echo "$icon is not ${size}x${size}"; exit 1; }
 done
-"$work/root/usr/bin/dawnbell-sim" --help | grep -q -- '--port'
+"${run[@]}" "$work/root/usr/bin/dawnbell-sim" --help | grep -q -- '--port'
 # The menu's command line must be one the panel accepts; --help ends it before the window.
 read -r -a exec_words <<<"$(sed -n 's/^Exec=//p' "$work/root/usr/share/applications/dawnbell.desktop")"
 [ "${exec_words[0]}" = dawnbell ] || { echo "desktop entry runs ${exec_words[0]}"; exit 1; }
 XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen \
-    "$work/root/usr/bin/dawnbell" "${exec_words[@]:1}" --help >/dev/null
+    "${run[@]}" "$work/root/usr/bin/dawnbell" "${exec_words[@]:1}" --help >/dev/null
 
 # dawnbell-send and its systemd user units (shipped disabled: no enabling links).
 units=./usr/lib/systemd/user
@@ -75,7 +88,7 @@ for path in ./usr/bin/dawnbell-send $units/dawnbell-sync.service $units/dawnbell
     grep -q " $path\$" <<<"$contents" || { echo "missing from package: $path"; exit 1; }
 done
 if grep -q '\.wants/' <<<"$contents"; then echo "package enables a unit"; exit 1; fi
-version=$("$work/root/usr/bin/dawnbell-send" --version)
+version=$("${run[@]}" "$work/root/usr/bin/dawnbell-send" --version)
 grep -Eqx 'dawnbell-send [0-9]+\.[0-9]{2}' <<<"$version" || { echo "dawnbell-send: $version"; exit 1; }
 grep -q '^ExecStart=/usr/bin/dawnbell-send .*time$' "$work/root/$units/dawnbell-sync.service" \
     || { echo "the service does not run the installed dawnbell-send"; exit 1; }
@@ -108,7 +121,7 @@ fontDirs=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/ *(.*//; s/ //g' \
     echo '<include ignore_missing="yes">/etc/fonts/conf.d</include></fontconfig>'
 } >"$work/fonts.conf"
 FONTCONFIG_FILE=$work/fonts.conf XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen \
-    "$looks" >"$work/looks.log" 2>&1 || { cat "$work/looks.log"; exit 1; }
+    "${run[@]}" "$looks" >"$work/looks.log" 2>&1 || { cat "$work/looks.log"; exit 1; }
 
 if command -v systemd-analyze >/dev/null; then
     # verify looks for the program at its installed path; point it at the unpacked one.

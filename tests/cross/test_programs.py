@@ -1,0 +1,98 @@
+"""The programs of a build for another processor, run under its emulator (DAWNBELL_BIN,
+DAWNBELL_SEND and DAWNBELL_SIM name their launchers): each answers --version, `dawnbell-send
+time` reaches that build's simulator with the machine's time, and the panel shows its window
+on the offscreen platform, connects, and saves its settings when told to end.
+
+Every connection goes to 127.0.0.1, in a network namespace of the test's own where one can be
+made (tests/private-net.sh)."""
+
+import datetime
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import unittest
+
+from harness import (DESIGN_PORT, Simulator, binary, free_port, settings_lines,
+                     wait_until, write_settings)
+
+# An emulated program starts many times slower than a native one, more so on a loaded machine.
+PROGRAM_TIMEOUT = 120.0
+# How far ahead of the second it is sent at `time` sets the clock (Device::TimeLeadSeconds).
+TIME_LEAD = datetime.timedelta(seconds=2)
+CLOCK_LINE = r"^T  clock set to (\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)$"
+
+
+class CrossProgramsTest(unittest.TestCase):
+
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="dawnbell-cross-")
+        self.addCleanup(shutil.rmtree, self.tmp, ignore_errors=True)
+
+    def start_simulator(self, port):
+        sim = Simulator(port)
+        self.addCleanup(sim.stop)
+        return sim.start()
+
+    def test_every_program_answers_its_version(self):
+        for variable, name in [("DAWNBELL_BIN", "dawnbell"), ("DAWNBELL_SEND", "dawnbell-send"),
+                               ("DAWNBELL_SIM", "dawnbell-sim")]:
+            with self.subTest(name):
+                done = subprocess.run([binary(variable), "--version"], capture_output=True,
+                                      text=True, timeout=PROGRAM_TIMEOUT)
+                self.assertEqual(done.returncode, 0, done.stderr)
+                self.assertRegex(done.stdout, r"\A%s \d+\.\d\d\n\Z" % re.escape(name))
+
+    def test_time_reaches_the_simulator(self):
+        port = free_port()
+        write_settings(self.tmp, port=port)  # the endpoint, as the daily timer finds it
+        sim = self.start_simulator(port)
+        mark = sim.mark()
+        before = datetime.datetime.now().replace(microsecond=0)
+        done = subprocess.run([binary("DAWNBELL_SEND"), "-C", self.tmp, "time"],
+                              capture_output=True, text=True, timeout=PROGRAM_TIMEOUT)
+        after = datetime.datetime.now()
+        self.assertEqual(done.returncode, 0, done.stderr)
+        sim.wait_for(r"^disconnected$", start=mark, what="dawnbell-send to hang up")
+        # One command, decoded whole: a byte out of place is a malformed line or another time.
+        commands = sim.commands(mark)
+        self.assertEqual(len(commands), 1, commands)
+        match = re.match(CLOCK_LINE, commands[0])
+        self.assertTrue(match, commands)
+        set_to = datetime.datetime.strptime(match.group(1), "%Y-%m-%d %H:%M:%S")
+        self.assertTrue(before <= set_to - TIME_LEAD <= after,
+                        "%s is not %s ahead of a second between %s and %s"
+                        % (set_to, TIME_LEAD, before, after))
+
+    def test_panel_shows_its_window_offscreen(self):
+        port = free_port()
+        settings = write_settings(self.tmp, port=port)
+        written = settings_lines(settings)
+        self.start_simulator(DESIGN_PORT)  # the panel's first connection goes there
+        device = self.start_simulator(port)
+        runtime = os.path.join(self.tmp, "runtime")
+        os.mkdir(runtime, 0o700)
+        # The widgets' repaint manager names each window it flushes to the screen: it flushes
+        # only a window that is shown.
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
+                   XDG_CONFIG_HOME=os.path.join(self.tmp, "config"), LC_ALL="C.UTF-8",
+                   QT_LOGGING_RULES="qt.widgets.painting=true")
+        panel = subprocess.Popen([binary("DAWNBELL_BIN")], cwd=self.tmp, env=env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        self.addCleanup(lambda: panel.poll() is None and panel.kill())
+        log = []
+        reader = threading.Thread(target=lambda: log.extend(panel.stderr), daemon=True)
+        reader.start()
+        wait_until(lambda: any("Flushing" in line for line in log), PROGRAM_TIMEOUT,
+                   lambda: "the panel to paint its window; it wrote: %s" % log)
+        device.wait_for(r"^connected 127\.0\.0\.1:", what="the panel to connect")
+        panel.send_signal(signal.SIGTERM)
+        self.assertEqual(panel.wait(timeout=PROGRAM_TIMEOUT), 0, log)
+        self.assertEqual(settings_lines(settings), written)
+
+
+if __name__ == "__main__":
+    unittest.main()
