@@ -19,14 +19,16 @@ else
     "$root/scripts/deps.sh" package "$arch"
     triplet=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
     cross=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake")
-    # dpkg-buildflags gives the flags of the architecture the package is for.
-    export DEB_HOST_ARCH=$arch
 fi
 
 # CMake reads CXXFLAGS and LDFLAGS only when it first configures a folder, and never
 # CPPFLAGS, so the preprocessor's flags go with the compiler's and are passed explicitly.
-# dpkg-buildflags maps the folder it runs in to "." in debugging information.
-flag() { (cd "$root" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"); }
+# dpkg-buildflags maps the folder it runs in to "." in debugging information, and gives the
+# flags of the architecture the package is for.
+flag() {
+    (cd "$root" && DEB_HOST_ARCH=$arch DEB_BUILD_MAINT_OPTIONS=hardening=+all \
+        dpkg-buildflags --get "$1")
+}
 cmake -S "$root" -B "$build" "${cross[@]}" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=None \
       -DCMAKE_CXX_FLAGS="$(flag CPPFLAGS) $(flag CXXFLAGS)" \
       -DCMAKE_EXE_LINKER_FLAGS="$(flag LDFLAGS)" >/dev/null

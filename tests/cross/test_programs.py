@@ -75,19 +75,19 @@ class CrossProgramsTest(unittest.TestCase):
         device = self.start_simulator(port)
         runtime = os.path.join(self.tmp, "runtime")
         os.mkdir(runtime, 0o700)
-        # The widgets' repaint manager names each window it flushes to the screen: it flushes
-        # only a window that is shown.
+        # The panel's window gets its backing store, which the toolkit logs, when it is first
+        # shown, once start-up has ended.
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
                    XDG_CONFIG_HOME=os.path.join(self.tmp, "config"), LC_ALL="C.UTF-8",
-                   QT_LOGGING_RULES="qt.widgets.painting=true")
+                   QT_LOGGING_RULES="qt.qpa.backingstore=true")
         panel = subprocess.Popen([binary("DAWNBELL_BIN")], cwd=self.tmp, env=env,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         self.addCleanup(lambda: panel.poll() is None and panel.kill())
         log = []
         reader = threading.Thread(target=lambda: log.extend(panel.stderr), daemon=True)
         reader.start()
-        wait_until(lambda: any("Flushing" in line for line in log), PROGRAM_TIMEOUT,
-                   lambda: "the panel to paint its window; it wrote: %s" % log)
+        wait_until(lambda: any("backingstore" in line for line in log), PROGRAM_TIMEOUT,
+                   lambda: "the panel to show its window; it wrote: %s" % log)
         device.wait_for(r"^connected 127\.0\.0\.1:", what="the panel to connect")
         panel.send_signal(signal.SIGTERM)
         self.assertEqual(panel.wait(timeout=PROGRAM_TIMEOUT), 0, log)
