@@ -33,7 +33,7 @@ took "the cross build"
 
 # qemu-user runs the programs in the machine's network namespace: the whole run goes into one
 # of its own.
-(cd "$DAWNBELL_ARM64_BUILD_DIR" && "$root/tests/private-net.sh" ctest --output-on-failure -j"$(nproc)")
+(cd "$DAWNBELL_ARM64_BUILD_DIR" && bash "$root/tests/private-net.sh" ctest --output-on-failure -j"$(nproc)")
 took "the tests under qemu-user"
 
 DAWNBELL_PACKAGE_ARCH=arm64 bash "$root/tests/package/check-package.sh" "$root" \
