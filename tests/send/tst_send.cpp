@@ -23,6 +23,7 @@ class tst_Send : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
     void run_data();
     void run();
     void notTaken_data();
@@ -74,7 +75,31 @@ bool fillBacklog(QTcpServer &listener, QTcpSocket &filler)
 }
 #endif
 
+#ifdef DAWNBELL_UNDER_QEMU
+// Under qemu-user this process may be unable to start another: qemu 7 does not do the clone
+// (a vfork with a process file descriptor) that QProcess and posix_spawn ask for.
+bool programsStartHere()
+{
+    static const bool start = [] {
+        QProcess probe;
+        probe.setStandardOutputFile(QProcess::nullDevice());
+        probe.start(QStringLiteral(DAWNBELL_SIM_BIN), {QStringLiteral("--version")});
+        return probe.waitForFinished(60000);
+    }();
+    return start;
+}
+#endif
+
 } // namespace
+
+void tst_Send::init()
+{
+#ifdef DAWNBELL_UNDER_QEMU
+    // Every case but the clock arithmetic starts the programs.
+    if (!programsStartHere() && qstrcmp(QTest::currentTestFunction(), "planTime") != 0)
+        QSKIP("qemu-user cannot start a program from this test (QProcess's clone fails)");
+#endif
+}
 
 void tst_Send::run_data()
 {
