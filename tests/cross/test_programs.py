@@ -75,18 +75,19 @@ class CrossProgramsTest(unittest.TestCase):
         device = self.start_simulator(port)
         runtime = os.path.join(self.tmp, "runtime")
         os.mkdir(runtime, 0o700)
-        # The panel's window gets its backing store, which the toolkit logs, when it is first
-        # shown, once start-up has ended.
+        # The toolkit tells accessibility tools of a window as it is shown, and its cache logs
+        # the window's entry, with its place on the screen, then.
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
                    XDG_CONFIG_HOME=os.path.join(self.tmp, "config"), LC_ALL="C.UTF-8",
-                   QT_LOGGING_RULES="qt.qpa.backingstore=true")
+                   QT_LOGGING_RULES="qt.accessibility.cache=true")
         panel = subprocess.Popen([binary("DAWNBELL_BIN")], cwd=self.tmp, env=env,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         self.addCleanup(lambda: panel.poll() is None and panel.kill())
         log = []
         reader = threading.Thread(target=lambda: log.extend(panel.stderr), daemon=True)
         reader.start()
-        wait_until(lambda: any("backingstore" in line for line in log), PROGRAM_TIMEOUT,
+        shown = re.compile(r'name="Dawnbell" role=Client .*obj=DawnbellWindow.*rect=QRect')
+        wait_until(lambda: any(shown.search(line) for line in log), PROGRAM_TIMEOUT,
                    lambda: "the panel to show its window; it wrote: %s" % log)
         device.wait_for(r"^connected 127\.0\.0\.1:", what="the panel to connect")
         panel.send_signal(signal.SIGTERM)
