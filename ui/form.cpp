@@ -6,13 +6,12 @@
 #include "lampshape.h"
 #include "layout.h"
 #include "picturebox.h"
+#include "preparedpicture.h"
 #include "typedlengthvalidator.h"
 
-#include <QtCore/QFileInfo>
 #include <QtGui/QFontDatabase>
 #include <QtGui/QFontMetrics>
 #include <QtGui/QIcon>
-#include <QtGui/QImageReader>
 #include <QtGui/QPixmap>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QButtonGroup>
@@ -33,16 +32,6 @@ namespace {
 
 constexpr int maxTypedTimeCharacters = 2;
 const char iconPath[] = ":/pictures/dawnbell.ico";
-
-// Reads a picture in the format its file name's suffix names. Left to guess, Qt would load
-// every installed image-format plugin to ask whether it reads a bitmap, which Qt reads itself.
-QPixmap pictureFrom(const char *path)
-{
-    const QString name = QString::fromLatin1(path);
-    QImageReader reader(name, QFileInfo(name).suffix().toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
-}
 
 // The family drawn for one the layout names: that family if installed, else the first installed
 // of its substitutes. Fonts are made with it, so that Qt neither looks for a missing family nor
@@ -190,7 +179,7 @@ QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *par
     case ControlKind::Picture: {
         auto *picture = withFont(new PictureBox(parent));
         if (entry.picture)
-            picture->setPixmap(pictureFrom(entry.picture));
+            picture->setPixmap(QPixmap::fromImage(preparedPicture(entry.picture)));
         return picture;
     }
     case ControlKind::Lamp: {

@@ -50,7 +50,7 @@ const ControlEntry layoutRows[] = {
 {into<&C::linkLamp>(), "linkLamp", window, "", 200, 28, 14, 12, standardFont, standard, black, NoStyle, normal, -1, nullptr, "Connection lamp"},
 {into<&C::linkLabel>(), "linkLabel", window, "Connection to WIZ750SR!", 223, 24, 211, 20, largeFont, standard, standard, RightAligned | AutoSize, normal, 50, nullptr, nullptr},
 {into<&C::bannerLabel>(), "bannerLabel", window, "powered by:  WIZnet - Serial to Ethernet, StablE (WIZ750SR)", 16, 0, 649, 33, bannerFont, red, standard, Centred | Transparent, normal, 22, nullptr, nullptr},
-{into<&C::logoPicture>(), "logoPicture", window, "", 496, 32, 183, 42, standardFont, standard, standard, NoStyle, normal, -1, ":/pictures/logo.jpg", "Maker's logo"},
+{into<&C::logoPicture>(), "logoPicture", window, "", 496, 32, 183, 42, standardFont, standard, standard, NoStyle, normal, -1, "logo.jpg", "Maker's logo"},
 
 {into<&C::dateTimeFrame>(), "dateTimeFrame", window, "Date and Time Controls", 8, 80, 225, 121, frameFont, standard, standard, NoStyle, normal, 19, nullptr, nullptr},
 {into<&C::dateLabel>(), "dateLabel", &C::dateTimeFrame, "", 8, 16, 202, 25, boxFont, standard, standard, Border | Centred, normal, 51, nullptr, "Date"},
@@ -105,9 +105,9 @@ const ControlEntry layoutRows[] = {
 
 {into<&C::screenFrame>(), "screenFrame", window, "Wake Up Screens Selection", 496, 80, 193, 385, frameFont, standard, standard, NoStyle, normal, 30, nullptr, nullptr},
 {into<&C::screenBoxes, 0>(), "screenBox1", &C::screenFrame, "Screen 1", 40, 23, 73, 17, standardFont, standard, standard, NoStyle, checked, 31, nullptr, nullptr},
-{into<&C::screen1Picture>(), "screen1Picture", &C::screenFrame, "", 40, 40, 109, 94, standardFont, standard, standard, NoStyle, normal, -1, ":/pictures/screen1.jpg", "Wake-up screen 1"},
+{into<&C::screen1Picture>(), "screen1Picture", &C::screenFrame, "", 40, 40, 109, 94, standardFont, standard, standard, NoStyle, normal, -1, "screen1.jpg", "Wake-up screen 1"},
 {into<&C::screenBoxes, 1>(), "screenBox2", &C::screenFrame, "Screen 2", 40, 143, 73, 17, standardFont, standard, standard, NoStyle, normal, 33, nullptr, nullptr},
-{into<&C::screen2Picture>(), "screen2Picture", &C::screenFrame, "", 40, 160, 109, 94, standardFont, standard, standard, NoStyle, normal, -1, ":/pictures/screen2.bmp", "Wake-up screen 2"},
+{into<&C::screen2Picture>(), "screen2Picture", &C::screenFrame, "", 40, 160, 109, 94, standardFont, standard, standard, NoStyle, normal, -1, "screen2.bmp", "Wake-up screen 2"},
 {into<&C::screenBoxes, 2>(), "screenBox3", &C::screenFrame, "Screen 3", 40, 263, 73, 17, standardFont, standard, standard, NoStyle, normal, 34, nullptr, nullptr},
 {into<&C::screen3Preview>(), "screen3Preview", &C::screenFrame, "WAKE UP", 40, 280, 109, 94, wakeUpFont, white, red, Centred | WordWrap, normal, 32, nullptr, "Wake-up screen 3"},
 };

@@ -133,7 +133,7 @@ struct ControlEntry
     unsigned style;
     InitialState state;
     int tabIndex;               // place in the window's tab order; -1 for controls without one
-    const char *picture;        // resource path, or nullptr
+    const char *picture;        // file in resources/, shown stretched to the box, or nullptr
     const char *accessibleName; // nullptr: the caption
 };
 

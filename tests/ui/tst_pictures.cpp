@@ -1,9 +1,13 @@
+#include "layout.h"
+#include "picturebox.h"
+#include "preparedpicture.h"
+
 #include <QtCore/QFile>
 #include <QtGui/QImage>
 #include <QtTest/QtTest>
 
-// The committed pictures and icon: each file reads as its format, at its size, as does the
-// window's compiled-in copy.
+// The committed pictures and icon: each file reads as its format, at its size; the window
+// shows each picture as the build prepared it, which paints as the file itself would.
 class tst_Pictures : public QObject
 {
     Q_OBJECT
@@ -18,6 +22,23 @@ QByteArray readResource(const QString &name)
 {
     QFile file(QStringLiteral(DAWNBELL_RESOURCES_DIR "/") + name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const ControlEntry *showing(const QString &file)
+{
+    for (const ControlEntry &entry : dawnbellLayout()) {
+        if (entry.picture && file == QLatin1String(entry.picture))
+            return &entry;
+    }
+    return nullptr;
+}
+
+QImage painted(const QPixmap &picture, const QSize &box)
+{
+    PictureBox label;
+    label.resize(box);
+    label.setPixmap(picture);
+    return label.grab().toImage();
 }
 
 } // namespace
@@ -51,9 +72,17 @@ void tst_Pictures::files()
     QVERIFY(fromFile.loadFromData(data, format.constData()));
     QCOMPARE(fromFile.size(), size);
 
-    // What the window shows comes from the compiled-in copy, not the file.
-    const QImage compiledIn(QStringLiteral(":/pictures/") + name);
-    QCOMPARE(compiledIn.size(), size);
+    const ControlEntry *entry = showing(name);
+    if (!entry) {
+        // The window's icon comes from the compiled-in copy, not the file.
+        QCOMPARE(QImage(QStringLiteral(":/pictures/") + name).size(), size);
+        return;
+    }
+    const QSize box(entry->width, entry->height);
+    const QImage prepared = preparedPicture(entry->picture);
+    QCOMPARE(prepared.size(), box);
+    QCOMPARE(painted(QPixmap::fromImage(prepared), box),
+             painted(QPixmap::fromImage(fromFile), box));
 }
 
 QTEST_MAIN(tst_Pictures)

@@ -45,7 +45,7 @@ QWidget *screenWidget(int screen, const QSize &size, double scale, bool keepAspe
     label->setAccessibleName(QString::fromLatin1(entry.accessibleName));
     label->setAlignment(Qt::AlignCenter);
     if (entry.picture) {
-        const QPixmap picture(QString::fromLatin1(entry.picture));
+        const QPixmap picture(QStringLiteral(":/pictures/") + QString::fromLatin1(entry.picture));
         if (keepAspect) {
             label->setPixmap(picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         } else {
