@@ -31,7 +31,6 @@
 namespace {
 
 constexpr int maxTypedTimeCharacters = 2;
-const char iconPath[] = ":/pictures/dawnbell.ico";
 
 // The family drawn for one the layout names: that family if installed, else the first installed
 // of its substitutes. Fonts are made with it, so that Qt neither looks for a missing family nor
@@ -298,7 +297,7 @@ Form::Form(QWidget *window)
 
     window->setObjectName(QStringLiteral("Dawnbell"));
     window->setWindowTitle(QStringLiteral("Dawnbell"));
-    window->setWindowIcon(QIcon(QString::fromLatin1(iconPath)));
+    window->setWindowIcon(QIcon(QPixmap::fromImage(preparedPicture(windowIconFile))));
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint
                            | Qt::MSWindowsFixedSizeDialogHint);

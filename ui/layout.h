@@ -137,6 +137,9 @@ struct ControlEntry
     const char *accessibleName; // nullptr: the caption
 };
 
+// The window's icon, a file in resources/.
+constexpr const char *windowIconFile = "dawnbell.ico";
+
 // The window's client area in pixels at 96 dpi; it keeps this size.
 constexpr int windowWidth = 693;
 constexpr int windowHeight = 468;

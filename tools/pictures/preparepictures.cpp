@@ -1,7 +1,7 @@
 // Run by the build: writes every picture the layout table shows, read from resources/ and
-// scaled to its box, as C++ arrays of pixels, so that the window shows each without decoding
-// or scaling it. The scaling is the one a stretched QLabel does when it paints, so the window
-// looks as it would with the picture files themselves.
+// scaled to its box, and the window's icon, as C++ arrays of pixels, so that the window shows each
+// without decoding or scaling it. The scaling is the one a stretched QLabel does when it paints, so
+// the window looks as it would with the picture files themselves.
 //
 //   preparepictures RESOURCES_DIR OUTPUT_FILE
 
@@ -16,6 +16,7 @@
 #include <QtGui/QImageReader>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -56,14 +57,22 @@ const char *formatName(QImage::Format format)
                                           : "QImage::Format_ARGB32_Premultiplied";
 }
 
+// Each picture the window shows, by file, with the box it fills; the icon keeps its own size.
+QList<std::pair<QString, QSize>> shownPictures()
+{
+    QList<std::pair<QString, QSize>> pictures{{QString::fromLatin1(windowIconFile), QSize()}};
+    for (const ControlEntry &entry : dawnbellLayout()) {
+        if (entry.picture)
+            pictures.append({QString::fromLatin1(entry.picture), QSize(entry.width, entry.height)});
+    }
+    return pictures;
+}
+
 bool writePictures(const QDir &resources, QTextStream &out)
 {
     out << "// Written by preparepictures from resources/ at build time.\n\n";
     QStringList rows;
-    for (const ControlEntry &entry : dawnbellLayout()) {
-        if (!entry.picture)
-            continue;
-        const QString file = QString::fromLatin1(entry.picture);
+    for (const auto &[file, box] : shownPictures()) {
         QImageReader reader(resources.filePath(file), QFileInfo(file).suffix().toLatin1());
         const QImage source = reader.read();
         if (source.isNull()) {
@@ -71,7 +80,7 @@ bool writePictures(const QDir &resources, QTextStream &out)
                          qPrintable(reader.fileName()), qPrintable(reader.errorString()));
             return false;
         }
-        const QImage image = preparedImage(source, QSize(entry.width, entry.height));
+        const QImage image = preparedImage(source, box.isValid() ? box : source.size());
         const QString name = QStringLiteral("pixels%1").arg(rows.size());
         writeArray(out, name, image);
         rows << QStringLiteral("    {\"%1\", %2, %3, %4, %5},\n")
