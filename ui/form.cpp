@@ -153,7 +153,12 @@ QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *par
         return button;
     }
     case ControlKind::LineEdit: {
-        auto *edit = withFont(new QLineEdit(parent));
+        // A text box lays its text out as it is made, in the font it inherits; made inside a
+        // group box that would be the box's caption font, loaded for a text it never shows.
+        // Made on its own it inherits the application font, and it joins its container with
+        // its own font.
+        auto *edit = withFont(new QLineEdit);
+        edit->setParent(parent);
         edit->setText(caption);
         edit->setAlignment(alignmentOf(entry.style));
         if (entry.style & TwoTypedCharacters)
@@ -170,11 +175,10 @@ QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *par
         option->setText(caption);
         return option;
     }
-    case ControlKind::GroupBox: {
-        auto *frame = withFont(new GroupFrame(QString(), parent));
-        frame->setTitle(caption);
-        return frame;
-    }
+    case ControlKind::GroupBox:
+        // The caption comes first here: a group frame measures nothing in its own font until
+        // it draws, and the caption is measured in the window's font, which is loaded anyway.
+        return withFont(new GroupFrame(caption, parent));
     case ControlKind::Picture: {
         auto *picture = withFont(new PictureBox(parent));
         if (entry.picture)

@@ -1,5 +1,6 @@
 #include "groupframe.h"
 
+#include <QtCore/QEvent>
 #include <QtGui/QPainter>
 #include <QtWidgets/QStyle>
 
@@ -29,6 +30,19 @@ QRect GroupFrame::frameRect() const
     // The two rows of the etched line sit on either side of the caption's middle.
     const int top = fontMetrics().height() / 2 - LineWidth / 2;
     return rect().adjusted(0, top, 0, 0);
+}
+
+void GroupFrame::changeEvent(QEvent *event)
+{
+    // On a new font QGroupBox works out contents margins from the caption's height, which
+    // loads the font at once, before anything is drawn. This frame draws its own caption and
+    // its controls sit at fixed places, so those margins are never used: the font is loaded
+    // when the caption is first drawn.
+    if (event->type() == QEvent::FontChange) {
+        QWidget::changeEvent(event);
+        return;
+    }
+    QGroupBox::changeEvent(event);
 }
 
 void GroupFrame::paintEvent(QPaintEvent *)

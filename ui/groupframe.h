@@ -18,5 +18,6 @@ public:
     static constexpr int LineWidth = 2;
 
 protected:
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 };
