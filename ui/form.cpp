@@ -9,9 +9,11 @@
 #include "preparedpicture.h"
 #include "typedlengthvalidator.h"
 
+#include <QtCore/QFileInfo>
 #include <QtGui/QFontDatabase>
 #include <QtGui/QFontMetrics>
 #include <QtGui/QIcon>
+#include <QtGui/QImageReader>
 #include <QtGui/QPixmap>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QButtonGroup>
@@ -31,6 +33,20 @@
 namespace {
 
 constexpr int maxTypedTimeCharacters = 2;
+
+// The picture of a box. At the scale the layout counts in, the build's copy, shown as it is. At
+// another scale the box has more or fewer pixels than that copy, so the file is read, to be
+// scaled to them when it is first drawn; it is read in the format its name's suffix names, as
+// Qt left to guess would load every image-format plugin to ask whether it reads a bitmap.
+QPixmap pictureFor(const char *file, qreal scale)
+{
+    if (scale == 1)
+        return QPixmap::fromImage(preparedPicture(file));
+    const QString path = QStringLiteral(":/pictures/") + QString::fromLatin1(file);
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
 
 // The family drawn for one the layout names: that family if installed, else the first installed
 // of its substitutes. Fonts are made with it, so that Qt neither looks for a missing family nor
@@ -182,7 +198,7 @@ QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *par
     case ControlKind::Picture: {
         auto *picture = withFont(new PictureBox(parent));
         if (entry.picture)
-            picture->setPixmap(QPixmap::fromImage(preparedPicture(entry.picture)));
+            picture->setPixmap(pictureFor(entry.picture, parent->devicePixelRatioF()));
         return picture;
     }
     case ControlKind::Lamp: {
