@@ -13,7 +13,8 @@ build=${DAWNBELL_ARM64_BUILD_DIR:-$root/build-arm64}
 
 "$root/scripts/deps.sh" run arm64 >/dev/null
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+. "$root/scripts/host-tools.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DDAWNBELL_HOST_TOOLS="$host_tools" \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/aarch64-linux-gnu.cmake" >/dev/null
 # Below the other work on the machine: the stage runs beside other builds in CI.
 nice -n 10 cmake --build "$build" -j"$(nproc)" ${1:+--target "$@"}

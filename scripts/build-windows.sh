@@ -16,16 +16,12 @@ export DAWNBELL_WINDOWS_QT=${DAWNBELL_WINDOWS_QT:-/var/cache/dawnbell/qt-6.4.2-m
 
 "$root/scripts/windows-qt.sh"
 
-# The build prepares the window's pictures with a program that runs on the host: it comes
-# from the host's build (build/, or $DAWNBELL_BUILD_DIR).
-host=${DAWNBELL_BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-nice -n 10 cmake --build "$host" --target preparepictures >/dev/null
+. "$root/scripts/host-tools.sh"
 
 # The tests run under Wine through CTest's emulator; the host's Qt tools (moc, rcc) serve
 # the cross build, as they served Qt's own.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DDAWNBELL_HOST_TOOLS="$host/tools/pictures" \
+      -DDAWNBELL_HOST_TOOLS="$host_tools" \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
       -DDAWNBELL_WINDOWS_QT="$DAWNBELL_WINDOWS_QT" \
       -DQt6_DIR="$DAWNBELL_WINDOWS_QT/lib/cmake/Qt6" \

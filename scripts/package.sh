@@ -18,7 +18,8 @@ else
     build=${DAWNBELL_PACKAGE_BUILD_DIR:-$root/build-package-$arch}
     "$root/scripts/deps.sh" package "$arch"
     triplet=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
-    cross=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake")
+    . "$root/scripts/host-tools.sh"
+    cross=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" -DDAWNBELL_HOST_TOOLS="$host_tools")
 fi
 
 # CMake reads CXXFLAGS and LDFLAGS only when it first configures a folder, and never
