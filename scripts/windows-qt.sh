@@ -63,7 +63,9 @@ cd "$work"
 src=$(find . -maxdepth 1 -type d -name "qt6-base-$qt_version*" | head -n 1)
 if [ -z "$src" ]; then
     # The same source version as the host Qt; dpkg-source applies Debian's patches as it unpacks.
-    version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
+    # The machine's own architecture: with arm64's Qt installed beside it, the bare name
+    # matches both and prints the version twice.
+    version=$(dpkg-query -W -f='${source:Version}' "qt6-base-dev:$(dpkg --print-architecture)")
     apt-get source -qq "qt6-base=$version" >/dev/null
     src=$(find . -maxdepth 1 -type d -name "qt6-base-$qt_version*" | head -n 1)
 fi
