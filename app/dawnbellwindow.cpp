@@ -3,6 +3,7 @@
 #include "applog.h"
 #include "appplatform.h"
 #include "choicegroup.h"
+#include "commandtable.h"
 #include "deviceconstants.h"
 #include "findclocksmenu.h"
 #include "lampshape.h"
@@ -66,7 +67,18 @@ void DawnbellWindow::bindControls()
             [panel, tracks] { panel->onSetAlarmClicked(tracks->checkedId()); });
     connect(c.playAlarmButton, &QPushButton::clicked, panel,
             [panel, tracks] { panel->onPlayAlarmClicked(tracks->checkedId()); });
-    connect(c.stopAlarmButton, &QPushButton::clicked, panel, &ControlPanel::onStopAlarmClicked);
+    // The buttons that send one command and change nothing else: a new one is one row here.
+    static constexpr struct
+    {
+        QPushButton *WindowControls::*button;
+        Protocol::Action action;
+    } commandButtons[] = {
+            {&WindowControls::stopAlarmButton, Protocol::Action::StopAlarm},
+    };
+    for (const auto &[button, action] : commandButtons) {
+        connect(c.*button, &QPushButton::clicked, panel,
+                [panel, action = action] { panel->sendCommand(action); });
+    }
     connect(c.disableAlarmButton, &QPushButton::clicked, panel,
             &ControlPanel::onDisableAlarmClicked);
     connect(c.enableAlarmButton, &QPushButton::clicked, panel, &ControlPanel::onEnableAlarmClicked);

@@ -79,9 +79,9 @@ void ControlPanel::onPlayAlarmClicked(int selectedTrack)
     m_link.sendToDevice(Protocol::playTrack(m_settings.alarmTrack()));
 }
 
-void ControlPanel::onStopAlarmClicked()
+void ControlPanel::sendCommand(Protocol::Action action)
 {
-    m_link.sendToDevice(Protocol::stopAlarm());
+    m_link.sendToDevice(Protocol::command(action));
 }
 
 void ControlPanel::onDisableAlarmClicked()

@@ -6,6 +6,9 @@
 class ClockSettings;
 class DeviceLink;
 class Platform;
+namespace Protocol {
+enum class Action;
+}
 
 // Turns what the user does on the panel into commands to the clock and changes of the
 // settings. It knows no widgets: the window hands it the values the user entered and shows
@@ -22,6 +25,8 @@ public:
                  QObject *parent = nullptr);
 
     void onSetTimeClicked();
+    // For a button that sends one command without fields and changes nothing else.
+    void sendCommand(Protocol::Action action);
 
     // The user edited an alarm entry box.
     void onAlarmHourEdited(const QString &text);
@@ -30,7 +35,6 @@ public:
     // `selectedTrack` is the checked track button's track, or NoTrackSelected.
     void onSetAlarmClicked(int selectedTrack);
     void onPlayAlarmClicked(int selectedTrack);
-    void onStopAlarmClicked();
     void onDisableAlarmClicked();
     void onEnableAlarmClicked();
     void onTestClicked();
