@@ -6,6 +6,7 @@
 #include "alarmentry.h"
 #include "deviceconstants.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QRegularExpression>
 #include <QtCore/QStringDecoder>
 #include <QtCore/QUrl>
@@ -64,27 +65,32 @@ std::optional<UnusableItem> firstUnusableItem(const QList<SettingValue> &items)
 {
     const auto item = [&items](Field field) { return items.value(itemIndexOf(field)); };
     if (!alarmButtonOf(item(&SetupData::AlarmTrack))) {
-        return UnusableItem{itemIndexOf(&SetupData::AlarmTrack),
-                            QStringLiteral("the alarm track \"%1\" is none of the tracks %2 to %3")
-                                    .arg(item(&SetupData::AlarmTrack).toText())
-                                    .arg(Device::TrackOffset + 1)
-                                    .arg(Device::TrackOffset + Device::TrackCount)};
+        return UnusableItem{
+                itemIndexOf(&SetupData::AlarmTrack),
+                QCoreApplication::translate("Settings",
+                                            "the alarm track \"%1\" is none of the tracks %2 to %3")
+                        .arg(item(&SetupData::AlarmTrack).toText())
+                        .arg(Device::TrackOffset + 1)
+                        .arg(Device::TrackOffset + Device::TrackCount)};
     }
     const std::pair<Field, const char *> compared[] = {
-            {&SetupData::BackGrounds, "colour scheme"},
-            {&SetupData::WakeUpScreens, "wake-up screen"},
-            {&SetupData::AnnounceHourly, "hourly announcement"},
+            {&SetupData::BackGrounds, QT_TRANSLATE_NOOP("Settings", "colour scheme")},
+            {&SetupData::WakeUpScreens, QT_TRANSLATE_NOOP("Settings", "wake-up screen")},
+            {&SetupData::AnnounceHourly, QT_TRANSLATE_NOOP("Settings", "hourly announcement")},
     };
     for (const auto &[field, name] : compared) {
         if (!isComparable(item(field))) {
-            return UnusableItem{itemIndexOf(field),
-                                QStringLiteral("the %1 \"%2\" is not a number")
-                                        .arg(QLatin1String(name), item(field).toText())};
+            return UnusableItem{
+                    itemIndexOf(field),
+                    QCoreApplication::translate("Settings", "the %1 \"%2\" is not a number")
+                            .arg(QCoreApplication::translate("Settings", name),
+                                 item(field).toText())};
         }
     }
     if (!decodedHost(item(&SetupData::RemoteHost))) {
         return UnusableItem{itemIndexOf(&SetupData::RemoteHost),
-                            QStringLiteral("the remote host is neither ASCII nor UTF-8 text")};
+                            QCoreApplication::translate(
+                                    "Settings", "the remote host is neither ASCII nor UTF-8 text")};
     }
     return std::nullopt;
 }

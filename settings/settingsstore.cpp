@@ -6,6 +6,7 @@
 #include "settingsrecord.h"
 
 #include <QtCore/QBuffer>
+#include <QtCore/QCoreApplication>
 #include <QtCore/QCryptographicHash>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
@@ -30,7 +31,7 @@ QString reasonOf(const QIODevice &device, const char *fallback)
 {
     const QString reason = device.errorString();
     if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
-        return QString::fromLatin1(fallback);
+        return QCoreApplication::translate("Settings", fallback);
     return reason;
 }
 
@@ -47,7 +48,7 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes, QString *reason)
     while (!bytes.isEmpty()) {
         const qint64 written = file.write(bytes.data(), bytes.size());
         if (written <= 0) {
-            *reason = reasonOf(file, "the write stopped short");
+            *reason = reasonOf(file, QT_TRANSLATE_NOOP("Settings", "the write stopped short"));
             return false;
         }
         bytes = bytes.sliced(written);
@@ -64,7 +65,7 @@ bool copyAll(QIODevice &from, QFileDevice &to, QCryptographicHash &digest, qint6
     for (;;) {
         const qint64 got = from.read(chunk.data(), chunk.size());
         if (got < 0) {
-            *reason = reasonOf(from, "the read failed");
+            *reason = reasonOf(from, QT_TRANSLATE_NOOP("Settings", "the read failed"));
             return false;
         }
         if (got == 0)
@@ -84,14 +85,15 @@ bool writeInPlace(const QString &path, QIODevice &source, QCryptographicHash &di
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
-        *reason = reasonOf(file, "the file could not be opened");
+        *reason = reasonOf(file, QT_TRANSLATE_NOOP("Settings", "the file could not be opened"));
         return false;
     }
     qint64 copied = 0;
     if (!copyAll(source, file, digest, &copied, reason))
         return false;
     if (!file.resize(copied)) {
-        *reason = reasonOf(file, "the file could not be cut to length");
+        *reason = reasonOf(file,
+                           QT_TRANSLATE_NOOP("Settings", "the file could not be cut to length"));
         return false;
     }
     return true;
@@ -107,7 +109,8 @@ bool writeReplacing(const QString &path, QIODevice &source, QCryptographicHash &
     // Unbuffered, so a short write shows in write()'s result; a buffered write would only fail
     // inside commit(), which then still renames the truncated file over the old one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *reason = reasonOf(file, "no new file could be made beside it");
+        *reason = reasonOf(file,
+                           QT_TRANSLATE_NOOP("Settings", "no new file could be made beside it"));
         // QSaveFile falls back only when the folder denies access; a folder that refuses new
         // files in another way (immutable, append-only) still leaves the file writable.
         return QFileInfo(path).isFile() && writeInPlace(path, source, digest, reason);
@@ -118,7 +121,9 @@ bool writeReplacing(const QString &path, QIODevice &source, QCryptographicHash &
         return false;
     }
     if (!file.commit()) {
-        *reason = reasonOf(file, "the new file could not take the old one's place");
+        *reason = reasonOf(
+                file,
+                QT_TRANSLATE_NOOP("Settings", "the new file could not take the old one's place"));
         return false;
     }
     return true;
@@ -156,7 +161,7 @@ void putBack(const QString &path, const QByteArray &old)
 std::optional<QByteArray> writeFile(const QString &path, QIODevice &source, QString *reason)
 {
     if (!isWritablePlace(path)) {
-        *reason = QStringLiteral("it is not a regular file");
+        *reason = QCoreApplication::translate("Settings", "it is not a regular file");
         return std::nullopt;
     }
     // A link to a regular file is written through, so the link itself stays.
@@ -187,13 +192,16 @@ ReadResult scanFile(const QString &path, QByteArray *digest)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return {std::nullopt, ReadProblem::Missing, QStringLiteral("there is no such file")};
+        return {std::nullopt, ReadProblem::Missing,
+                QCoreApplication::translate("Settings", "there is no such file")};
     // A pipe or device could block or never end, and a folder holds no settings.
     if (!info.isFile())
-        return {std::nullopt, ReadProblem::NotRegular, QStringLiteral("it is not a regular file")};
+        return {std::nullopt, ReadProblem::NotRegular,
+                QCoreApplication::translate("Settings", "it is not a regular file")};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, ReadProblem::Unreadable, reasonOf(file, "it could not be opened")};
+        return {std::nullopt, ReadProblem::Unreadable,
+                reasonOf(file, QT_TRANSLATE_NOOP("Settings", "it could not be opened"))};
 
     ItemReader reader;
     QCryptographicHash hash(DigestKind);
@@ -201,7 +209,8 @@ ReadResult scanFile(const QString &path, QByteArray *digest)
     while (digest || !reader.isDone()) {
         const qint64 got = file.read(chunk.data(), chunk.size());
         if (got < 0)
-            return {std::nullopt, ReadProblem::Unreadable, reasonOf(file, "the read failed")};
+            return {std::nullopt, ReadProblem::Unreadable,
+                    reasonOf(file, QT_TRANSLATE_NOOP("Settings", "the read failed"))};
         if (got == 0)
             break;
         const QByteArrayView piece(chunk.constData(), got);
@@ -213,7 +222,8 @@ ReadResult scanFile(const QString &path, QByteArray *digest)
     const std::optional<QList<SettingValue>> items = reader.finish();
     if (!items) {
         return {std::nullopt, ReadProblem::Unusable,
-                QStringLiteral("it ends after %1 items, of the %2 the panel needs")
+                QCoreApplication::translate("Settings",
+                                            "it ends after %1 items, of the %2 the panel needs")
                         .arg(reader.itemsRead())
                         .arg(ItemCount),
                 reader.lineOf(reader.itemsRead())};
@@ -238,7 +248,7 @@ QString unusableFileText(const QString &path, const ReadResult &read)
 {
     QString where = shown(path);
     if (read.line > 0)
-        where += QStringLiteral(" line %1").arg(read.line);
+        where += QCoreApplication::translate("Settings", " line %1").arg(read.line);
     return QStringLiteral("%1: %2").arg(where, read.reason);
 }
 
@@ -253,10 +263,13 @@ bool isWritablePlace(const QString &path)
 QString saveProblem(const QString &path)
 {
     if (!isWritablePlace(path))
-        return QStringLiteral("something other than a file stands in its place");
+        return QCoreApplication::translate("Settings",
+                                           "something other than a file stands in its place");
     const QFileInfo settings(path);
     if (settings.exists()) // written in place when the folder takes no new file
-        return settings.isWritable() ? QString() : QStringLiteral("the file is read-only");
+        return settings.isWritable()
+                ? QString()
+                : QCoreApplication::translate("Settings", "the file is read-only");
     QTemporaryFile probe(settings.absoluteFilePath() + QStringLiteral(".XXXXXX"));
     return probe.open() ? QString() : probe.errorString();
 }
@@ -293,10 +306,12 @@ LoadResult SettingsStore::load()
     if (first.problem == ReadProblem::Unusable) {
         QString reason;
         if (!keepBackup(&reason)) {
-            return leftUnused(first,
-                              defaultsInMemory(QStringLiteral("it is not usable, and keeping it "
-                                                              "as %1 failed: %2")
-                                                       .arg(shown(backupPath()), reason)));
+            return leftUnused(
+                    first,
+                    defaultsInMemory(QCoreApplication::translate("Settings",
+                                                                 "it is not usable, and keeping it "
+                                                                 "as %1 failed: %2")
+                                             .arg(shown(backupPath()), reason)));
         }
         m_knownDigest = digest; // the old bytes are safe in the backup
     }
@@ -346,7 +361,7 @@ bool SettingsStore::keepBackup(QString *reason)
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *reason = reasonOf(file, "it could not be opened");
+        *reason = reasonOf(file, QT_TRANSLATE_NOOP("Settings", "it could not be opened"));
         return false;
     }
     if (!writeFile(backupPath(), file, reason))
@@ -364,7 +379,8 @@ bool SettingsStore::keepChangedFile(QString *reason)
     QByteArray digest;
     const ReadResult now = scanFile(m_path, &digest);
     if (now.problem == ReadProblem::Unreadable) {
-        *reason = QStringLiteral("it could not be read to tell whether it changed (%1)")
+        *reason = QCoreApplication::translate(
+                          "Settings", "it could not be read to tell whether it changed (%1)")
                           .arg(now.reason);
         return false;
     }
@@ -372,7 +388,9 @@ bool SettingsStore::keepChangedFile(QString *reason)
         return true;
     QString backupReason;
     if (!keepBackup(&backupReason)) {
-        *reason = QStringLiteral("it changed since it was read, and keeping it as %1 failed: %2")
+        *reason = QCoreApplication::translate(
+                          "Settings",
+                          "it changed since it was read, and keeping it as %1 failed: %2")
                           .arg(shown(backupPath()), backupReason);
         return false;
     }
@@ -382,12 +400,14 @@ bool SettingsStore::keepChangedFile(QString *reason)
 SaveResult SettingsStore::save(const SetupData &record)
 {
     if (!m_unreadable.isEmpty()) {
-        return failedSave(QStringLiteral("it could not be read at start (%1), so it is left as it "
-                                         "was")
+        return failedSave(QCoreApplication::translate(
+                                  "Settings",
+                                  "it could not be read at start (%1), so it is left as it "
+                                  "was")
                                   .arg(m_unreadable));
     }
     if (!isWritablePlace(m_path))
-        return failedSave(QStringLiteral("it is not a regular file"));
+        return failedSave(QCoreApplication::translate("Settings", "it is not a regular file"));
     QString reason;
     if (!keepChangedFile(&reason))
         return failedSave(reason);
@@ -401,7 +421,8 @@ SaveResult SettingsStore::save(const SetupData &record)
 
 SaveResult SettingsStore::failedSave(const QString &reason) const
 {
-    const QString error = QStringLiteral("Could not save %1: %2").arg(shown(m_path), reason);
+    const QString error = QCoreApplication::translate("Settings", "Could not save %1: %2")
+                                  .arg(shown(m_path), reason);
     qCWarning(lcSettings).noquote() << error;
     return {false, error};
 }
