@@ -34,10 +34,12 @@ inline constexpr int FirstTrack = TrackOffset + 1;
 inline constexpr int LastTrack = TrackOffset + TrackCount;
 
 // The colour schemes 1 to SchemeCount, by the names the panel and the clock show them under;
-// scheme n is SchemeNames[n - 1] and is chosen by the command byte '0' + n.
+// scheme n is SchemeNames[n - 1] and is chosen by the command byte '0' + n. The names are the
+// scheme boxes' captions, so they are translated in the layout's context wherever shown.
 inline constexpr int SchemeCount = 4;
 inline constexpr const char *SchemeNames[SchemeCount]
-        = {"Black/Green", "Black/Red", "Blue/Yellow", "Teal/Black"};
+        = {QT_TRANSLATE_NOOP("Layout", "Black/Green"), QT_TRANSLATE_NOOP("Layout", "Black/Red"),
+           QT_TRANSLATE_NOOP("Layout", "Blue/Yellow"), QT_TRANSLATE_NOOP("Layout", "Teal/Black")};
 
 // How long a connection attempt to the module may take before it counts as failed.
 inline constexpr int ConnectWaitMs = 2000;

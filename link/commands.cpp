@@ -150,7 +150,8 @@ QString withChoice(const CommandRow &row, const QString &words)
 {
     switch (row.action) {
     case Action::ChooseScheme:
-        return words.arg(QLatin1String(Device::SchemeNames[row.choice - 1]));
+        return words.arg(
+                QCoreApplication::translate("Layout", Device::SchemeNames[row.choice - 1]));
     case Action::ChooseScreen:
         return words.arg(row.choice);
     default:

@@ -60,8 +60,8 @@ struct CommandRow
     // What the command asks of the clock, for a person reading the panel's messages; "%1"
     // stands for the scheme's name or the screen's number.
     const char *purpose;
-    // What the clock was told, as the simulator logs it; "%1" and "%2" stand for the fields
-    // or the choice.
+    // What the clock was told, as the simulator shows it; "%1" and "%2" stand for the fields
+    // or the choice. Both texts are translated where they are shown.
     const char *description;
 };
 
@@ -82,22 +82,22 @@ inline constexpr int MaxFields = 8;
 
 // clang-format off
 inline constexpr CommandRow CommandTable[] = {
-    {'T', Action::SetClock,       layoutOf(Layout::Time),  0, "time",     nullptr, QT_TRANSLATE_NOOP("Protocol", "set the clock"),             "clock set to %1"},
-    {'A', Action::SetAlarm,       layoutOf(Layout::Alarm), 0, "alarm",    nullptr, QT_TRANSLATE_NOOP("Protocol", "set up the alarm"),          "alarm %1, track %2"},
-    {'P', Action::PlayTrack,      layoutOf(Layout::Play),  0, "play",     nullptr, QT_TRANSLATE_NOOP("Protocol", "play the alarm"),            "play track %1"},
-    {'S', Action::StopAlarm,      {},                      0, "stop",     nullptr, QT_TRANSLATE_NOOP("Protocol", "stop the alarm"),            "stop alarm"},
-    {'D', Action::DisableAlarm,   {},                      0, "disable",  nullptr, QT_TRANSLATE_NOOP("Protocol", "disable the alarm"),         "disable alarm"},
-    {'E', Action::EnableAlarm,    {},                      0, "enable",   nullptr, QT_TRANSLATE_NOOP("Protocol", "enable the alarm"),          "enable alarm"},
-    {'!', Action::Test,           {},                      0, "test",     nullptr, QT_TRANSLATE_NOOP("Protocol", "test the wake-up screen"),   "test"},
-    {'H', Action::AnnounceHours,  {},                      0, "announce", "on",    QT_TRANSLATE_NOOP("Protocol", "announce the hours"),        "hourly announcement on"},
-    {'h', Action::StopAnnouncing, {},                      0, "announce", "off",   QT_TRANSLATE_NOOP("Protocol", "stop announcing the hours"), "hourly announcement off"},
-    {'1', Action::ChooseScheme,   {},                      1, "scheme",   nullptr, QT_TRANSLATE_NOOP("Protocol", "colour scheme %1"),          "colour scheme %1"},
-    {'2', Action::ChooseScheme,   {},                      2, "scheme",   nullptr, QT_TRANSLATE_NOOP("Protocol", "colour scheme %1"),          "colour scheme %1"},
-    {'3', Action::ChooseScheme,   {},                      3, "scheme",   nullptr, QT_TRANSLATE_NOOP("Protocol", "colour scheme %1"),          "colour scheme %1"},
-    {'4', Action::ChooseScheme,   {},                      4, "scheme",   nullptr, QT_TRANSLATE_NOOP("Protocol", "colour scheme %1"),          "colour scheme %1"},
-    {'5', Action::ChooseScreen,   {},                      1, "screen",   nullptr, QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1"),         "wake-up screen %1"},
-    {'6', Action::ChooseScreen,   {},                      2, "screen",   nullptr, QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1"),         "wake-up screen %1"},
-    {'7', Action::ChooseScreen,   {},                      3, "screen",   nullptr, QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1"),         "wake-up screen %1"},
+    {'T', Action::SetClock,       layoutOf(Layout::Time),  0, "time",     nullptr, QT_TRANSLATE_NOOP("Protocol", "set the clock"),             QT_TRANSLATE_NOOP("Protocol", "clock set to %1")},
+    {'A', Action::SetAlarm,       layoutOf(Layout::Alarm), 0, "alarm",    nullptr, QT_TRANSLATE_NOOP("Protocol", "set up the alarm"),          QT_TRANSLATE_NOOP("Protocol", "alarm %1, track %2")},
+    {'P', Action::PlayTrack,      layoutOf(Layout::Play),  0, "play",     nullptr, QT_TRANSLATE_NOOP("Protocol", "play the alarm"),            QT_TRANSLATE_NOOP("Protocol", "play track %1")},
+    {'S', Action::StopAlarm,      {},                      0, "stop",     nullptr, QT_TRANSLATE_NOOP("Protocol", "stop the alarm"),            QT_TRANSLATE_NOOP("Protocol", "stop alarm")},
+    {'D', Action::DisableAlarm,   {},                      0, "disable",  nullptr, QT_TRANSLATE_NOOP("Protocol", "disable the alarm"),         QT_TRANSLATE_NOOP("Protocol", "disable alarm")},
+    {'E', Action::EnableAlarm,    {},                      0, "enable",   nullptr, QT_TRANSLATE_NOOP("Protocol", "enable the alarm"),          QT_TRANSLATE_NOOP("Protocol", "enable alarm")},
+    {'!', Action::Test,           {},                      0, "test",     nullptr, QT_TRANSLATE_NOOP("Protocol", "test the wake-up screen"),   QT_TRANSLATE_NOOP("Protocol", "test")},
+    {'H', Action::AnnounceHours,  {},                      0, "announce", "on",    QT_TRANSLATE_NOOP("Protocol", "announce the hours"),        QT_TRANSLATE_NOOP("Protocol", "hourly announcement on")},
+    {'h', Action::StopAnnouncing, {},                      0, "announce", "off",   QT_TRANSLATE_NOOP("Protocol", "stop announcing the hours"), QT_TRANSLATE_NOOP("Protocol", "hourly announcement off")},
+    {'1', Action::ChooseScheme,   {},                      1, "scheme",   nullptr, QT_TRANSLATE_NOOP("Protocol", "colour scheme %1"),          QT_TRANSLATE_NOOP("Protocol", "colour scheme %1")},
+    {'2', Action::ChooseScheme,   {},                      2, "scheme",   nullptr, QT_TRANSLATE_NOOP("Protocol", "colour scheme %1"),          QT_TRANSLATE_NOOP("Protocol", "colour scheme %1")},
+    {'3', Action::ChooseScheme,   {},                      3, "scheme",   nullptr, QT_TRANSLATE_NOOP("Protocol", "colour scheme %1"),          QT_TRANSLATE_NOOP("Protocol", "colour scheme %1")},
+    {'4', Action::ChooseScheme,   {},                      4, "scheme",   nullptr, QT_TRANSLATE_NOOP("Protocol", "colour scheme %1"),          QT_TRANSLATE_NOOP("Protocol", "colour scheme %1")},
+    {'5', Action::ChooseScreen,   {},                      1, "screen",   nullptr, QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1"),         QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1")},
+    {'6', Action::ChooseScreen,   {},                      2, "screen",   nullptr, QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1"),         QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1")},
+    {'7', Action::ChooseScreen,   {},                      3, "screen",   nullptr, QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1"),         QT_TRANSLATE_NOOP("Protocol", "wake-up screen %1")},
 };
 // clang-format on
 

@@ -72,7 +72,7 @@ bool ModuleFinder::find(const QList<QHostAddress> &targets, const QString &searc
     if (sent > 0)
         m_error.clear();
     else if (m_error.isEmpty())
-        m_error = QStringLiteral("no address to search");
+        m_error = tr("no address to search");
     const int waitMs = sent > 0 ? m_waitMs : 0;
     m_end.setRemainingTime(waitMs);
     m_elapsed.start();

@@ -1,5 +1,7 @@
 #include "modulewords.h"
 
+#include <QtCore/QCoreApplication>
+
 namespace ModuleWords {
 
 Obstacle obstacleOf(const ModuleFrame::ModuleInfo &module)
@@ -35,19 +37,19 @@ QString obstacleText(Obstacle obstacle)
     case Obstacle::None:
         break;
     case Obstacle::ClientMode:
-        return QStringLiteral("in TCP client mode");
+        return QCoreApplication::translate("ModuleWords", "in TCP client mode");
     case Obstacle::UdpMode:
-        return QStringLiteral("UDP mode");
+        return QCoreApplication::translate("ModuleWords", "UDP mode");
     case Obstacle::Password:
-        return QStringLiteral("asks for a connection password");
+        return QCoreApplication::translate("ModuleWords", "asks for a connection password");
     case Obstacle::Upgrading:
-        return QStringLiteral("updating its firmware");
+        return QCoreApplication::translate("ModuleWords", "updating its firmware");
     case Obstacle::Booting:
-        return QStringLiteral("starting up");
+        return QCoreApplication::translate("ModuleWords", "starting up");
     case Obstacle::CommandMode:
-        return QStringLiteral("in AT command mode");
+        return QCoreApplication::translate("ModuleWords", "in AT command mode");
     case Obstacle::Busy:
-        return QStringLiteral("busy: another client is connected");
+        return QCoreApplication::translate("ModuleWords", "busy: another client is connected");
     }
     return QString();
 }
@@ -60,17 +62,17 @@ QString statusText(Module::Status status)
     case Module::Status::Boot:
         return obstacleText(Obstacle::Booting);
     case Module::Status::Open:
-        return QStringLiteral("waiting for a client");
+        return QCoreApplication::translate("ModuleWords", "waiting for a client");
     case Module::Status::Connect:
-        return QStringLiteral("a client is connected");
+        return QCoreApplication::translate("ModuleWords", "a client is connected");
     case Module::Status::Upgrade:
         return obstacleText(Obstacle::Upgrading);
     case Module::Status::AtMode:
         return obstacleText(Obstacle::CommandMode);
     case Module::Status::Udp:
-        return QStringLiteral("in UDP mode");
+        return QCoreApplication::translate("ModuleWords", "in UDP mode");
     }
-    return QStringLiteral("status unknown");
+    return QCoreApplication::translate("ModuleWords", "status unknown");
 }
 
 QString modeText(Module::Mode mode)
@@ -79,15 +81,15 @@ QString modeText(Module::Mode mode)
     case Module::Mode::Unknown:
         break;
     case Module::Mode::TcpClient:
-        return QStringLiteral("TCP client");
+        return QCoreApplication::translate("ModuleWords", "TCP client");
     case Module::Mode::TcpServer:
-        return QStringLiteral("TCP server");
+        return QCoreApplication::translate("ModuleWords", "TCP server");
     case Module::Mode::TcpMixed:
-        return QStringLiteral("TCP server/client mixed");
+        return QCoreApplication::translate("ModuleWords", "TCP server/client mixed");
     case Module::Mode::Udp:
-        return QStringLiteral("UDP");
+        return QCoreApplication::translate("ModuleWords", "UDP");
     }
-    return QStringLiteral("mode unknown");
+    return QCoreApplication::translate("ModuleWords", "mode unknown");
 }
 
 QString readinessText(const ModuleFrame::ModuleInfo &module)
@@ -95,13 +97,14 @@ QString readinessText(const ModuleFrame::ModuleInfo &module)
     const Obstacle obstacle = obstacleOf(module);
     switch (obstacle) {
     case Obstacle::None:
-        return QStringLiteral("ready");
+        return QCoreApplication::translate("ModuleWords", "ready");
     case Obstacle::ClientMode:
-        return QStringLiteral("TCP client mode: cannot accept the panel");
+        return QCoreApplication::translate("ModuleWords",
+                                           "TCP client mode: cannot accept the panel");
     case Obstacle::UdpMode:
-        return QStringLiteral("UDP mode: cannot accept the panel");
+        return QCoreApplication::translate("ModuleWords", "UDP mode: cannot accept the panel");
     case Obstacle::CommandMode:
-        return QStringLiteral("AT command mode: passes no commands on");
+        return QCoreApplication::translate("ModuleWords", "AT command mode: passes no commands on");
     default:
         return obstacleText(obstacle);
     }
@@ -110,30 +113,39 @@ QString readinessText(const ModuleFrame::ModuleInfo &module)
 QString moduleSentence(const QString &address, const ModuleFrame::ModuleInfo &module,
                        std::optional<quint16> usedPort)
 {
-    const QString subject = QStringLiteral("The module at %1 ").arg(address);
+    // Whole sentences, so that a translator can order the words as the language needs. One
+    // arg() call for all parts: the address may hold a '%' (an IPv6 zone).
     if (usedPort && module.dataPort && *module.dataPort != *usedPort) {
-        return subject
-                + QStringLiteral("serves on port %1, not %2").arg(*module.dataPort).arg(*usedPort);
+        return QCoreApplication::translate("ModuleWords",
+                                           "The module at %1 serves on port %2, not %3")
+                .arg(address, QString::number(*module.dataPort), QString::number(*usedPort));
     }
     const Obstacle obstacle = obstacleOf(module);
     switch (obstacle) {
     case Obstacle::None:
         break;
     case Obstacle::Password:
-        return subject + obstacleText(obstacle);
+        return QCoreApplication::translate("ModuleWords",
+                                           "The module at %1 asks for a connection password")
+                .arg(address);
     case Obstacle::UdpMode:
-        return subject + QStringLiteral("is in ") + obstacleText(obstacle);
+        return QCoreApplication::translate("ModuleWords", "The module at %1 is in %2")
+                .arg(address, obstacleText(obstacle));
     default:
-        return subject + QStringLiteral("is ") + obstacleText(obstacle);
+        return QCoreApplication::translate("ModuleWords", "The module at %1 is %2")
+                .arg(address, obstacleText(obstacle));
     }
     if (module.status == Module::Status::Unknown)
-        return subject + QStringLiteral("answers without its status");
-    return subject + QStringLiteral("is ") + statusText(module.status);
+        return QCoreApplication::translate("ModuleWords",
+                                           "The module at %1 answers without its status")
+                .arg(address);
+    return QCoreApplication::translate("ModuleWords", "The module at %1 is %2")
+            .arg(address, statusText(module.status));
 }
 
 QString noAnswerText(const QString &address)
 {
-    return QStringLiteral("no module answered at %1").arg(address);
+    return QCoreApplication::translate("ModuleWords", "no module answered at %1").arg(address);
 }
 
 } // namespace ModuleWords
