@@ -142,7 +142,7 @@ Qt::Alignment alignmentOf(unsigned style)
 
 QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *parent)
 {
-    const QString caption = QString::fromLatin1(entry.caption);
+    const QString caption = layoutText(entry.caption);
     // A control gets its font before its caption: a caption given first is laid out in the
     // inherited font, which may be one the window never shows, and then laid out again.
     auto withFont = [&font](auto *widget) {
@@ -278,8 +278,7 @@ void applyGeometry(const ControlEntry &entry, QWidget *widget)
         const int frame
                 = widget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
         const int room = entry.width - 2 * (frame + 2);
-        button->setText(
-                wrappedCaption(QString::fromLatin1(entry.caption), button->fontMetrics(), room));
+        button->setText(wrappedCaption(layoutText(entry.caption), button->fontMetrics(), room));
     }
 }
 
@@ -354,10 +353,10 @@ Form::Form(QWidget *window)
         if (entry.slot.kind == ControlKind::Label && !*entry.caption && entry.accessibleName) {
             // A label filled at run time (the clock) is read by its text, so its name follows
             // the text and the table's name describes it.
-            widget->setAccessibleDescription(QString::fromLatin1(entry.accessibleName));
+            widget->setAccessibleDescription(layoutText(entry.accessibleName));
         } else {
-            widget->setAccessibleName(QString::fromLatin1(
-                    entry.accessibleName ? entry.accessibleName : entry.caption));
+            widget->setAccessibleName(
+                    layoutText(entry.accessibleName ? entry.accessibleName : entry.caption));
         }
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
             button->setChecked(entry.state == InitialState::Checked);

@@ -2,6 +2,7 @@
 
 #include "windowcontrols.h"
 
+#include <QtCore/QString>
 #include <QtGui/QColor>
 #include <QtGui/QPalette>
 
@@ -156,6 +157,9 @@ FontStyle windowFontStyle();
 // Every control of the window, containers before their contents, in stacking order (later rows
 // lie on top of earlier ones).
 const std::vector<ControlEntry> &dawnbellLayout();
+// A caption or accessible name from the table in the user's language; the table marks its
+// words with QT_TRANSLATE_NOOP, and a text box's initial value, unmarked, comes back as it is.
+QString layoutText(const char *text);
 
 // The row of `name`, or nullptr.
 const ControlEntry *findControlEntry(const char *name);
