@@ -98,29 +98,29 @@ std::optional<QByteArray> CommandPort::answer(const QByteArray &request, const Q
 {
     const std::optional<ModuleFrame::Frame> frame = ModuleFrame::parse(request);
     if (!frame) {
-        verdict = QStringLiteral("not a request");
+        verdict = tr("not a request");
         return std::nullopt;
     }
     if (frame->mac != ModuleFrame::everyModuleMac() && frame->mac != mac()) {
-        verdict = QStringLiteral("for another module");
+        verdict = tr("for another module");
         return std::nullopt;
     }
     if (!m_options.searchId.isEmpty()
         && frame->searchId != ModuleFrame::searchIdField(m_options.searchId)) {
-        verdict = QStringLiteral("another search ID");
+        verdict = tr("another search ID");
         return std::nullopt;
     }
     ModuleFrame::Frame reply{mac(), frame->searchId, {}};
     for (const ModuleFrame::Field &field : frame->fields) {
         if (!field.value.isEmpty()) {
-            verdict = QStringLiteral("sets a value");
+            verdict = tr("sets a value");
             return std::nullopt;
         }
         const QByteArray value = valueOf(field.command, asker);
         if (!value.isEmpty())
             reply.fields.append({field.command, value});
     }
-    verdict = QStringLiteral("answered");
+    verdict = tr("answered");
     return ModuleFrame::encode(reply);
 }
 
@@ -131,14 +131,14 @@ void CommandPort::readRequests()
         QString verdict;
         std::optional<QByteArray> reply;
         if (m_loopbackOnly && !request.senderAddress().isLoopback())
-            verdict = QStringLiteral("not from this machine");
+            verdict = tr("not from this machine");
         else
             reply = answer(request.data(), request.senderAddress(), verdict);
         if (reply) {
             QUdpSocket &out = m_loopbackOnly ? m_replySocket : m_socket;
             out.writeDatagram(*reply, request.senderAddress(), quint16(request.senderPort()));
         }
-        emit line(QStringLiteral("search from %1:%2 \"%3\": %4")
+        emit line(tr("search from %1:%2 \"%3\": %4")
                           .arg(request.senderAddress().toString())
                           .arg(request.senderPort())
                           .arg(Simulator::escaped(request.data()), verdict));

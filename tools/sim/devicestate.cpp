@@ -177,43 +177,42 @@ QString DeviceState::dateText() const
 
 QString DeviceState::alarmText() const
 {
-    const QString enabled = m_alarmEnabled ? QStringLiteral("enabled") : QStringLiteral("disabled");
+    const QString enabled = m_alarmEnabled ? tr("enabled") : tr("disabled");
     if (!m_alarm)
-        return QStringLiteral("Alarm not set, %1").arg(enabled);
+        return tr("Alarm not set, %1").arg(enabled);
     const Alarm &a = *m_alarm;
-    QString text = QStringLiteral("Alarm ") + clockText(a.hour, a.minute, a.morning);
+    QString text = tr("Alarm %1").arg(clockText(a.hour, a.minute, a.morning));
     if (!alarmTimeOfDay())
-        text += QStringLiteral(" (not a time of day)");
-    text += QStringLiteral(", track %1").arg(a.track);
+        text += tr(" (not a time of day)");
+    text += tr(", track %1").arg(a.track);
     if (a.track >= Device::FirstTrack && a.track <= Device::LastTrack)
-        text += QStringLiteral(" (Alarm #%1)").arg(a.track - Device::TrackOffset);
+        text += tr(" (Alarm #%1)").arg(a.track - Device::TrackOffset);
     return text + QStringLiteral(", ") + enabled;
 }
 
 QString DeviceState::announceText() const
 {
-    return m_announce ? QStringLiteral("Hourly announcement on")
-                      : QStringLiteral("Hourly announcement off");
+    return m_announce ? tr("Hourly announcement on") : tr("Hourly announcement off");
 }
 
 QString DeviceState::screenText() const
 {
-    return QStringLiteral("Wake-up screen %1").arg(Device::screenNumber(m_screen));
+    return tr("Wake-up screen %1").arg(Device::screenNumber(m_screen));
 }
 
 QString DeviceState::linkText() const
 {
-    return m_peer.isEmpty() ? QStringLiteral("waiting for the panel")
-                            : QStringLiteral("panel connected from %1").arg(m_peer);
+    return m_peer.isEmpty() ? tr("waiting for the panel")
+                            : tr("panel connected from %1").arg(m_peer);
 }
 
 QString DeviceState::eventText() const
 {
     QStringList parts;
     if (m_now < m_announceUntil)
-        parts << QStringLiteral("announce %1:00").arg(twoDigits(m_announcedHour));
+        parts << tr("announce %1:00").arg(twoDigits(m_announcedHour));
     if (m_playing)
-        parts << QStringLiteral("playing track %1").arg(*m_playing);
+        parts << tr("playing track %1").arg(*m_playing);
     return parts.join(QStringLiteral(", "));
 }
 
@@ -223,7 +222,7 @@ QString DeviceState::overlayText() const
     case Overlay::Test:
         return QStringLiteral("TEST");
     case Overlay::Alarm:
-        return m_playing ? QStringLiteral("playing track %1").arg(*m_playing) : QString();
+        return m_playing ? tr("playing track %1").arg(*m_playing) : QString();
     case Overlay::None:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "commanddecoder.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QDateTime>
 #include <QtCore/QString>
 
@@ -11,6 +12,8 @@
 // monotonic clock that the caller drives (so tests can step time instead of waiting).
 class DeviceState
 {
+    Q_DECLARE_TR_FUNCTIONS(DeviceState)
+
 public:
     // A colour scheme as the panel's captions name it, with the colours the face shows.
     struct Scheme

@@ -39,41 +39,54 @@ struct Options
     const QString defaultPort = QLatin1String(Device::DefaultPortText);
     const QCommandLineOption host{
             QStringLiteral("host"),
-            QStringLiteral("Address to listen on (default %1).").arg(defaultHost),
+            QCoreApplication::translate("Simulator", "Address to listen on (default %1).")
+                    .arg(defaultHost),
             QStringLiteral("address"), defaultHost};
     const QCommandLineOption port{
             QStringLiteral("port"),
-            QStringLiteral("Port to listen on (default %1).").arg(defaultPort),
+            QCoreApplication::translate("Simulator", "Port to listen on (default %1).")
+                    .arg(defaultPort),
             QStringLiteral("port"), defaultPort};
-    const QCommandLineOption closeAfter{QStringLiteral("close-after"),
-                                        QStringLiteral("Close the connection after N commands."),
-                                        QStringLiteral("N")};
+    const QCommandLineOption closeAfter{
+            QStringLiteral("close-after"),
+            QCoreApplication::translate("Simulator", "Close the connection after N commands."),
+            QStringLiteral("N")};
     const QCommandLineOption resetAfter{
             QStringLiteral("reset-after"),
-            QStringLiteral("Abort the connection with a reset after N commands."),
+            QCoreApplication::translate("Simulator",
+                                        "Abort the connection with a reset after N commands."),
             QStringLiteral("N")};
     const QCommandLineOption noRead{
             QStringLiteral("no-read"),
-            QStringLiteral("Accept a client but never read from it, so its buffers fill.")};
+            QCoreApplication::translate(
+                    "Simulator", "Accept a client but never read from it, so its buffers fill.")};
     const QCommandLineOption window{
             QStringLiteral("window"),
-            QStringLiteral("Also show the clock as the device would, in a window. Closing or "
-                           "destroying the window ends the simulator. The toolkit's options "
-                           "(see --help-all) apply to it.")};
+            QCoreApplication::translate(
+                    "Simulator",
+                    "Also show the clock as the device would, in a window. Closing or "
+                    "destroying the window ends the simulator. The toolkit's options "
+                    "(see --help-all) apply to it.")};
     const QCommandLineOption commandPort{
             QStringLiteral("command-port"),
-            QStringLiteral("UDP port to answer module searches on (default %1; 0 any free port).")
+            QCoreApplication::translate(
+                    "Simulator",
+                    "UDP port to answer module searches on (default %1; 0 any free port).")
                     .arg(Module::CommandPort),
             QStringLiteral("port"), QString::number(Module::CommandPort)};
     const QCommandLineOption searchId{
             QStringLiteral("search-id"),
-            QStringLiteral("Answer only searches that carry this search ID (up to %1 characters).")
+            QCoreApplication::translate(
+                    "Simulator",
+                    "Answer only searches that carry this search ID (up to %1 characters).")
                     .arg(Module::MaxSearchIdLength),
             QStringLiteral("ID")};
     const QCommandLineOption mode{
             QStringLiteral("mode"),
-            QStringLiteral("The network mode the simulator claims when searched: server "
-                           "(default), client, mixed or udp. It serves the panel all the same."),
+            QCoreApplication::translate(
+                    "Simulator",
+                    "The network mode the simulator claims when searched: server "
+                    "(default), client, mixed or udp. It serves the panel all the same."),
             QStringLiteral("mode"), QStringLiteral("server")};
 };
 
@@ -82,7 +95,8 @@ struct Options
 void describe(QCommandLineParser &parser, const Options &options, Toolkit::Visibility toolkit)
 {
     parser.setApplicationDescription(
-            QStringLiteral(
+            QCoreApplication::translate(
+                    "Simulator",
                     "Stands in for the bedside clock behind its serial-to-Ethernet module: listens "
                     "for the\n"
                     "panel, decodes every command it writes and prints one line per command.\n"
@@ -147,8 +161,10 @@ int main(int argc, char *argv[])
         return answerWithoutStarting(parser, options, argc, argv);
     }
     if (!parser.positionalArguments().isEmpty()) {
-        err << "dawnbell-sim: unexpected argument '" << parser.positionalArguments().constFirst()
-            << "'\n";
+        err << "dawnbell-sim: "
+            << QCoreApplication::translate("Simulator", "unexpected argument '%1'")
+                        .arg(parser.positionalArguments().constFirst())
+            << '\n';
         return 2;
     }
 
@@ -158,8 +174,10 @@ int main(int argc, char *argv[])
         bool ok = false;
         value = parser.value(option).toInt(&ok);
         if (!ok || value < 1) {
-            err << "dawnbell-sim: --" << option.names().constFirst()
-                << " needs a positive whole number\n";
+            err << "dawnbell-sim: "
+                << QCoreApplication::translate("Simulator", "--%1 needs a positive whole number")
+                            .arg(option.names().constFirst())
+                << '\n';
             return false;
         }
         return true;
@@ -178,20 +196,29 @@ int main(int argc, char *argv[])
     bool commandPortOk = false;
     const uint commandPort = parser.value(options.commandPort).toUInt(&commandPortOk);
     if (address.isNull() || !portOk || port > 65535 || !commandPortOk || commandPort > 65535) {
-        err << "dawnbell-sim: --host needs an IP address and --port and --command-port a number "
-               "up to 65535\n";
+        err << "dawnbell-sim: "
+            << QCoreApplication::translate("Simulator",
+                                           "--host needs an IP address and --port and "
+                                           "--command-port a number up to 65535")
+            << '\n';
         return 2;
     }
     CommandPort::Options identity;
     identity.searchId = parser.value(options.searchId);
     if (!ModuleFrame::isValidSearchId(identity.searchId)) {
-        err << "dawnbell-sim: --search-id takes up to " << Module::MaxSearchIdLength
-            << " printable characters without blanks\n";
+        err << "dawnbell-sim: "
+            << QCoreApplication::translate("Simulator",
+                                           "--search-id takes up to %1 printable characters "
+                                           "without blanks")
+                        .arg(Module::MaxSearchIdLength)
+            << '\n';
         return 2;
     }
     const std::optional<Module::Mode> mode = modeNamed(parser.value(options.mode));
     if (!mode) {
-        err << "dawnbell-sim: --mode takes server, client, mixed or udp\n";
+        err << "dawnbell-sim: "
+            << QCoreApplication::translate("Simulator", "--mode takes server, client, mixed or udp")
+            << '\n';
         return 2;
     }
     identity.mode = *mode;
@@ -220,8 +247,10 @@ int main(int argc, char *argv[])
     QObject::connect(&simulator, &Simulator::line, &simulator, print);
     QObject::connect(&commands, &CommandPort::line, &commands, print);
     if (!simulator.listen(address, quint16(port))) {
-        err << "dawnbell-sim: cannot listen on " << address.toString() << ':' << port << ": "
-            << simulator.errorString() << '\n';
+        err << "dawnbell-sim: "
+            << QCoreApplication::translate("Simulator", "cannot listen on %1:%2: %3")
+                        .arg(address.toString(), QString::number(port), simulator.errorString())
+            << '\n';
         return 1;
     }
     const QString endpoint
@@ -232,9 +261,14 @@ int main(int argc, char *argv[])
     if (commands.listen(address, quint16(commandPort))) {
         commandEndpoint = QStringLiteral(", command port %1").arg(commands.port());
     } else {
-        err << "dawnbell-sim: warning: cannot answer searches on " << address.toString() << ':'
-            << commandPort << ": " << commands.errorString() << Qt::endl;
+        err << "dawnbell-sim: "
+            << QCoreApplication::translate("Simulator",
+                                           "warning: cannot answer searches on %1:%2: %3")
+                        .arg(address.toString(), QString::number(commandPort),
+                             commands.errorString())
+            << Qt::endl;
     }
+    // The line that tells a script the simulator is ready, which scripts read: never translated.
     out << "listening on " << endpoint << commandEndpoint << Qt::endl;
     std::unique_ptr<TwinWindow> twin;
     std::unique_ptr<WindowWatch> watch;

@@ -3,6 +3,7 @@
 #include "connectionreset.h"
 #include "devicestate.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtNetwork/QTcpSocket>
 
 namespace {
@@ -53,11 +54,11 @@ QString Simulator::escaped(const QByteArray &bytes)
 QString Simulator::describe(const Protocol::Decoder::Event &event)
 {
     if (!event.command)
-        return QStringLiteral("?  malformed bytes: \"%1\"").arg(escaped(event.malformed));
+        return tr("?  malformed bytes: \"%1\"").arg(escaped(event.malformed));
 
     const Protocol::Command &command = *event.command;
     const Protocol::CommandRow &row = *Protocol::commandRow(command.code);
-    const QString words = QLatin1String(row.description);
+    const QString words = QCoreApplication::translate("Protocol", row.description);
     const QList<qint64> &f = command.fields;
     QString meaning;
     switch (row.action) {
@@ -65,8 +66,7 @@ QString Simulator::describe(const Protocol::Decoder::Event &event)
         if (const auto time = Protocol::clockTimeOf(command))
             meaning = words.arg(time->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         else
-            meaning = words.arg(
-                    QStringLiteral("an impossible time \"%1\"").arg(escaped(command.raw)));
+            meaning = words.arg(tr("an impossible time \"%1\"").arg(escaped(command.raw)));
         break;
     case Protocol::Action::SetAlarm:
         meaning = words.arg(DeviceState::clockText(f[0], f[1], f[2] == 1)).arg(f[3]);
@@ -90,7 +90,7 @@ void Simulator::acceptClients()
             // Like the module, one client at a time: the next one is closed at once. Not with
             // a reset, which a client still completing its connection would not notice; a
             // command it has written already makes the close a reset all the same.
-            emit line(QStringLiteral("refused %1 (busy)").arg(peerOf(socket)));
+            emit line(tr("refused %1 (busy)").arg(peerOf(socket)));
             socket->abort();
             socket->deleteLater();
         } else {
@@ -121,7 +121,7 @@ void Simulator::takeClient(QTcpSocket *socket)
     m_client = socket;
     m_decoder = Protocol::Decoder();
     m_commands = 0;
-    emit line(QStringLiteral("connected %1").arg(peerOf(socket)));
+    emit line(tr("connected %1").arg(peerOf(socket)));
     emit clientConnected(peerOf(socket));
     connect(socket, &QTcpSocket::disconnected, this, &Simulator::dropClient);
     if (m_options.noRead) {
@@ -197,6 +197,6 @@ void Simulator::report(const Protocol::Decoder::Event &event)
 
 void Simulator::reportEnd()
 {
-    emit line(QStringLiteral("disconnected"));
+    emit line(tr("disconnected"));
     emit clientDisconnected();
 }

@@ -91,42 +91,41 @@ TwinWindow::TwinWindow(Simulator &simulator, const QString &endpoint, QWidget *p
     : QWidget(parent)
 {
     Form::installFontSubstitutes();
-    setWindowTitle(QStringLiteral("Dawnbell simulated clock (%1)").arg(endpoint));
+    setWindowTitle(tr("Dawnbell simulated clock (%1)").arg(endpoint));
     setFixedSize(FaceWidth, FaceHeight);
     setAutoFillBackground(true);
-    setAccessibleDescription(QStringLiteral("Clock face"));
+    setAccessibleDescription(tr("Clock face"));
 
     const int statusWidth = FaceWidth - 2 * Margin;
     const QSize preview = previewSize();
     const int previewLeft = FaceWidth - Margin - preview.width();
     const int textWidth = previewLeft - 2 * Margin;
-    m_time = addLabel({Margin, 8, textWidth, 80}, 56, true, QStringLiteral("Device time"));
-    m_date = addLabel({Margin + 2, 88, textWidth, 24}, 18, false, QStringLiteral("Device date"));
+    m_time = addLabel({Margin, 8, textWidth, 80}, 56, true, tr("Device time"));
+    m_date = addLabel({Margin + 2, 88, textWidth, 24}, 18, false, tr("Device date"));
     m_preview = addScreens(this, {QPoint(previewLeft, Margin), preview}, false);
-    m_preview->setAccessibleDescription(QStringLiteral("Wake-up screen preview"));
+    m_preview->setAccessibleDescription(tr("Wake-up screen preview"));
     m_screenCaption = addLabel(
             {previewLeft - Margin, Margin + preview.height() + 2, preview.width() + 2 * Margin, 20},
-            13, false, QStringLiteral("Chosen wake-up screen"));
+            13, false, tr("Chosen wake-up screen"));
     m_screenCaption->setAlignment(Qt::AlignCenter);
-    m_alarm = addLabel({Margin + 2, 140, statusWidth, 24}, 16, false, QStringLiteral("Alarm"));
-    m_announce = addLabel({Margin + 2, 166, statusWidth, 24}, 16, false,
-                          QStringLiteral("Hourly announcement"));
-    m_link = addLabel({Margin + 2, 192, statusWidth, 24}, 16, false, QStringLiteral("Link"));
-    m_event = addLabel({Margin + 2, 226, statusWidth, 56}, 28, true, QStringLiteral("Event"));
+    m_alarm = addLabel({Margin + 2, 140, statusWidth, 24}, 16, false, tr("Alarm"));
+    m_announce = addLabel({Margin + 2, 166, statusWidth, 24}, 16, false, tr("Hourly announcement"));
+    m_link = addLabel({Margin + 2, 192, statusWidth, 24}, 16, false, tr("Link"));
+    m_event = addLabel({Margin + 2, 226, statusWidth, 56}, 28, true, tr("Event"));
 
     // The wake-up screen of a test or a ringing alarm covers the face, with a band that says
     // which of the two it is.
     m_overlay = new QWidget(this);
     m_overlay->setGeometry(rect());
     m_overlay->setAutoFillBackground(true);
-    m_overlay->setAccessibleDescription(QStringLiteral("Wake-up screen shown"));
+    m_overlay->setAccessibleDescription(tr("Wake-up screen shown"));
     const QRect screenArea(0, 0, FaceWidth, FaceHeight - OverlayBandHeight);
     m_overlayScreen = addScreens(m_overlay, screenArea, true);
     m_overlayText = new QLabel(m_overlay);
     m_overlayText->setGeometry(0, screenArea.height(), FaceWidth, OverlayBandHeight);
     m_overlayText->setFont(pixelFont(36, true));
     m_overlayText->setAlignment(Qt::AlignCenter);
-    m_overlayText->setAccessibleDescription(QStringLiteral("Wake-up event"));
+    m_overlayText->setAccessibleDescription(tr("Wake-up event"));
     m_overlay->hide();
 
     connect(&simulator, &Simulator::commandReceived, this, &TwinWindow::receive);
@@ -179,7 +178,7 @@ void TwinWindow::applyScheme(int number)
     palette.setColor(QPalette::Window, scheme.background);
     palette.setColor(QPalette::WindowText, scheme.text);
     setPalette(palette);
-    setName(this, QStringLiteral("Clock face, %1").arg(QLatin1String(scheme.name)));
+    setName(this, tr("Clock face, %1").arg(layoutText(scheme.name)));
 }
 
 void TwinWindow::refresh()
@@ -202,6 +201,6 @@ void TwinWindow::refresh()
     setShown(m_overlayText, m_state.overlayText());
     setName(m_overlay,
             covered ? QStringLiteral("%1, %2").arg(m_state.screenText(), m_state.overlayText())
-                    : QStringLiteral("Nothing over the face"));
+                    : tr("Nothing over the face"));
     m_overlay->setVisible(covered);
 }
