@@ -1,6 +1,8 @@
 #include "standardoutput.h"
 
 #include <QtCore/QByteArray>
+#include <QtCore/QCoreApplication>
+#include <QtCore/QString>
 
 #include <cerrno>
 #include <cstdio>
@@ -21,8 +23,12 @@ int printLast(const char *program, const QString &text)
         return 0;
     if (written || error == 0)
         error = errno;
-    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program,
-                 error != 0 ? std::strerror(error) : "write failed");
+    const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                                      : QCoreApplication::translate("Console", "write failed");
+    std::fprintf(
+            stderr, "%s: %s\n", program,
+            qPrintable(QCoreApplication::translate("Console", "cannot write to standard output: %1")
+                               .arg(reason)));
     return 1;
 }
 

@@ -7,7 +7,8 @@
 namespace {
 
 // Why a module drops a connection that it accepted, most of the time.
-const QLatin1String OneClientHint(
+const char OneClientHint[] = QT_TRANSLATE_NOOP(
+        "CommandSender",
         " (the module serves one client at a time: close the panel if it is connected)");
 
 } // namespace
@@ -57,8 +58,8 @@ void CommandSender::failToConnect(QAbstractSocket::SocketError error)
     if (m_stage != Stage::Connecting)
         return;
     if (error == QAbstractSocket::ConnectionRefusedError) {
-        fail(QStringLiteral("connection refused (nothing listens there, or the module is busy "
-                            "with another client: close the panel if it is connected)"),
+        fail(tr("connection refused (nothing listens there, or the module is busy "
+                "with another client: close the panel if it is connected)"),
              true);
     } else {
         fail(m_socket.errorString());
@@ -124,7 +125,7 @@ void CommandSender::onEnded(DeliverySocket::Ending how)
 {
     switch (how) {
     case DeliverySocket::Ending::Reset:
-        fail(QStringLiteral("reset by the module") + OneClientHint, true);
+        fail(tr("reset by the module") + tr(OneClientHint), true);
         return;
     case DeliverySocket::Ending::Failed:
         fail(m_delivery->errorString());
@@ -140,18 +141,17 @@ void CommandSender::onEnded(DeliverySocket::Ending how)
     if (taken)
         finish();
     else
-        fail(QStringLiteral("closed by the module before it took the command") + OneClientHint,
-             true);
+        fail(tr("closed by the module before it took the command") + tr(OneClientHint), true);
 }
 
 void CommandSender::onDeadline()
 {
     switch (m_stage) {
     case Stage::Connecting:
-        fail(QStringLiteral("no connection within %1 seconds").arg(Device::ConnectWaitMs / 1000.0));
+        fail(tr("no connection within %1 seconds").arg(Device::ConnectWaitMs / 1000.0));
         break;
     case Stage::Draining:
-        fail(QStringLiteral("the module did not take the command within %1 seconds")
+        fail(tr("the module did not take the command within %1 seconds")
                      .arg(Send::DeliveryWaitMs / 1000.0));
         break;
     case Stage::Closing:
@@ -171,8 +171,8 @@ void CommandSender::fail(const QString &reason, bool byModule)
 {
     const QString endpoint = Send::endpointText(m_endpoint);
     const QString message = m_stage == Stage::Connecting
-            ? QStringLiteral("cannot connect to %1: %2").arg(endpoint, reason)
-            : QStringLiteral("sending to %1 failed: %2").arg(endpoint, reason);
+            ? tr("cannot connect to %1: %2").arg(endpoint, reason)
+            : tr("sending to %1 failed: %2").arg(endpoint, reason);
     m_stage = Stage::Done;
     m_deadline.stop();
     m_step.stop();

@@ -45,7 +45,7 @@ DeliverySocket::DeliverySocket(QTcpSocket &socket, QObject *parent)
     // A descriptor of our own keeps the connection open when Qt closes its one.
     const int descriptor = ::fcntl(int(m_socket.socketDescriptor()), F_DUPFD_CLOEXEC, 0);
     if (descriptor < 0) {
-        m_error = QStringLiteral("cannot take over the connection: %1").arg(systemError(errno));
+        m_error = tr("cannot take over the connection: %1").arg(systemError(errno));
         return;
     }
     m_native->descriptor = descriptor;
@@ -109,9 +109,7 @@ bool DeliverySocket::write(const QByteArray &bytes)
                 finish(Ending::Reset);
             } else {
                 m_error = errno == EAGAIN || errno == EWOULDBLOCK
-                        ? QStringLiteral("the system took only %1 of %2 bytes")
-                                  .arg(done)
-                                  .arg(bytes.size())
+                        ? tr("the system took only %1 of %2 bytes").arg(done).arg(bytes.size())
                         : systemError(errno);
                 finish(Ending::Failed);
             }

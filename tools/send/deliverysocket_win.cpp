@@ -48,8 +48,7 @@ DeliverySocket::DeliverySocket(QTcpSocket &socket, QObject *parent)
                                         &info, 0, WSA_FLAG_NO_HANDLE_INHERIT);
     }
     if (m_native->socket == INVALID_SOCKET) {
-        m_error = QStringLiteral("cannot take over the connection: %1")
-                          .arg(systemError(::WSAGetLastError()));
+        m_error = tr("cannot take over the connection: %1").arg(systemError(::WSAGetLastError()));
         return;
     }
     m_socket.abort();
@@ -57,8 +56,7 @@ DeliverySocket::DeliverySocket(QTcpSocket &socket, QObject *parent)
     m_native->event = ::WSACreateEvent();
     if (m_native->event == WSA_INVALID_EVENT
         || ::WSAEventSelect(m_native->socket, m_native->event, FD_READ | FD_CLOSE) != 0) {
-        m_error = QStringLiteral("cannot watch the connection: %1")
-                          .arg(systemError(::WSAGetLastError()));
+        m_error = tr("cannot watch the connection: %1").arg(systemError(::WSAGetLastError()));
         ::closesocket(m_native->socket);
         m_native->socket = INVALID_SOCKET;
         return;
@@ -145,9 +143,7 @@ bool DeliverySocket::write(const QByteArray &bytes)
             finish(Ending::Reset);
         } else {
             m_error = error == WSAEWOULDBLOCK
-                    ? QStringLiteral("the system took only %1 of %2 bytes")
-                              .arg(done)
-                              .arg(bytes.size())
+                    ? tr("the system took only %1 of %2 bytes").arg(done).arg(bytes.size())
                     : systemError(error);
             finish(Ending::Failed);
         }

@@ -23,7 +23,8 @@ using Send::fail;
 
 QString description()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+                   "Send",
                    "Sends one command to the Dawnbell bedside clock through its WIZ750SR module,\n"
                    "with the same bytes as the panel.\n"
                    "\n"
@@ -72,58 +73,74 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(description());
     // A program without a window takes none of the toolkit's options, so it has no --help-all
     // to list them.
-    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
-                                        QStringLiteral("Displays help on commandline options."));
+    const QCommandLineOption helpOption(
+            {QStringLiteral("h"), QStringLiteral("help")},
+            QCoreApplication::translate("Send", "Displays help on commandline options."));
     parser.addOption(helpOption);
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption hostOption(QStringLiteral("host"),
-                                        QStringLiteral("The module's host name or address."),
-                                        QStringLiteral("HOST"));
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("The module's TCP port, 1 to 65535."),
-                                        QStringLiteral("PORT"));
+    const QCommandLineOption hostOption(
+            QStringLiteral("host"),
+            QCoreApplication::translate("Send", "The module's host name or address."),
+            QStringLiteral("HOST"));
+    const QCommandLineOption portOption(
+            QStringLiteral("port"),
+            QCoreApplication::translate("Send", "The module's TCP port, 1 to 65535."),
+            QStringLiteral("PORT"));
     const QCommandLineOption folderOption(
             QStringLiteral("C"),
-            QStringLiteral("Read setupdata.ini in DIR (default: the current folder)."),
+            QCoreApplication::translate("Send",
+                                        "Read setupdata.ini in DIR (default: the current folder)."),
             QStringLiteral("DIR"));
     const QCommandLineOption leadOption(
             QStringLiteral("lead"),
-            QStringLiteral("time: set the clock SECONDS ahead of the second it is sent at, "
-                           "0 to %1 (default %2).")
+            QCoreApplication::translate(
+                    "Send",
+                    "time: set the clock SECONDS ahead of the second it is sent at, "
+                    "0 to %1 (default %2).")
                     .arg(Send::MaxLeadSeconds)
                     .arg(Device::TimeLeadSeconds),
             QStringLiteral("SECONDS"));
     const QCommandLineOption dryRunOption(
             QStringLiteral("dry-run"),
-            QStringLiteral("Print the bytes that would be sent, without connecting."));
+            QCoreApplication::translate("Send",
+                                        "Print the bytes that would be sent, without connecting."));
     const QCommandLineOption toOption(
             QStringLiteral("to"),
-            QStringLiteral("find: ask only the module at this IPv4 address (default: broadcast "
-                           "to every network)."),
+            QCoreApplication::translate(
+                    "Send",
+                    "find: ask only the module at this IPv4 address (default: broadcast "
+                    "to every network)."),
             QStringLiteral("ADDRESS"));
     const QCommandLineOption searchIdOption(
             QStringLiteral("search-id"),
-            QStringLiteral("find: the search ID set in the modules, up to %1 characters; a "
-                           "module with one answers only a search that carries it.")
+            QCoreApplication::translate(
+                    "Send",
+                    "find: the search ID set in the modules, up to %1 characters; a "
+                    "module with one answers only a search that carries it.")
                     .arg(Module::MaxSearchIdLength),
             QStringLiteral("ID"));
     const QCommandLineOption timeoutOption(
             QStringLiteral("timeout"),
-            QStringLiteral("find: how long to wait for answers, up to %1 (default %2).")
+            QCoreApplication::translate(
+                    "Send", "find: how long to wait for answers, up to %1 (default %2).")
                     .arg(Send::MaxSearchSeconds)
                     .arg(ModuleFinder::DefaultWaitMs / 1000),
             QStringLiteral("SECONDS"));
     const QCommandLineOption commandPortOption(
             QStringLiteral("command-port"),
-            QStringLiteral("The modules' UDP command port (default %1).").arg(Module::CommandPort),
+            QCoreApplication::translate("Send", "The modules' UDP command port (default %1).")
+                    .arg(Module::CommandPort),
             QStringLiteral("PORT"));
     const QCommandLineOption tabsOption(
             QStringLiteral("tab-separated"),
-            QStringLiteral("find: print the stable tab-separated lines for scripts, also on a "
-                           "terminal (the form whenever the output is no terminal)."));
+            QCoreApplication::translate(
+                    "Send",
+                    "find: print the stable tab-separated lines for scripts, also on a "
+                    "terminal (the form whenever the output is no terminal)."));
     parser.addOptions({hostOption, portOption, folderOption, leadOption, dryRunOption, toOption,
                        searchIdOption, timeoutOption, tabsOption, commandPortOption});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("See Commands above."),
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QCoreApplication::translate("Send", "See Commands above."),
                                  QStringLiteral("COMMAND [ARGUMENTS]"));
 
     // Everything is checked before anything touches the settings file or the network.
@@ -131,7 +148,7 @@ int main(int argc, char *argv[])
         QString error = parser.errorText();
         if (error.endsWith(u'.'))
             error.chop(1);
-        return fail(Send::BadInput, error + QStringLiteral(" (see --help)"));
+        return fail(Send::BadInput, error + QCoreApplication::translate("Send", " (see --help)"));
     }
     if (parser.isSet(helpOption))
         return Console::printLast("dawnbell-send", parser.helpText());
@@ -153,7 +170,8 @@ int main(int argc, char *argv[])
                 = Settings::portOf(SettingValue::fromText(parser.value(commandPortOption)));
         if (!port) {
             return fail(Send::BadInput,
-                        QStringLiteral("--command-port must be 1 to 65535, not \"%1\"")
+                        QCoreApplication::translate("Send",
+                                                    "--command-port must be 1 to 65535, not \"%1\"")
                                 .arg(parser.value(commandPortOption)));
         }
         commandPort = *port;
@@ -166,7 +184,7 @@ int main(int argc, char *argv[])
         if (parser.isSet(option)) {
             const QString name = option.names().constFirst();
             return fail(Send::BadInput,
-                        QStringLiteral("%1%2 is not for the %3 command")
+                        QCoreApplication::translate("Send", "%1%2 is not for the %3 command")
                                 .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
                                      name, parser.positionalArguments().constFirst()));
         }
@@ -179,7 +197,8 @@ int main(int argc, char *argv[])
             const QHostAddress to(parser.value(toOption).trimmed());
             if (to.protocol() != QAbstractSocket::IPv4Protocol) {
                 return fail(Send::BadInput,
-                            QStringLiteral("--to needs an IPv4 address, not \"%1\"")
+                            QCoreApplication::translate("Send",
+                                                        "--to needs an IPv4 address, not \"%1\"")
                                     .arg(parser.value(toOption)));
             }
             search.to = to;
@@ -187,8 +206,10 @@ int main(int argc, char *argv[])
         search.searchId = parser.value(searchIdOption);
         if (!ModuleFrame::isValidSearchId(search.searchId)) {
             return fail(Send::BadInput,
-                        QStringLiteral("--search-id takes up to %1 printable characters without "
-                                       "blanks, not \"%2\"")
+                        QCoreApplication::translate(
+                                "Send",
+                                "--search-id takes up to %1 printable characters without "
+                                "blanks, not \"%2\"")
                                 .arg(Module::MaxSearchIdLength)
                                 .arg(search.searchId));
         }
@@ -197,8 +218,10 @@ int main(int argc, char *argv[])
                 : ModuleFinder::DefaultWaitMs;
         if (!waitMs) {
             return fail(Send::BadInput,
-                        QStringLiteral("--timeout must be more than 0 and at most %1 seconds, "
-                                       "not \"%2\"")
+                        QCoreApplication::translate(
+                                "Send",
+                                "--timeout must be more than 0 and at most %1 seconds, "
+                                "not \"%2\"")
                                 .arg(Send::MaxSearchSeconds)
                                 .arg(parser.value(timeoutOption)));
         }
@@ -212,7 +235,8 @@ int main(int argc, char *argv[])
         host = Settings::connectHostOf(parser.value(hostOption));
         if (!host) {
             return fail(Send::BadInput,
-                        QStringLiteral("--host needs a host name or address, not \"%1\"")
+                        QCoreApplication::translate(
+                                "Send", "--host needs a host name or address, not \"%1\"")
                                 .arg(parser.value(hostOption)));
         }
     }
@@ -221,19 +245,21 @@ int main(int argc, char *argv[])
         port = Settings::portOf(SettingValue::fromText(parser.value(portOption)));
         if (!port) {
             return fail(Send::BadInput,
-                        QStringLiteral("--port must be 1 to 65535, not \"%1\"")
+                        QCoreApplication::translate("Send", "--port must be 1 to 65535, not \"%1\"")
                                 .arg(parser.value(portOption)));
         }
     }
     int lead = Device::TimeLeadSeconds;
     if (parser.isSet(leadOption)) {
         if (!command.isTime)
-            return fail(Send::BadInput, QStringLiteral("--lead is for the time command only"));
+            return fail(Send::BadInput,
+                        QCoreApplication::translate("Send", "--lead is for the time command only"));
         bool ok = false;
         lead = parser.value(leadOption).toInt(&ok);
         if (!ok || lead < 0 || lead > Send::MaxLeadSeconds) {
             return fail(Send::BadInput,
-                        QStringLiteral("--lead must be 0 to %1 seconds, not \"%2\"")
+                        QCoreApplication::translate("Send",
+                                                    "--lead must be 0 to %1 seconds, not \"%2\"")
                                 .arg(Send::MaxLeadSeconds)
                                 .arg(parser.value(leadOption)));
         }
@@ -249,8 +275,9 @@ int main(int argc, char *argv[])
     const QString folder = parser.isSet(folderOption) ? parser.value(folderOption)
                                                       : QDir::currentPath();
     if (!QFileInfo(folder).isDir()) {
-        return fail(Send::SettingsUnusable,
-                    QStringLiteral("-C %1: there is no such folder").arg(folder));
+        return fail(
+                Send::SettingsUnusable,
+                QCoreApplication::translate("Send", "-C %1: there is no such folder").arg(folder));
     }
     const Send::SavedEndpoint saved = Send::endpointFor(folder, host, port);
     if (!saved.endpoint)

@@ -30,17 +30,22 @@ QString orDash(const char *name)
 int reportFound(const ModuleFinder &finder, const Search &search)
 {
     if (!finder.errorString().isEmpty())
-        return fail(LinkFailed, QStringLiteral("cannot send the search: ") + finder.errorString());
+        return fail(LinkFailed,
+                    QCoreApplication::translate("Send", "cannot send the search: ")
+                            + finder.errorString());
     if (finder.modules().isEmpty()) {
         return fail(LinkFailed,
-                    search.to ? ModuleWords::noAnswerText(search.to->toString())
-                              : QStringLiteral("no module answered the search"));
+                    search.to
+                            ? ModuleWords::noAnswerText(search.to->toString())
+                            : QCoreApplication::translate("Send", "no module answered the search"));
     }
     if (finder.isListFull()) {
-        std::fputs(qPrintable(QStringLiteral("dawnbell-send: more modules answered than the %1 "
-                                             "listed\n")
-                                      .arg(ModuleFinder::MaxModules)),
-                   stderr);
+        std::fputs(
+                qPrintable(QStringLiteral("dawnbell-send: %1\n")
+                                   .arg(QCoreApplication::translate(
+                                                "Send", "more modules answered than the %1 listed")
+                                                .arg(ModuleFinder::MaxModules))),
+                stderr);
     }
     QString lines;
     if (search.tabSeparated) {
@@ -73,13 +78,17 @@ QString moduleLine(const ModuleFrame::ModuleInfo &module)
 
 QString moduleTable(const QList<ModuleFrame::ModuleInfo> &modules)
 {
-    QList<QStringList> rows{{QStringLiteral("ADDRESS"), QStringLiteral("MAC"),
-                             QStringLiteral("NAME"), QStringLiteral("MODE"),
-                             QStringLiteral("FIRMWARE"), QStringLiteral("STATE")}};
+    QList<QStringList> rows{{QCoreApplication::translate("Send", "ADDRESS"),
+                             QCoreApplication::translate("Send", "MAC"),
+                             QCoreApplication::translate("Send", "NAME"),
+                             QCoreApplication::translate("Send", "MODE"),
+                             QCoreApplication::translate("Send", "FIRMWARE"),
+                             QCoreApplication::translate("Send", "STATE")}};
     for (const ModuleFrame::ModuleInfo &module : modules) {
         QString address = module.address + u':' + dataPortText(module);
         if (module.reportedAddress != module.address)
-            address += QStringLiteral(" (gives %1)").arg(module.reportedAddress);
+            address += QCoreApplication::translate("Send", " (gives %1)")
+                               .arg(module.reportedAddress);
         rows.append({address, ModuleFrame::macText(module.mac), orDash(module.name),
                      ModuleWords::modeText(module.mode), orDash(module.firmware),
                      ModuleWords::readinessText(module)});
@@ -120,7 +129,8 @@ int findModules(const Search &search)
     const QList<QHostAddress> targets = search.to ? QList<QHostAddress>{*search.to}
                                                   : ModuleFinder::everywhere();
     if (!finder.find(targets, search.searchId))
-        return fail(BadInput, QStringLiteral("no module can hold that search ID"));
+        return fail(BadInput,
+                    QCoreApplication::translate("Send", "no module can hold that search ID"));
     return QCoreApplication::exec();
 }
 

@@ -7,6 +7,7 @@
 #include "settingsstore.h"
 #include "setupdata.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtNetwork/QHostAddress>
 
@@ -41,18 +42,24 @@ ParsedCommand alarmCommand(const QStringList &arguments)
     const QString &hour = arguments.at(0);
     const QString &minute = arguments.at(1);
     if (!Device::isNumberIn(hour, Device::FirstAlarmHour, Device::LastAlarmHour))
-        return failure(QStringLiteral("the alarm hour must be 1 to 12, not \"%1\"").arg(hour));
+        return failure(
+                QCoreApplication::translate("Send", "the alarm hour must be 1 to 12, not \"%1\"")
+                        .arg(hour));
     if (!Device::isNumberIn(minute, 0, Device::LastAlarmMinute))
-        return failure(QStringLiteral("the alarm minute must be 0 to 59, not \"%1\"").arg(minute));
+        return failure(
+                QCoreApplication::translate("Send", "the alarm minute must be 0 to 59, not \"%1\"")
+                        .arg(minute));
     const std::optional<QString> amPm = Device::alarmAmPmOf(arguments.at(2));
     if (!amPm)
         return failure(
-                QStringLiteral("AMPM must be AM, PM, a or p, not \"%1\"").arg(arguments.at(2)));
+                QCoreApplication::translate("Send", "AMPM must be AM, PM, a or p, not \"%1\"")
+                        .arg(arguments.at(2)));
     const std::optional<int> button = numberIn(arguments.at(3), 1, Device::TrackCount);
     if (!button)
-        return failure(QStringLiteral("the alarm number must be 1 to %1, not \"%2\"")
-                               .arg(Device::TrackCount)
-                               .arg(arguments.at(3)));
+        return failure(
+                QCoreApplication::translate("Send", "the alarm number must be 1 to %1, not \"%2\"")
+                        .arg(Device::TrackCount)
+                        .arg(arguments.at(3)));
     // Both numbers were read above, so the encoder cannot refuse them.
     return fixed(*Protocol::setAlarm(hour, minute, *amPm, Device::TrackOffset + *button));
 }
@@ -62,9 +69,10 @@ ParsedCommand playCommand(const QStringList &arguments)
 {
     const std::optional<int> button = numberIn(arguments.first(), 1, Device::TrackCount);
     if (!button)
-        return failure(QStringLiteral("play takes a number from 1 to %1, not \"%2\"")
-                               .arg(Device::TrackCount)
-                               .arg(arguments.first()));
+        return failure(
+                QCoreApplication::translate("Send", "play takes a number from 1 to %1, not \"%2\"")
+                        .arg(Device::TrackCount)
+                        .arg(arguments.first()));
     return fixed(Protocol::playTrack(Device::TrackOffset + *button));
 }
 
@@ -81,19 +89,23 @@ struct FieldGrammar
 
 const FieldGrammar FieldCommands[] = {
         {Protocol::Action::SetClock, 0, "",
-         "set the clock to this PC's time at the next whole second",
+         QT_TRANSLATE_NOOP("Send", "set the clock to this PC's time at the next whole second"),
          [](const QStringList &) {
              return ParsedCommand{Command{true, {}}, {}};
          }},
         {Protocol::Action::SetAlarm, 4, " HOUR MINUTE AMPM N",
-         "set the wake-up alarm (HOUR 1-12, MINUTE 0-59, AMPM AM/PM/a/p, N 1-{tracks})",
+         QT_TRANSLATE_NOOP(
+                 "Send",
+                 "set the wake-up alarm (HOUR 1-12, MINUTE 0-59, AMPM AM/PM/a/p, N 1-{tracks})"),
          &alarmCommand},
-        {Protocol::Action::PlayTrack, 1, " N", "play alarm N, 1-{tracks}", &playCommand},
+        {Protocol::Action::PlayTrack, 1, " N",
+         QT_TRANSLATE_NOOP("Send", "play alarm N, 1-{tracks}"), &playCommand},
 };
 
 // "find" asks the modules about themselves, not the clock, so it has no row of its own.
 const char FindWord[] = "find";
-const char FindSummary[] = "list the modules that answer a search, one a line";
+const char FindSummary[]
+        = QT_TRANSLATE_NOOP("Send", "list the modules that answer a search, one a line");
 
 const FieldGrammar *fieldGrammarOf(Protocol::Action action)
 {
@@ -105,10 +117,9 @@ const FieldGrammar *fieldGrammarOf(Protocol::Action action)
 }
 
 // A usage or summary text with the device's counts filled in.
-QString withCounts(const char *text)
+QString withCounts(QString text)
 {
-    return QString::fromLatin1(text).replace(QLatin1String("{tracks}"),
-                                             QString::number(Device::TrackCount));
+    return text.replace(QLatin1String("{tracks}"), QString::number(Device::TrackCount));
 }
 
 // The command table's rows that `word` names, in their order.
@@ -148,7 +159,7 @@ ParsedCommand chosenRow(const QString &name, const QList<const Protocol::Command
                 return fixed(Protocol::encode(*row));
             words << QLatin1String(row->sendArgument);
         }
-        return failure(QStringLiteral("%1 takes %2, not \"%3\"")
+        return failure(QCoreApplication::translate("Send", "%1 takes %2, not \"%3\"")
                                .arg(name, words.join(QLatin1String(" or ")), argument));
     }
     const std::optional<int> number = numberIn(argument, 1, int(rows.size()));
@@ -156,7 +167,7 @@ ParsedCommand chosenRow(const QString &name, const QList<const Protocol::Command
         if (number == row->choice)
             return fixed(Protocol::encode(*row));
     }
-    return failure(QStringLiteral("%1 takes a number from 1 to %2, not \"%3\"")
+    return failure(QCoreApplication::translate("Send", "%1 takes a number from 1 to %2, not \"%3\"")
                            .arg(name)
                            .arg(rows.size())
                            .arg(argument));
@@ -164,7 +175,8 @@ ParsedCommand chosenRow(const QString &name, const QList<const Protocol::Command
 
 ParsedCommand usageFailure(const QString &name, const QString &usage)
 {
-    return failure(QStringLiteral("usage: dawnbell-send [OPTIONS] %1%2").arg(name, usage));
+    return failure(QCoreApplication::translate("Send", "usage: dawnbell-send [OPTIONS] %1%2")
+                           .arg(name, usage));
 }
 
 QString summaryLine(const QString &usage, const QString &summary)
@@ -180,7 +192,8 @@ QString commandSummary()
     for (const Protocol::CommandRow &row : Protocol::CommandTable) {
         const QString word = QLatin1String(row.sendWord);
         if (const FieldGrammar *grammar = fieldGrammarOf(row.action)) {
-            lines += summaryLine(word + withCounts(grammar->usage), withCounts(grammar->summary));
+            lines += summaryLine(word + withCounts(QString::fromLatin1(grammar->usage)),
+                                 withCounts(QCoreApplication::translate("Send", grammar->summary)));
             continue;
         }
         // One line for each command without fields: a word that picks among rows by its
@@ -192,13 +205,15 @@ QString commandSummary()
             usage += QLatin1Char(' ') + QString::number(row.choice);
         lines += summaryLine(usage, Protocol::purposeOf(row.code));
     }
-    return lines + summaryLine(QLatin1String(FindWord), QLatin1String(FindSummary));
+    return lines
+            + summaryLine(QLatin1String(FindWord),
+                          QCoreApplication::translate("Send", FindSummary));
 }
 
 ParsedCommand parseCommand(const QStringList &words)
 {
     if (words.isEmpty())
-        return failure(QStringLiteral("no command given (see --help)"));
+        return failure(QCoreApplication::translate("Send", "no command given (see --help)"));
     const QString &name = words.first();
     const QStringList arguments = words.mid(1);
     if (name == QLatin1String(FindWord)) {
@@ -208,10 +223,11 @@ ParsedCommand parseCommand(const QStringList &words)
     }
     const QList<const Protocol::CommandRow *> rows = rowsCalled(name);
     if (rows.isEmpty())
-        return failure(QStringLiteral("unknown command \"%1\" (see --help)").arg(name));
+        return failure(QCoreApplication::translate("Send", "unknown command \"%1\" (see --help)")
+                               .arg(name));
     if (const FieldGrammar *grammar = fieldGrammarOf(rows.first()->action)) {
         if (arguments.size() != grammar->argumentCount)
-            return usageFailure(name, withCounts(grammar->usage));
+            return usageFailure(name, withCounts(QString::fromLatin1(grammar->usage)));
         return grammar->parse(arguments);
     }
     const QString usage = argumentUsage(rows);
@@ -256,8 +272,10 @@ SavedEndpoint endpointFor(const QString &folder, const std::optional<QString> &h
         return {Endpoint{*host, *port}, {}};
     const QString path = QDir(folder).filePath(QLatin1String(Settings::FileName));
     const Settings::ReadResult read = Settings::readFile(path);
-    const QString giveEndpoint = QStringLiteral("; give the module's endpoint with --host HOST "
-                                                "--port PORT instead");
+    const QString giveEndpoint
+            = QCoreApplication::translate("Send",
+                                          "; give the module's endpoint with --host HOST "
+                                          "--port PORT instead");
     if (read.problem == Settings::ReadProblem::Missing) {
         const Endpoint defaults = defaultEndpoint();
         return {Endpoint{host.value_or(defaults.host), port.value_or(defaults.port)}, {}};
@@ -273,7 +291,8 @@ SavedEndpoint endpointFor(const QString &folder, const std::optional<QString> &h
         const std::optional<QString> savedHost = Settings::connectHostOf(saved);
         if (!savedHost) {
             return {std::nullopt,
-                    QStringLiteral("%1: the saved remote host \"%2\" is no host name or address")
+                    QCoreApplication::translate(
+                            "Send", "%1: the saved remote host \"%2\" is no host name or address")
                                     .arg(path, saved)
                             + giveEndpoint};
         }
@@ -285,7 +304,8 @@ SavedEndpoint endpointFor(const QString &folder, const std::optional<QString> &h
         const std::optional<quint16> savedPort = Settings::portOf(record.RemotePort);
         if (!savedPort) {
             return {std::nullopt,
-                    QStringLiteral("%1: the saved remote port \"%2\" is not 1 to 65535")
+                    QCoreApplication::translate(
+                            "Send", "%1: the saved remote port \"%2\" is not 1 to 65535")
                                     .arg(path, record.RemotePort.toText())
                             + giveEndpoint};
         }
