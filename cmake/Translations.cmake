@@ -10,7 +10,7 @@ if(NOT DAWNBELL_LUPDATE)
     return()
 endif()
 
-set(translatedFolders app desktop device link panel settings tools ui)
+set(translatedFolders app console desktop device link panel settings tools ui)
 set(translationSources)
 foreach(folder IN LISTS translatedFolders)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp
