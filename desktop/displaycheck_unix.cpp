@@ -1,6 +1,7 @@
 #include "displaycheck.h"
 
 #include <QtCore/QByteArray>
+#include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 
@@ -36,13 +37,15 @@ QString xcbReason(int error)
 {
     switch (error) {
     case XCB_CONN_ERROR:
-        return QStringLiteral("no X server answers there, or it refused the connection");
+        return QCoreApplication::translate(
+                "DisplayCheck", "no X server answers there, or it refused the connection");
     case XCB_CONN_CLOSED_PARSE_ERR:
-        return QStringLiteral("that is no display name");
+        return QCoreApplication::translate("DisplayCheck", "that is no display name");
     case XCB_CONN_CLOSED_INVALID_SCREEN:
-        return QStringLiteral("it has no such screen");
+        return QCoreApplication::translate("DisplayCheck", "it has no such screen");
     }
-    return QStringLiteral("the connection failed (xcb error %1)").arg(error);
+    return QCoreApplication::translate("DisplayCheck", "the connection failed (xcb error %1)")
+            .arg(error);
 }
 #endif
 
@@ -52,13 +55,14 @@ QString xProblem(const QString &displayOption)
     const QByteArray name = displayOption.isEmpty() ? qgetenv("DISPLAY")
                                                     : displayOption.toLocal8Bit();
     if (name.isEmpty())
-        return QStringLiteral("no display to open the window on: DISPLAY is not set");
+        return QCoreApplication::translate("DisplayCheck",
+                                           "no display to open the window on: DISPLAY is not set");
 #ifdef DAWNBELL_HAVE_XCB
     xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
     const int error = xcb_connection_has_error(connection);
     xcb_disconnect(connection);
     if (error != 0) {
-        return QStringLiteral("cannot open the display %1: %2")
+        return QCoreApplication::translate("DisplayCheck", "cannot open the display %1: %2")
                 .arg(QString::fromLocal8Bit(name), xcbReason(error));
     }
 #endif
@@ -75,7 +79,9 @@ QString waylandProblem()
     if (!QDir::isAbsolutePath(name)) {
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
         if (runtime.isEmpty()) {
-            return QStringLiteral("cannot reach the Wayland display %1: XDG_RUNTIME_DIR is not set")
+            return QCoreApplication::translate(
+                           "DisplayCheck",
+                           "cannot reach the Wayland display %1: XDG_RUNTIME_DIR is not set")
                     .arg(name);
         }
         path = QDir(runtime).filePath(name);
@@ -84,7 +90,8 @@ QString waylandProblem()
     address.sun_family = AF_UNIX;
     const QByteArray encoded = QFile::encodeName(path);
     if (size_t(encoded.size()) >= sizeof(address.sun_path))
-        return QStringLiteral("cannot reach the Wayland display %1: its path is too long")
+        return QCoreApplication::translate(
+                       "DisplayCheck", "cannot reach the Wayland display %1: its path is too long")
                 .arg(name);
     std::memcpy(address.sun_path, encoded.constData(), size_t(encoded.size()));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -95,7 +102,7 @@ QString waylandProblem()
         ::close(fd);
     if (connected)
         return {};
-    return QStringLiteral("cannot reach the Wayland display %1: %2")
+    return QCoreApplication::translate("DisplayCheck", "cannot reach the Wayland display %1: %2")
             .arg(name, qt_error_string(error));
 }
 
@@ -115,8 +122,10 @@ QString unreachableDisplay(const QStringList &arguments)
         if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             candidates << QStringLiteral("wayland");
         if (candidates.isEmpty()) {
-            return QStringLiteral("no display to open the window on: neither DISPLAY nor "
-                                  "WAYLAND_DISPLAY is set");
+            return QCoreApplication::translate(
+                    "DisplayCheck",
+                    "no display to open the window on: neither DISPLAY nor "
+                    "WAYLAND_DISPLAY is set");
         }
     }
     // The toolkit tries the platforms in turn and aborts only when none of them opens.

@@ -1,5 +1,6 @@
 #include "toolkitoptions.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QString>
 
 namespace Toolkit {
@@ -17,27 +18,39 @@ struct Described
 // elsewhere and are taken there all the same, as the toolkit itself takes them.
 const Described Options[] = {
         {"platform", "name[:options]",
-         "The window system plugin: xcb (X11), wayland, offscreen, ...; several, separated by "
-         "';', are tried in turn."},
-        {"platformpluginpath", "folder", "Also look for window system plugins in <folder>."},
-        {"platformtheme", "name", "The platform theme (dialogs, icons, fonts)."},
-        {"plugin", "name", "Also load the input plugin <name> (evdevmouse, tslib, ...)."},
-        {"qwindowgeometry", "geometry", "Place the window, as WIDTHxHEIGHT+X+Y or +X+Y."},
-        {"qwindowicon", "file", "The window's icon."},
-        {"qwindowtitle", "title", "The window's title."},
-        {"reverse", nullptr, "Lay widgets out right to left where the program allows it."},
-        {"session", "id", "Restore the desktop session <id>."},
-        {"style", "name", "The widget style (Fusion, Windows, ...)."},
-        {"stylesheet", "file", "A style sheet for the widgets."},
-        {"widgetcount", nullptr, "At the end, print how many widgets were left."},
-        {"display", "display", "X11: the display to open instead of $DISPLAY."},
-        {"geometry", "geometry", "X11: the same as -qwindowgeometry."},
-        {"title", "title", "X11: the same as -qwindowtitle."},
-        {"icon", "file", "X11: the same as -qwindowicon."},
-        {"name", "name", "X11: the program's resource name."},
-        {"visual", "id", "X11: the visual to draw with."},
-        {"nograb", nullptr, "X11: never grab the mouse or the keyboard."},
-        {"dograb", nullptr, "X11: grab them even under a debugger."},
+         QT_TRANSLATE_NOOP("Toolkit",
+                           "The window system plugin: xcb (X11), wayland, offscreen, ...; "
+                           "several, separated by ';', are tried in turn.")},
+        {"platformpluginpath", "folder",
+         QT_TRANSLATE_NOOP("Toolkit", "Also look for window system plugins in <folder>.")},
+        {"platformtheme", "name",
+         QT_TRANSLATE_NOOP("Toolkit", "The platform theme (dialogs, icons, fonts).")},
+        {"plugin", "name",
+         QT_TRANSLATE_NOOP("Toolkit",
+                           "Also load the input plugin <name> (evdevmouse, tslib, ...).")},
+        {"qwindowgeometry", "geometry",
+         QT_TRANSLATE_NOOP("Toolkit", "Place the window, as WIDTHxHEIGHT+X+Y or +X+Y.")},
+        {"qwindowicon", "file", QT_TRANSLATE_NOOP("Toolkit", "The window's icon.")},
+        {"qwindowtitle", "title", QT_TRANSLATE_NOOP("Toolkit", "The window's title.")},
+        {"reverse", nullptr,
+         QT_TRANSLATE_NOOP("Toolkit",
+                           "Lay widgets out right to left where the program allows it.")},
+        {"session", "id", QT_TRANSLATE_NOOP("Toolkit", "Restore the desktop session <id>.")},
+        {"style", "name", QT_TRANSLATE_NOOP("Toolkit", "The widget style (Fusion, Windows, ...).")},
+        {"stylesheet", "file", QT_TRANSLATE_NOOP("Toolkit", "A style sheet for the widgets.")},
+        {"widgetcount", nullptr,
+         QT_TRANSLATE_NOOP("Toolkit", "At the end, print how many widgets were left.")},
+        {"display", "display",
+         QT_TRANSLATE_NOOP("Toolkit", "X11: the display to open instead of $DISPLAY.")},
+        {"geometry", "geometry",
+         QT_TRANSLATE_NOOP("Toolkit", "X11: the same as -qwindowgeometry.")},
+        {"title", "title", QT_TRANSLATE_NOOP("Toolkit", "X11: the same as -qwindowtitle.")},
+        {"icon", "file", QT_TRANSLATE_NOOP("Toolkit", "X11: the same as -qwindowicon.")},
+        {"name", "name", QT_TRANSLATE_NOOP("Toolkit", "X11: the program's resource name.")},
+        {"visual", "id", QT_TRANSLATE_NOOP("Toolkit", "X11: the visual to draw with.")},
+        {"nograb", nullptr,
+         QT_TRANSLATE_NOOP("Toolkit", "X11: never grab the mouse or the keyboard.")},
+        {"dograb", nullptr, QT_TRANSLATE_NOOP("Toolkit", "X11: grab them even under a debugger.")},
 };
 
 } // namespace
@@ -47,7 +60,7 @@ QList<QCommandLineOption> options(Visibility visibility)
     QList<QCommandLineOption> list;
     for (const Described &described : Options) {
         QCommandLineOption option(QLatin1String(described.name),
-                                  QLatin1String(described.description),
+                                  QCoreApplication::translate("Toolkit", described.description),
                                   QLatin1String(described.valueName));
         if (visibility == Visibility::Hidden)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
