@@ -3,18 +3,23 @@
 #include "systemplatform.h"
 #include "toolkitoptions.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 
 CommandLine::CommandLine()
-    : m_folderOption({QStringLiteral("C"), QStringLiteral("directory")},
-                     QStringLiteral("Run in <folder>, creating it if it is missing; the panel "
-                                    "keeps setupdata.ini there. Without it, the current "
-                                    "folder."),
-                     QStringLiteral("folder"))
-    , m_userConfigOption(QStringLiteral("user-config"),
-                         QStringLiteral("Run in the user's configuration folder, %1, as the "
-                                        "desktop entry does.")
-                                 .arg(QDir::toNativeSeparators(userConfigFolder())))
+    : m_folderOption(
+            {QStringLiteral("C"), QStringLiteral("directory")},
+            QCoreApplication::translate("CommandLine",
+                                        "Run in <folder>, creating it if it is missing; the panel "
+                                        "keeps setupdata.ini there. Without it, the current "
+                                        "folder."),
+            QStringLiteral("folder"))
+    , m_userConfigOption(
+              QStringLiteral("user-config"),
+              QCoreApplication::translate("CommandLine",
+                                          "Run in the user's configuration folder, %1, as the "
+                                          "desktop entry does.")
+                      .arg(QDir::toNativeSeparators(userConfigFolder())))
 {
     describe(m_parser, ToolkitOptions::Hidden);
 }
@@ -23,7 +28,8 @@ CommandLine::CommandLine()
 // lists them.
 void CommandLine::describe(QCommandLineParser &parser, ToolkitOptions toolkitOptions) const
 {
-    parser.setApplicationDescription(QStringLiteral(
+    parser.setApplicationDescription(QCoreApplication::translate(
+            "CommandLine",
             "Control panel for a networked bedside clock behind a WIZ750SR module."));
     // Toolkit options are single-dash words such as -reverse.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -56,12 +62,13 @@ void CommandLine::parse(const QStringList &arguments)
         return;
     }
     if (!m_parser.positionalArguments().isEmpty()) {
-        m_error = QStringLiteral("Unexpected argument '%1'.")
+        m_error = QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.")
                           .arg(m_parser.positionalArguments().constFirst());
         return;
     }
     if (m_parser.isSet(m_folderOption) && m_parser.isSet(m_userConfigOption)) {
-        m_error = QStringLiteral("Give either --directory or --user-config, not both.");
+        m_error = QCoreApplication::translate(
+                "CommandLine", "Give either --directory or --user-config, not both.");
         return;
     }
     m_folder = m_parser.isSet(m_folderOption) ? m_parser.value(m_folderOption) : QString();

@@ -8,6 +8,7 @@
 #include "tcplinksocket.h"
 #include "version.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
 #include <QtCore/QScopeGuard>
@@ -67,7 +68,9 @@ int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[]
                 QStringLiteral("dawnbell %1\n").arg(QLatin1String(DawnbellVersionText)));
     case CommandLine::Action::Error:
         tell(commandLine.errorText());
-        std::fputs("Try 'dawnbell --help' for more information.\n", stderr);
+        std::fputs(qPrintable(QCoreApplication::translate(
+                           "main", "Try 'dawnbell --help' for more information.\n")),
+                   stderr);
         return 2;
     case CommandLine::Action::Run:
         break;
@@ -97,8 +100,8 @@ bool enterFolderOf(const CommandLine &commandLine, AppPlatform &platform)
     const QString reason = enterFolder(folder);
     if (reason.isEmpty())
         return true;
-    const QString text
-            = QStringLiteral("cannot run in %1: %2").arg(QDir::toNativeSeparators(folder), reason);
+    const QString text = QCoreApplication::translate("main", "cannot run in %1: %2")
+                                 .arg(QDir::toNativeSeparators(folder), reason);
     tell(text);
     // Started from the menu, the panel has no terminal: the reason goes where the user looks.
     if (commandLine.inUserConfig())
@@ -114,11 +117,13 @@ void warnIfSettingsCannotBeSaved(const CommandLine &commandLine, DawnbellWindow 
     const QString problem = Settings::saveProblem(QString::fromLatin1(Settings::FileName));
     if (problem.isEmpty())
         return;
-    const QString text = QStringLiteral("%1 cannot be saved in %2 (%3); the choices made in this "
-                                        "session will be lost")
-                                 .arg(QLatin1String(Settings::FileName),
-                                      QDir::toNativeSeparators(QDir::currentPath()), problem);
-    tell(QStringLiteral("warning: ") + text);
+    const QString text
+            = QCoreApplication::translate("main",
+                                          "%1 cannot be saved in %2 (%3); the choices made in this "
+                                          "session will be lost")
+                      .arg(QLatin1String(Settings::FileName),
+                           QDir::toNativeSeparators(QDir::currentPath()), problem);
+    tell(QCoreApplication::translate("main", "warning: %1").arg(text));
     if (commandLine.inUserConfig())
         window.tellOnceStarted(text + u'.');
 }

@@ -73,9 +73,11 @@ LockHolder holderOf(const QByteArray &bytes, const QString &thisMachine)
 
 QString heldElsewhere(const QString &path, const LockHolder &holder)
 {
-    return QStringLiteral("the lock %1 is held by process %2 on the machine \"%3\", which "
-                          "shares this home folder. If Dawnbell no longer runs there, or that "
-                          "machine is gone, delete %1 and start Dawnbell again.")
+    return QCoreApplication::translate(
+                   "SystemPlatform",
+                   "the lock %1 is held by process %2 on the machine \"%3\", which "
+                   "shares this home folder. If Dawnbell no longer runs there, or that "
+                   "machine is gone, delete %1 and start Dawnbell again.")
             .arg(native(path))
             .arg(holder.pid)
             .arg(holder.machine);
@@ -111,7 +113,7 @@ SingleCopyClaim SystemPlatform::claimSingleCopy()
             return {};
         const int error = errno;
         if (m_lock->error() != QLockFile::LockFailedError) {
-            return failedClaim(QStringLiteral("cannot create %1: %2")
+            return failedClaim(QCoreApplication::translate("SystemPlatform", "cannot create %1: %2")
                                        .arg(native(place.path), qt_error_string(error)));
         }
         const QByteArray bytes = lockBytes(place.path);
@@ -124,9 +126,11 @@ SingleCopyClaim SystemPlatform::claimSingleCopy()
         if (!mayBeFilling && takeOverStaleLock(bytes))
             return {};
     }
-    return failedClaim(QStringLiteral("%1 is in the way: no running copy holds it, and it "
-                                      "cannot be replaced")
-                               .arg(native(place.path)));
+    return failedClaim(
+            QCoreApplication::translate("SystemPlatform",
+                                        "%1 is in the way: no running copy holds it, and it "
+                                        "cannot be replaced")
+                    .arg(native(place.path)));
 }
 
 // Under the guard that QLockFile takes for its own stale locks, so that of two copies taking

@@ -1,5 +1,6 @@
 #include "systemplatform.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
@@ -42,11 +43,14 @@ QString privacyProblem(const QString &folder)
     if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
         return QStringLiteral("%1: %2").arg(native(folder), qt_error_string(errno));
     if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("%1 is not a folder").arg(native(folder));
+        return QCoreApplication::translate("SystemPlatform", "%1 is not a folder")
+                .arg(native(folder));
     if (info.st_uid != ::getuid())
-        return QStringLiteral("%1 belongs to another account").arg(native(folder));
+        return QCoreApplication::translate("SystemPlatform", "%1 belongs to another account")
+                .arg(native(folder));
     if (info.st_mode & (S_IWGRP | S_IWOTH))
-        return QStringLiteral("%1 can be written by other accounts").arg(native(folder));
+        return QCoreApplication::translate("SystemPlatform", "%1 can be written by other accounts")
+                .arg(native(folder));
     return {};
 }
 
@@ -65,11 +69,12 @@ QString makePrivateFolder(const QString &folder)
     std::error_code error;
     std::filesystem::create_directories(info.filesystemPath(), error);
     if (error) {
-        return QStringLiteral("cannot create %1: %2")
+        return QCoreApplication::translate("SystemPlatform", "cannot create %1: %2")
                 .arg(native(info.path()), QString::fromLocal8Bit(error.message().c_str()));
     }
     if (::mkdir(QFile::encodeName(folder).constData(), S_IRWXU) != 0 && errno != EEXIST)
-        return QStringLiteral("cannot create %1: %2").arg(native(folder), qt_error_string(errno));
+        return QCoreApplication::translate("SystemPlatform", "cannot create %1: %2")
+                .arg(native(folder), qt_error_string(errno));
     return privacyProblem(folder);
 }
 

@@ -1,5 +1,6 @@
 #include "systemplatform.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtCore/QStandardPaths>
 
@@ -42,7 +43,8 @@ SystemPlatform::LockPlace SystemPlatform::lockPlace(QString *failure)
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        *failure = QStringLiteral("no local application-data folder %1")
+        *failure = QCoreApplication::translate("SystemPlatform",
+                                               "no local application-data folder %1")
                            .arg(QDir::toNativeSeparators(folder));
         return {};
     }
