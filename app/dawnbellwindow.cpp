@@ -128,10 +128,10 @@ bool DawnbellWindow::start()
 void DawnbellWindow::refuseToStart(const SingleCopyClaim &claim)
 {
     if (claim.outcome == SingleCopyClaim::Outcome::HeldByOtherCopy) {
-        m_platform.showMessage(Title, AlreadyRunningText);
+        m_platform.showMessage(Title, alreadyRunningText());
     } else {
         // Not knowing whether another copy runs is no reason to claim that one does.
-        const QString text = CannotStartText.arg(claim.failure);
+        const QString text = cannotStartText().arg(claim.failure);
         qCWarning(lcApp).noquote() << text;
         m_platform.showMessage(Title, text);
         m_exitStatus = 1;
@@ -200,9 +200,9 @@ void DawnbellWindow::loadSettings()
     m_settingsLoaded = true;
     // The panel runs on, but on settings the user did not choose; they hear why.
     if (!loaded.unusedFile.isEmpty()) {
-        tellOnceStarted(UnusedSettingsText.arg(
+        tellOnceStarted(unusedSettingsText().arg(
                 loaded.unusedFile,
-                loaded.keptAs.isEmpty() ? LeftAsItWasText : KeptAsText.arg(loaded.keptAs)));
+                loaded.keptAs.isEmpty() ? leftAsItWasText() : keptAsText().arg(loaded.keptAs)));
     }
 }
 
@@ -267,7 +267,7 @@ void DawnbellWindow::shutDown(WayOut way, const QString &why)
     if (const QString failure = saveSettings(); !failure.isEmpty()) {
         qCWarning(lcApp).noquote() << "settings not saved:" << failure;
         if (way == WayOut::WindowClosed || way == WayOut::SaveAndExit)
-            m_platform.showMessage(Title, SaveFailedText.arg(failure));
+            m_platform.showMessage(Title, saveFailedText().arg(failure));
     }
     if (way == WayOut::ProcessExit)
         return; // the toolkit may no longer work; the save was what mattered

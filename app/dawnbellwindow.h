@@ -24,22 +24,27 @@ class DawnbellWindow : public QWidget
 
 public:
     static inline const QString Title = QStringLiteral("Dawnbell");
-    static inline const QString AlreadyRunningText
-            = QStringLiteral("Dawnbell App already running.....");
+    // The window's messages, made when shown so that they follow the translation loaded then.
+    static QString alreadyRunningText() { return tr("Dawnbell App already running....."); }
     // Shown when the user ends the panel and the settings cannot be saved; %1 names the file
     // and the reason.
-    static inline const QString SaveFailedText
-            = QStringLiteral("The settings could not be saved, so this session's choices are "
-                             "lost.\n\n%1");
+    static QString saveFailedText()
+    {
+        return tr("The settings could not be saved, so this session's choices are lost.\n\n%1");
+    }
     // Shown once the window is up when the settings file was there but could not be used; %1
     // names the file, the line and why, %2 where the old file is.
-    static inline const QString UnusedSettingsText
-            = QStringLiteral("The settings file could not be used, so Dawnbell runs on the "
-                             "default settings.\n\n%1.\n\n%2");
-    static inline const QString KeptAsText = QStringLiteral("The old file was kept as %1.");
-    static inline const QString LeftAsItWasText = QStringLiteral("The file was left as it was.");
-    static inline const QString CannotStartText
-            = QStringLiteral("Dawnbell cannot make sure that only one copy runs: %1");
+    static QString unusedSettingsText()
+    {
+        return tr("The settings file could not be used, so Dawnbell runs on the default "
+                  "settings.\n\n%1.\n\n%2");
+    }
+    static QString keptAsText() { return tr("The old file was kept as %1."); }
+    static QString leftAsItWasText() { return tr("The file was left as it was."); }
+    static QString cannotStartText()
+    {
+        return tr("Dawnbell cannot make sure that only one copy runs: %1");
+    }
     static inline const QString MakerWebSite = QStringLiteral("https://www.dawnbell.example/");
 
     // The ways out of the program. Each saves the settings once and ends the program; they

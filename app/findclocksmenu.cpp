@@ -22,7 +22,7 @@ void FindClocksMenu::showMenu(QLineEdit *box, const QPoint &position)
     QMenu *menu = box->createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addSeparator();
-    connect(menu->addAction(FindClocksDialog::MenuText), &QAction::triggered, this,
+    connect(menu->addAction(FindClocksDialog::menuText()), &QAction::triggered, this,
             &FindClocksMenu::openFindClocks);
     menu->popup(box->mapToGlobal(position));
 }

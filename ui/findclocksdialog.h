@@ -18,9 +18,7 @@ class FindClocksDialog : public QDialog
 
 public:
     // The entry that opens the dialog in the endpoint boxes' context menu.
-    // Marked for the translation template, in this class's context.
-    static inline const QString MenuText
-            = QStringLiteral(QT_TR_NOOP("Find clocks on the network…"));
+    static QString menuText() { return tr("Find clocks on the network…"); }
 
     explicit FindClocksDialog(ClockSearch &search, QWidget *parent = nullptr);
 
