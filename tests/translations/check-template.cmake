@@ -5,6 +5,7 @@ set(missing)
 foreach(text IN ITEMS
         "SET Date/Time"                                # the layout table
         "Find clocks on the network"                   # the find dialog
+        "The file was left as it was."                 # the window's messages
         "The module at %1 is %2"                       # the module's words
         "there is no such file"                        # the settings file
         "no command given (see --help)"                # dawnbell-send
