@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "programvoice.h"
 #include "systemplatform.h"
 #include "toolkitoptions.h"
 
@@ -62,13 +63,13 @@ void CommandLine::parse(const QStringList &arguments)
         return;
     }
     if (!m_parser.positionalArguments().isEmpty()) {
-        m_error = QCoreApplication::translate("CommandLine", "Unexpected argument '%1'.")
+        m_error = QCoreApplication::translate("CommandLine", "unexpected argument '%1'")
                           .arg(m_parser.positionalArguments().constFirst());
         return;
     }
     if (m_parser.isSet(m_folderOption) && m_parser.isSet(m_userConfigOption)) {
-        m_error = QCoreApplication::translate(
-                "CommandLine", "Give either --directory or --user-config, not both.");
+        m_error = QCoreApplication::translate("CommandLine",
+                                              "give either --directory or --user-config, not both");
         return;
     }
     m_folder = m_parser.isSet(m_folderOption) ? m_parser.value(m_folderOption) : QString();
@@ -81,10 +82,10 @@ void CommandLine::parse(const QStringList &arguments)
 QString CommandLine::helpText() const
 {
     if (m_action != Action::FullHelp)
-        return m_parser.helpText();
+        return Console::helpText(m_parser);
     QCommandLineParser full;
     describe(full, ToolkitOptions::Shown);
-    return full.helpText();
+    return Console::helpText(full);
 }
 
 QString CommandLine::userConfigFolder()

@@ -1,6 +1,7 @@
 #include "commandline.h"
 #include "dawnbellwindow.h"
 #include "displaycheck.h"
+#include "programvoice.h"
 #include "settingsstore.h"
 #include "shutdownwatch.h"
 #include "standardoutput.h"
@@ -15,7 +16,6 @@
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -46,12 +46,6 @@ QStringList argumentsOf(int argc, char *argv[])
     return arguments;
 }
 
-// One line on stderr, named after the program, as a command-line tool reports.
-void tell(const QString &text)
-{
-    std::fprintf(stderr, "dawnbell: %s\n", qPrintable(text));
-}
-
 // Answers --help, --version and mistakes without a display, a settings file or a connection.
 int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[])
 {
@@ -60,18 +54,13 @@ int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[]
     case CommandLine::Action::FullHelp: {
         QCoreApplication core(argc, argv); // the help text names the program
         setApplicationNames();
-        return Console::printLast("dawnbell", commandLine.helpText());
+        return Console::printLast(commandLine.helpText());
     }
     case CommandLine::Action::Version:
         return Console::printLast(
-                "dawnbell",
                 QStringLiteral("dawnbell %1\n").arg(QLatin1String(DawnbellVersionText)));
     case CommandLine::Action::Error:
-        tell(commandLine.errorText());
-        std::fputs(qPrintable(QCoreApplication::translate(
-                           "main", "Try 'dawnbell --help' for more information.\n")),
-                   stderr);
-        return 2;
+        return Console::badUsage(commandLine.errorText());
     case CommandLine::Action::Run:
         break;
     }
@@ -102,7 +91,7 @@ bool enterFolderOf(const CommandLine &commandLine, AppPlatform &platform)
         return true;
     const QString text = QCoreApplication::translate("main", "cannot run in %1: %2")
                                  .arg(QDir::toNativeSeparators(folder), reason);
-    tell(text);
+    Console::tell(text);
     // Started from the menu, the panel has no terminal: the reason goes where the user looks.
     if (commandLine.inUserConfig())
         platform.showMessage(DawnbellWindow::Title, QStringLiteral("Dawnbell ") + text);
@@ -123,7 +112,7 @@ void warnIfSettingsCannotBeSaved(const CommandLine &commandLine, DawnbellWindow 
                                           "session will be lost")
                       .arg(QLatin1String(Settings::FileName),
                            QDir::toNativeSeparators(QDir::currentPath()), problem);
-    tell(QCoreApplication::translate("main", "warning: %1").arg(text));
+    Console::tell(QCoreApplication::translate("main", "warning: %1").arg(text));
     if (commandLine.inUserConfig())
         window.tellOnceStarted(text + u'.');
 }
@@ -133,6 +122,7 @@ void warnIfSettingsCannotBeSaved(const CommandLine &commandLine, DawnbellWindow 
 int main(int argc, char *argv[])
 {
     SystemPlatform::prepareProcess();
+    Console::speakAs("dawnbell");
     const QStringList arguments = argumentsOf(argc, argv);
     CommandLine commandLine;
     commandLine.parse(arguments);
@@ -140,7 +130,7 @@ int main(int argc, char *argv[])
         return answerWithoutStarting(commandLine, argc, argv);
     // Without a display the toolkit would abort with a core dump; one line says it instead.
     if (const QString unreachable = unreachableDisplay(arguments); !unreachable.isEmpty()) {
-        tell(unreachable);
+        Console::tell(unreachable);
         return 1;
     }
 

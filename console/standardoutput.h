@@ -8,7 +8,7 @@
 namespace Console {
 
 // Writes `text` and closes standard output. Returns 0, or 1 after one line on stderr that
-// starts with `program`.
-int printLast(const char *program, const QString &text);
+// says what failed and what to do.
+int printLast(const QString &text);
 
 } // namespace Console

@@ -320,8 +320,12 @@ void tst_Send::simulatorCommandLine_data()
     const QString silent = ':' + QString::number(unserved);
     QTest::newRow("--help-all") << QStringList{"--help-all"} << QString() << 0
                                 << QByteArray("--qwindowgeometry <geometry>") << 0;
-    QTest::newRow("unknown option")
-            << QStringList{"--nope"} << QString() << 2 << QByteArray("'nope'") << 0;
+    QTest::newRow("--help") << QStringList{"--help"} << QString() << 0
+                            << QByteArray("Usage: dawnbell-sim [options]\n") << 0;
+    QTest::newRow("unknown option") << QStringList{"--nope"} << QString() << 2
+                                    << QByteArray("dawnbell-sim: unknown option 'nope' (see "
+                                                  "--help)\n")
+                                    << 0;
     QTest::newRow("window on a silent display")
             << QStringList{"--window"} << silent << 1 << "display " + silent.toLatin1() + ':' << 0;
 #ifdef Q_OS_LINUX
@@ -493,22 +497,39 @@ void tst_Send::signalDuringConnect()
 void tst_Send::unwritableOutput_data()
 {
     QTest::addColumn<QStringList>("command");
-    QTest::newRow("send --dry-run") << QStringList{DAWNBELL_SEND_BIN, "--dry-run", "stop"};
-    QTest::newRow("sim --help") << QStringList{DAWNBELL_SIM_BIN, "--help"};
+    QTest::addColumn<bool>("closed"); // else full
+    QTest::addColumn<QByteArray>("told");
+    const QByteArray full = "No space left on device; free some space";
+    const QByteArray closed = "it was closed when the program started";
+    QTest::newRow("send --dry-run")
+            << QStringList{DAWNBELL_SEND_BIN, "--dry-run", "stop"} << false << full;
+    QTest::newRow("sim --help") << QStringList{DAWNBELL_SIM_BIN, "--help"} << false << full;
+    QTest::newRow("send --dry-run, closed")
+            << QStringList{DAWNBELL_SEND_BIN, "--dry-run", "stop"} << true << closed;
+    QTest::newRow("sim --help, closed")
+            << QStringList{DAWNBELL_SIM_BIN, "--help"} << true << closed;
 }
 
 void tst_Send::unwritableOutput()
 {
     QFETCH(QStringList, command);
+    QFETCH(bool, closed);
+    QFETCH(QByteArray, told);
     if (!QFileInfo::exists(QStringLiteral("/dev/full")))
         QSKIP("no /dev/full here");
     QProcess run;
-    run.setStandardOutputFile(QStringLiteral("/dev/full"));
+#ifdef Q_OS_LINUX
+    // A program started with its output closed finds the next file it opens in its place.
+    if (closed)
+        run.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
+#endif
+    if (!closed)
+        run.setStandardOutputFile(QStringLiteral("/dev/full"));
     QVERIFY(finish(run, command.takeFirst(), command)); // the program, then its arguments
     QCOMPARE(run.exitCode(), 1);
     const QByteArray err = run.readAllStandardError();
     QCOMPARE(err.count('\n'), 1);
-    QVERIFY2(err.contains(": cannot write to standard output: "), err.constData());
+    QVERIFY2(err.contains(": cannot write to standard output: " + told), err.constData());
 }
 
 void tst_Send::planTime_data()

@@ -10,7 +10,7 @@ foreach(text IN ITEMS
         "there is no such file"                        # the settings file
         "no command given (see --help)"                # dawnbell-send
         "Address to listen on (default %1)."           # dawnbell-sim
-        "cannot write to standard output: %1")         # both programs' last output
+        "cannot write to standard output: %1; send the output elsewhere") # the last output
     string(FIND "${template}" "<source>${text}</source>" at)
     if(at EQUAL -1)
         list(APPEND missing "${text}")

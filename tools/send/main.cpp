@@ -5,6 +5,7 @@
 
 #include "deviceconstants.h"
 #include "modulefinder.h"
+#include "programvoice.h"
 #include "settingsrecord.h"
 #include "standardoutput.h"
 #include "version.h"
@@ -65,6 +66,7 @@ QString description()
 
 int main(int argc, char *argv[])
 {
+    Console::speakAs("dawnbell-send");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dawnbell-send"));
     QCoreApplication::setApplicationVersion(QLatin1String(DawnbellVersionText));
@@ -144,19 +146,13 @@ int main(int argc, char *argv[])
                                  QStringLiteral("COMMAND [ARGUMENTS]"));
 
     // Everything is checked before anything touches the settings file or the network.
-    if (!parser.parse(QCoreApplication::arguments())) {
-        QString error = parser.errorText();
-        if (error.endsWith(u'.'))
-            error.chop(1);
-        return fail(Send::BadInput, error + QCoreApplication::translate("Send", " (see --help)"));
-    }
+    if (!parser.parse(QCoreApplication::arguments()))
+        return Console::badUsage(parser.errorText());
     if (parser.isSet(helpOption))
-        return Console::printLast("dawnbell-send", parser.helpText());
+        return Console::printLast(Console::helpText(parser));
     if (parser.isSet(versionOption)) {
-        return Console::printLast(
-                "dawnbell-send",
-                QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
-                                              QCoreApplication::applicationVersion()));
+        return Console::printLast(QStringLiteral("%1 %2\n").arg(
+                QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
     }
 
     const Send::ParsedCommand parsed = Send::parseCommand(parser.positionalArguments());
@@ -269,7 +265,7 @@ int main(int argc, char *argv[])
         const QByteArray bytes = command.isTime
                 ? Send::planTime(QDateTime::currentDateTime(), lead).bytes
                 : command.bytes;
-        return Console::printLast("dawnbell-send", QString::fromLatin1(bytes + '\n'));
+        return Console::printLast(QString::fromLatin1(bytes + '\n'));
     }
 
     const QString folder = parser.isSet(folderOption) ? parser.value(folderOption)

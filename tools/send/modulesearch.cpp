@@ -2,6 +2,7 @@
 
 #include "modulefinder.h"
 #include "modulewords.h"
+#include "programvoice.h"
 #include "sendrequest.h"
 #include "standardoutput.h"
 
@@ -10,7 +11,6 @@
 #include <QtNetwork/QHostInfo>
 
 #include <cmath>
-#include <cstdio>
 
 namespace Send {
 
@@ -40,12 +40,9 @@ int reportFound(const ModuleFinder &finder, const Search &search)
                             : QCoreApplication::translate("Send", "no module answered the search"));
     }
     if (finder.isListFull()) {
-        std::fputs(
-                qPrintable(QStringLiteral("dawnbell-send: %1\n")
-                                   .arg(QCoreApplication::translate(
-                                                "Send", "more modules answered than the %1 listed")
-                                                .arg(ModuleFinder::MaxModules))),
-                stderr);
+        Console::tell(QCoreApplication::translate("ModuleSearch",
+                                                  "more modules answered than the %1 listed")
+                              .arg(ModuleFinder::MaxModules));
     }
     QString lines;
     if (search.tabSeparated) {
@@ -54,7 +51,7 @@ int reportFound(const ModuleFinder &finder, const Search &search)
     } else {
         lines = moduleTable(finder.modules());
     }
-    return Console::printLast("dawnbell-send", lines);
+    return Console::printLast(lines);
 }
 
 QString dataPortText(const ModuleFrame::ModuleInfo &module)

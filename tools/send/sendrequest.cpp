@@ -3,6 +3,7 @@
 #include "alarmentry.h"
 #include "commands.h"
 #include "deviceconstants.h"
+#include "programvoice.h"
 #include "settingsrecord.h"
 #include "settingsstore.h"
 #include "setupdata.h"
@@ -10,8 +11,6 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtNetwork/QHostAddress>
-
-#include <cstdio>
 
 namespace Send {
 
@@ -239,7 +238,7 @@ ParsedCommand parseCommand(const QStringList &words)
 
 int fail(ExitStatus status, const QString &message)
 {
-    std::fputs(qPrintable(QStringLiteral("dawnbell-send: %1\n").arg(message)), stderr);
+    Console::tell(message);
     return status;
 }
 

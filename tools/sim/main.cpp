@@ -1,6 +1,7 @@
 #include "commandport.h"
 #include "displaycheck.h"
 #include "moduleframe.h"
+#include "programvoice.h"
 #include "simulator.h"
 #include "standardoutput.h"
 #include "terminationwatch.h"
@@ -128,22 +129,21 @@ int answerWithoutStarting(const QCommandLineParser &parser, const Options &optio
     QCoreApplication app(argc, argv); // the help text names the program
     setApplicationNames();
     if (parser.isSet(QStringLiteral("help")))
-        return Console::printLast("dawnbell-sim", parser.helpText());
+        return Console::printLast(Console::helpText(parser));
     if (parser.isSet(QStringLiteral("help-all"))) {
         QCommandLineParser full;
         describe(full, options, Toolkit::Visibility::Shown);
-        return Console::printLast("dawnbell-sim", full.helpText());
+        return Console::printLast(Console::helpText(full));
     }
-    return Console::printLast(
-            "dawnbell-sim",
-            QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
-                                          QCoreApplication::applicationVersion()));
+    return Console::printLast(QStringLiteral("%1 %2\n").arg(
+            QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    Console::speakAs("dawnbell-sim");
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -151,21 +151,16 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     describe(parser, options, Toolkit::Visibility::Hidden);
     // Everything is checked before a display is opened or a port listened on.
-    QTextStream err(stderr);
-    if (!parser.parse(arguments)) {
-        err << "dawnbell-sim: " << parser.errorText() << '\n';
-        return 2;
-    }
+    if (!parser.parse(arguments))
+        return Console::badUsage(parser.errorText());
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))
         || parser.isSet(QStringLiteral("version"))) {
         return answerWithoutStarting(parser, options, argc, argv);
     }
     if (!parser.positionalArguments().isEmpty()) {
-        err << "dawnbell-sim: "
-            << QCoreApplication::translate("Simulator", "unexpected argument '%1'")
-                        .arg(parser.positionalArguments().constFirst())
-            << '\n';
-        return 2;
+        return Console::badUsage(
+                QCoreApplication::translate("Simulator", "unexpected argument '%1'")
+                        .arg(parser.positionalArguments().constFirst()));
     }
 
     auto count = [&](const QCommandLineOption &option, int &value) {
@@ -174,10 +169,9 @@ int main(int argc, char *argv[])
         bool ok = false;
         value = parser.value(option).toInt(&ok);
         if (!ok || value < 1) {
-            err << "dawnbell-sim: "
-                << QCoreApplication::translate("Simulator", "--%1 needs a positive whole number")
-                            .arg(option.names().constFirst())
-                << '\n';
+            Console::badUsage(
+                    QCoreApplication::translate("Simulator", "--%1 needs a positive whole number")
+                            .arg(option.names().constFirst()));
             return false;
         }
         return true;
@@ -196,30 +190,23 @@ int main(int argc, char *argv[])
     bool commandPortOk = false;
     const uint commandPort = parser.value(options.commandPort).toUInt(&commandPortOk);
     if (address.isNull() || !portOk || port > 65535 || !commandPortOk || commandPort > 65535) {
-        err << "dawnbell-sim: "
-            << QCoreApplication::translate("Simulator",
-                                           "--host needs an IP address and --port and "
-                                           "--command-port a number up to 65535")
-            << '\n';
-        return 2;
+        return Console::badUsage(QCoreApplication::translate(
+                "Simulator",
+                "--host needs an IP address, and --port and --command-port a number up to 65535"));
     }
     CommandPort::Options identity;
     identity.searchId = parser.value(options.searchId);
     if (!ModuleFrame::isValidSearchId(identity.searchId)) {
-        err << "dawnbell-sim: "
-            << QCoreApplication::translate("Simulator",
-                                           "--search-id takes up to %1 printable characters "
-                                           "without blanks")
-                        .arg(Module::MaxSearchIdLength)
-            << '\n';
-        return 2;
+        return Console::badUsage(
+                QCoreApplication::translate("Simulator",
+                                            "--search-id takes up to %1 printable characters "
+                                            "without blanks")
+                        .arg(Module::MaxSearchIdLength));
     }
     const std::optional<Module::Mode> mode = modeNamed(parser.value(options.mode));
     if (!mode) {
-        err << "dawnbell-sim: "
-            << QCoreApplication::translate("Simulator", "--mode takes server, client, mixed or udp")
-            << '\n';
-        return 2;
+        return Console::badUsage(QCoreApplication::translate(
+                "Simulator", "--mode takes server, client, mixed or udp"));
     }
     identity.mode = *mode;
 
@@ -227,7 +214,7 @@ int main(int argc, char *argv[])
     const bool window = parser.isSet(options.window);
     if (const QString unreachable = window ? unreachableDisplay(arguments) : QString();
         !unreachable.isEmpty()) {
-        err << "dawnbell-sim: " << unreachable << '\n';
+        Console::tell(unreachable);
         return 1;
     }
     std::unique_ptr<QCoreApplication> app = window ? std::make_unique<QApplication>(argc, argv)
@@ -247,10 +234,10 @@ int main(int argc, char *argv[])
     QObject::connect(&simulator, &Simulator::line, &simulator, print);
     QObject::connect(&commands, &CommandPort::line, &commands, print);
     if (!simulator.listen(address, quint16(port))) {
-        err << "dawnbell-sim: "
-            << QCoreApplication::translate("Simulator", "cannot listen on %1:%2: %3")
-                        .arg(address.toString(), QString::number(port), simulator.errorString())
-            << '\n';
+        Console::tell(QCoreApplication::translate("Simulator", "cannot listen on %1:%2: %3")
+                              .arg(address.toString())
+                              .arg(port)
+                              .arg(simulator.errorString()));
         return 1;
     }
     const QString endpoint
@@ -261,12 +248,11 @@ int main(int argc, char *argv[])
     if (commands.listen(address, quint16(commandPort))) {
         commandEndpoint = QStringLiteral(", command port %1").arg(commands.port());
     } else {
-        err << "dawnbell-sim: "
-            << QCoreApplication::translate("Simulator",
-                                           "warning: cannot answer searches on %1:%2: %3")
-                        .arg(address.toString(), QString::number(commandPort),
-                             commands.errorString())
-            << Qt::endl;
+        Console::tell(QCoreApplication::translate("Simulator",
+                                                  "warning: cannot answer searches on %1:%2: %3")
+                              .arg(address.toString())
+                              .arg(commandPort)
+                              .arg(commands.errorString()));
     }
     // The line that tells a script the simulator is ready, which scripts read: never translated.
     out << "listening on " << endpoint << commandEndpoint << Qt::endl;
