@@ -377,26 +377,32 @@ void tst_Send::find_data()
     QTest::addColumn<QString>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("printed");
+    QTest::addColumn<bool>("isolated"); // run where no network is up, not even loopback
     const QString found
             = "^127\\.0\\.0\\.1:{port}\t02:DB:00:01:[0-9A-F:]{5}\tWIZ750SR\tOPEN\tserver\t"
               "1\\.0\\.0-sim\t127\\.0\\.0\\.1\n$";
     const QString none = "^dawnbell-send: no module answered at 127\\.0\\.0\\.1\n$";
     QTest::newRow("found") << ""
-                           << "--to 127.0.0.1 --timeout 3" << int(Send::Sent) << found;
+                           << "--to 127.0.0.1 --timeout 3" << int(Send::Sent) << found << false;
     QTest::newRow("search ID") << "bell7"
                                << "--to 127.0.0.1 --search-id bell7 --timeout 3" << int(Send::Sent)
-                               << found;
+                               << found << false;
     QTest::newRow("other search ID")
             << "bell7"
-            << "--to 127.0.0.1 --timeout 0.2" << int(Send::LinkFailed) << none;
+            << "--to 127.0.0.1 --timeout 0.2" << int(Send::LinkFailed) << none << false;
     QTest::newRow("nothing answers")
             << "-"
-            << "--to 127.0.0.1 --timeout 0.2" << int(Send::LinkFailed) << none;
+            << "--to 127.0.0.1 --timeout 0.2" << int(Send::LinkFailed) << none << false;
+    QTest::newRow("no network") << "-"
+                                << "--to 127.0.0.1" << int(Send::LinkFailed)
+                                << "^dawnbell-send: cannot send the search to 127\\.0\\.0\\.1: no "
+                                   "network of this PC reaches it; check [^\n]+\n$"
+                                << true;
     const QString bad = "--to nowhere|--to ::1|--search-id 123456789|--timeout 0|--timeout 61|"
                         "--timeout soon|--host 127.0.0.1|--lead 1|me";
     for (const QString &arguments : bad.split(u'|')) {
         QTest::addRow("bad: %s", qPrintable(arguments))
-                << "-" << arguments << int(Send::BadInput) << "^dawnbell-send: [^\n]+\n$";
+                << "-" << arguments << int(Send::BadInput) << "^dawnbell-send: [^\n]+\n$" << false;
     }
 }
 
@@ -406,6 +412,14 @@ void tst_Send::find()
     QFETCH(QString, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, printed);
+    QFETCH(bool, isolated);
+#ifdef Q_OS_LINUX
+    if (isolated && QProcess::execute("unshare", {"--net", "true"}) != 0)
+        QSKIP("no network namespace can be made here");
+#else
+    if (isolated)
+        QSKIP("a network namespace is a Linux thing");
+#endif
     Simulator simulator({});
     QVERIFY(simulator.listen(QHostAddress::LocalHost, 0));
     CommandPort commandPort(simulator, {moduleId, Module::Mode::TcpServer});
@@ -415,9 +429,11 @@ void tst_Send::find()
     const quint16 port = moduleId == "-" ? silent.localPort() : commandPort.port();
 
     QProcess send;
-    QVERIFY(finish(send, DAWNBELL_SEND_BIN,
-                   QStringList{"find", "--command-port", QString::number(port)}
-                           + arguments.split(u' ')));
+    const QStringList findArguments = QStringList{"find", "--command-port", QString::number(port)}
+            + arguments.split(u' ');
+    QVERIFY(isolated ? finish(send, "unshare",
+                              QStringList{"--net", DAWNBELL_SEND_BIN} + findArguments)
+                     : finish(send, DAWNBELL_SEND_BIN, findArguments));
     QCOMPARE(send.exitCode(), exitCode);
     const QString output = QString::fromLocal8Bit(
             exitCode == Send::Sent ? send.readAllStandardOutput() : send.readAllStandardError());
