@@ -128,12 +128,12 @@ bool DawnbellWindow::start()
 void DawnbellWindow::refuseToStart(const SingleCopyClaim &claim)
 {
     if (claim.outcome == SingleCopyClaim::Outcome::HeldByOtherCopy) {
-        m_platform.showMessage(Title, alreadyRunningText());
+        m_platform.showMessage(MessageKind::Information, Title, alreadyRunningText());
     } else {
         // Not knowing whether another copy runs is no reason to claim that one does.
         const QString text = cannotStartText().arg(claim.failure);
         qCWarning(lcApp).noquote() << text;
-        m_platform.showMessage(Title, text);
+        m_platform.showMessage(MessageKind::Critical, Title, text);
         m_exitStatus = 1;
     }
     // The record was never loaded, so the shutdown below writes nothing.
@@ -238,8 +238,9 @@ void DawnbellWindow::onSaveAndExitClicked()
     // An endpoint the next start could not use is not saved; the window stays for a mend.
     const Settings::Endpoint edited = m_clockSettings.endpoint();
     if (!edited.hostUsable || !edited.portUsable) {
-        m_platform.showWarning(
-                Title, tr("This endpoint cannot be saved: %1.").arg(endpointProblems(edited)));
+        m_platform.showMessage(
+                MessageKind::Warning, Title,
+                tr("This endpoint cannot be saved: %1.").arg(endpointProblems(edited)));
         return;
     }
     m_clockSettings.keepEndpoint();
@@ -267,7 +268,7 @@ void DawnbellWindow::shutDown(WayOut way, const QString &why)
     if (const QString failure = saveSettings(); !failure.isEmpty()) {
         qCWarning(lcApp).noquote() << "settings not saved:" << failure;
         if (way == WayOut::WindowClosed || way == WayOut::SaveAndExit)
-            m_platform.showMessage(Title, saveFailedText().arg(failure));
+            m_platform.showMessage(MessageKind::Critical, Title, saveFailedText().arg(failure));
     }
     if (way == WayOut::ProcessExit)
         return; // the toolkit may no longer work; the save was what mattered

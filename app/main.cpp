@@ -94,7 +94,8 @@ bool enterFolderOf(const CommandLine &commandLine, AppPlatform &platform)
     Console::tell(text);
     // Started from the menu, the panel has no terminal: the reason goes where the user looks.
     if (commandLine.inUserConfig())
-        platform.showMessage(DawnbellWindow::Title, QStringLiteral("Dawnbell ") + text);
+        platform.showMessage(MessageKind::Critical, DawnbellWindow::Title,
+                             QStringLiteral("Dawnbell ") + text);
     return false;
 }
 

@@ -18,5 +18,5 @@ void StartNotices::showSoon()
 void StartNotices::showPending()
 {
     while (!m_pending.isEmpty())
-        m_platform.showMessage(m_caption, m_pending.takeFirst());
+        m_platform.showMessage(MessageKind::Warning, m_caption, m_pending.takeFirst());
 }

@@ -146,15 +146,26 @@ bool SystemPlatform::takeOverStaleLock(const QByteArray &judgedBytes)
     return m_lock->tryLock(0);
 }
 
-void SystemPlatform::showMessage(const QString &caption, const QString &text)
+namespace {
+
+QMessageBox::Icon iconOf(MessageKind kind)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
-    box.exec();
+    switch (kind) {
+    case MessageKind::Information:
+        break;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::Information;
 }
 
-void SystemPlatform::showWarning(const QString &caption, const QString &text)
+} // namespace
+
+void SystemPlatform::showMessage(MessageKind kind, const QString &caption, const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok);
+    QMessageBox box(iconOf(kind), caption, text, QMessageBox::Ok);
     box.exec();
 }
 

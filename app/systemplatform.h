@@ -14,8 +14,7 @@ class SystemPlatform : public AppPlatform
 public:
     QDateTime now() const override;
     SingleCopyClaim claimSingleCopy() override;
-    void showMessage(const QString &caption, const QString &text) override;
-    void showWarning(const QString &caption, const QString &text) override;
+    void showMessage(MessageKind kind, const QString &caption, const QString &text) override;
     bool openUrl(const QUrl &url) override;
     void beep() override;
     void endProcess() override;

@@ -298,7 +298,7 @@ void tst_Lifecycle::saveAndExitTakesOnlyAUsableEndpoint()
     controls().saveAndExitButton->click();
 
     const bool refused = savedPort.isEmpty();
-    QCOMPARE(m_platform->warnings.size(), refused ? 1 : 0);
+    QCOMPARE(m_platform->messageKinds.count(MessageKind::Warning), refused ? 1 : 0);
     QCOMPARE(m_platform->endProcessCalls, refused ? 0 : 1);
     QCOMPARE(settingsBytes().split('\n').value(18), (refused ? "\"5000\"" : savedPort) + '\r');
 }
@@ -342,17 +342,21 @@ void tst_Lifecycle::refusedStartWritesNothing_data()
 {
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("message");
-    QTest::newRow("another copy runs") << int(SingleCopyClaim::Outcome::HeldByOtherCopy)
-                                       << QStringLiteral("Dawnbell App already running.....");
+    QTest::addColumn<MessageKind>("kind"); // its icon
+    QTest::newRow("another copy runs")
+            << int(SingleCopyClaim::Outcome::HeldByOtherCopy)
+            << QStringLiteral("Dawnbell App already running.....") << MessageKind::Information;
     QTest::newRow("lock cannot be taken")
             << int(SingleCopyClaim::Outcome::Failed)
-            << QStringLiteral("Dawnbell cannot make sure that only one copy runs: the reason");
+            << QStringLiteral("Dawnbell cannot make sure that only one copy runs: the reason")
+            << MessageKind::Critical;
 }
 
 void tst_Lifecycle::refusedStartWritesNothing()
 {
     QFETCH(int, outcome);
     QFETCH(QString, message);
+    QFETCH(MessageKind, kind);
     const int exitStatus = outcome == int(SingleCopyClaim::Outcome::Failed) ? 1 : 0;
     writeSettings("\"6001\"");
     const QByteArray before = settingsBytes();
@@ -366,6 +370,7 @@ void tst_Lifecycle::refusedStartWritesNothing()
     QCOMPARE(m_platform->messages.size(), 1);
     QCOMPARE(m_platform->messages.first().first, QStringLiteral("Dawnbell"));
     QCOMPARE(m_platform->messages.first().second, message);
+    QVERIFY(m_platform->messageKinds == QList<MessageKind>{kind});
     QCOMPARE(m_window->exitStatus(), exitStatus);
     QCOMPARE(m_platform->endProcessCalls, 1);
     QCOMPARE(m_socket->connectCalls, 0);

@@ -17,7 +17,7 @@ public:
     int claimCalls = 0;
     int endProcessCalls = 0;
     QList<QPair<QString, QString>> messages; // caption, text
-    QStringList warnings;
+    QList<MessageKind> messageKinds;
     QList<QUrl> openedUrls;
 
     QDateTime now() const override { return current; }
@@ -28,12 +28,11 @@ public:
         return claim;
     }
 
-    void showMessage(const QString &caption, const QString &text) override
+    void showMessage(MessageKind kind, const QString &caption, const QString &text) override
     {
+        messageKinds.append(kind);
         messages.append({caption, text});
     }
-
-    void showWarning(const QString &, const QString &text) override { warnings.append(text); }
 
     bool openUrl(const QUrl &url) override
     {
