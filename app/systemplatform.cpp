@@ -1,12 +1,16 @@
 #include "systemplatform.h"
 
+#include "applog.h"
+
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QSysInfo>
 #include <QtGui/QDesktopServices>
+#include <QtNetwork/QLocalSocket>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMessageBox>
+#include <QtWidgets/QWidget>
 
 #include <cerrno>
 
@@ -94,12 +98,75 @@ QString SystemPlatform::lockFilePath(QString *failure)
     return place.path;
 }
 
+SingleCopyClaim SystemPlatform::claimSingleCopy()
+{
+    const SingleCopyClaim claim = claimLock();
+    const QString name = callName(m_lock ? m_lock->fileName() : QString());
+    if (claim.outcome == SingleCopyClaim::Outcome::Taken)
+        answerCalls(name);
+    else if (claim.outcome == SingleCopyClaim::Outcome::HeldByOtherCopy)
+        callRunningCopy(name);
+    return claim;
+}
+
+namespace {
+
+// How long a later start waits for the running copy to take its call: a running copy's event
+// loop takes it at once; a copy that is stuck is not waited for.
+constexpr int CallWaitMs = 1000;
+
+// Shows the main window as the user left it, though not minimised, on top and with the focus.
+void bringMainWindowForward()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->parentWidget() || !window->isVisible())
+            continue; // a dialog, a menu, or a window still starting up
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+} // namespace
+
+void SystemPlatform::answerCalls(const QString &name)
+{
+    m_callServer = std::make_unique<QLocalServer>();
+    m_callServer->setSocketOptions(QLocalServer::UserAccessOption);
+    // Holding the lock, this copy is the only one: a socket of that name is a crashed copy's.
+    QLocalServer::removeServer(name);
+    if (!m_callServer->listen(name)) {
+        qCInfo(lcApp).noquote() << "a later start cannot call this copy forward:"
+                                << m_callServer->errorString();
+        return;
+    }
+    QLocalServer *server = m_callServer.get();
+    QObject::connect(server, &QLocalServer::newConnection, server, [server] {
+        // A call carries nothing to read: being called is the request. Each one is closed at
+        // once, so no caller holds anything open here.
+        while (QLocalSocket *call = server->nextPendingConnection()) {
+            call->abort();
+            call->deleteLater();
+        }
+        bringMainWindowForward();
+    });
+}
+
+void SystemPlatform::callRunningCopy(const QString &name)
+{
+    QLocalSocket call;
+    call.connectToServer(name);
+    if (!call.waitForConnected(CallWaitMs))
+        qCInfo(lcApp).noquote() << "the running copy did not take the call:" << call.errorString();
+    call.abort();
+}
+
 // A lock is the running copy's only while that copy runs on this machine. What a crash or a
 // power cut leaves (a file naming a process that is gone, an empty or garbled file) and a
 // lock from another machine in a folder only this machine sees are taken over. Only a lock
 // from another machine in a folder that machine shares is left to the user, who can tell
 // whether that machine still runs the panel.
-SingleCopyClaim SystemPlatform::claimSingleCopy()
+SingleCopyClaim SystemPlatform::claimLock()
 {
     QString failure;
     const LockPlace place = lockPlace(&failure);

@@ -3,6 +3,7 @@
 #include "appplatform.h"
 
 #include <QtCore/QLockFile>
+#include <QtNetwork/QLocalServer>
 
 #include <memory>
 
@@ -46,6 +47,15 @@ private:
     static QString machineName();
 
     bool takeOverStaleLock(const QByteArray &judgedBytes);
+    SingleCopyClaim claimLock();
+
+    // The running copy answers a later start's call by bringing its window forward, so that a
+    // second start shows the user the panel that already runs. The call goes through a local
+    // socket of the account's own, named after the lock it stands beside.
+    static QString callName(const QString &lockPath);
+    void answerCalls(const QString &name);
+    static void callRunningCopy(const QString &name);
 
     std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<QLocalServer> m_callServer;
 };

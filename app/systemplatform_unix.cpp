@@ -13,6 +13,13 @@
 #include <system_error>
 #include <unistd.h>
 
+// Beside the lock, in a folder only this account can write, so no other account can answer
+// or squat the call.
+QString SystemPlatform::callName(const QString &lockPath)
+{
+    return lockPath + QStringLiteral(".call");
+}
+
 void SystemPlatform::prepareProcess()
 {
     // Past a file-size limit a write must fail like any other, so the atomic save keeps the

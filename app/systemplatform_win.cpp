@@ -1,6 +1,7 @@
 #include "systemplatform.h"
 
 #include <QtCore/QCoreApplication>
+#include <QtCore/QCryptographicHash>
 #include <QtCore/QDir>
 #include <QtCore/QStandardPaths>
 
@@ -30,6 +31,16 @@ void attachParentConsole()
 }
 
 } // namespace
+
+// A pipe name, which is the machine's and not a folder's: made of the account's own lock path,
+// so that each account calls its own copy. The pipe admits this account alone.
+QString SystemPlatform::callName(const QString &lockPath)
+{
+    return QStringLiteral("dawnbell-")
+            + QString::fromLatin1(
+                    QCryptographicHash::hash(lockPath.toUtf8(), QCryptographicHash::Sha256)
+                            .toHex());
+}
 
 void SystemPlatform::prepareProcess()
 {

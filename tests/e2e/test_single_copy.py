@@ -14,8 +14,11 @@ class SingleCopyTest(E2ETestCase):
         with open(first.settings_path, "rb") as f:
             before = f.read()
         mark = device.mark()
+        self.x.xdotool("windowminimize", "--sync", first.window)
 
         second = self.start_panel(first.workdir, first.runtime)
+        # The second start shows the user the panel that runs.
+        wait_until(lambda: self.x.windows(first.pid), 20, "the first copy's window brought back")
         box = wait_until(lambda: self.x.windows(second.pid), 20, "the second copy's message")[0]
         width, height = self.x.geometry(box)[2:]
         self.assertLess(width * height, CLIENT_SIZE[0] * CLIENT_SIZE[1] // 4,
