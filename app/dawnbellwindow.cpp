@@ -42,14 +42,15 @@ DawnbellWindow::DawnbellWindow(LinkSocket &socket, AppPlatform &platform,
     // The lamp shows what its presenter says, in colour and in words.
     connect(&m_lamp, &LinkLamp::changed, this, [this, lamp = m_controls.linkLamp] {
         lamp->setFillColour(m_lamp.colour());
-        lamp->setToolTip(m_lamp.words());
+        lamp->setToolTip(m_lamp.toolTip());
         lamp->setAccessibleName(m_lamp.accessibleName());
     });
     connect(m_controls.logoPicture, &PictureBox::clicked, this, &DawnbellWindow::openMakerWebSite);
     connect(m_controls.saveAndExitButton, &QPushButton::clicked, this,
             &DawnbellWindow::onSaveAndExitClicked);
     bindControls();
-    auto *findClocks = new FindClocksMenu({m_controls.hostEdit, m_controls.portEdit}, this);
+    auto *findClocks = new FindClocksMenu(m_controls.hostEdit, m_controls.portEdit,
+                                          m_controls.linkLamp, this);
     connect(findClocks, &FindClocksMenu::clockChosen, this, &DawnbellWindow::useFoundClock);
 }
 

@@ -6,25 +6,37 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
 
-FindClocksMenu::FindClocksMenu(const QList<QLineEdit *> &boxes, QWidget *dialogParent)
+FindClocksMenu::FindClocksMenu(QLineEdit *hostBox, QLineEdit *portBox, QWidget *lamp,
+                               QWidget *dialogParent)
     : QObject(dialogParent)
     , m_dialogParent(dialogParent)
 {
-    for (QLineEdit *box : boxes) {
+    for (QLineEdit *box : {hostBox, portBox}) {
         box->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(box, &QWidget::customContextMenuRequested, this,
-                [this, box](const QPoint &position) { showMenu(box, position); });
+                [this, box](const QPoint &position) {
+                    QMenu *menu = box->createStandardContextMenu();
+                    menu->addSeparator();
+                    popUp(menu, box, position);
+                });
     }
+    hostBox->setToolTip(
+            tr("The clock module's host name or address; right-click to find clocks on the "
+               "network"));
+    portBox->setToolTip(
+            tr("The clock module's data port; right-click to find clocks on the network"));
+    lamp->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lamp, &QWidget::customContextMenuRequested, this, [this, lamp](const QPoint &position) {
+        popUp(new QMenu(m_dialogParent), lamp, position);
+    });
 }
 
-void FindClocksMenu::showMenu(QLineEdit *box, const QPoint &position)
+void FindClocksMenu::popUp(QMenu *menu, QWidget *control, const QPoint &position)
 {
-    QMenu *menu = box->createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addSeparator();
     connect(menu->addAction(FindClocksDialog::menuText()), &QAction::triggered, this,
             &FindClocksMenu::openFindClocks);
-    menu->popup(box->mapToGlobal(position));
+    menu->popup(control->mapToGlobal(position));
 }
 
 void FindClocksMenu::openFindClocks()

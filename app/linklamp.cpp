@@ -66,6 +66,12 @@ void LinkLamp::showWaitEnded(bool connected)
         askModule();
 }
 
+QString LinkLamp::toolTip() const
+{
+    return m_colour == LampColour::Red ? m_words + QStringLiteral(". ") + findClocksHint()
+                                       : m_words;
+}
+
 QString LinkLamp::connectedWords() const
 {
     return tr("Connected to %1").arg(endpointText());

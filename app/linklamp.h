@@ -22,7 +22,14 @@ public:
     QString words() const { return m_words; }
     // The endpoint the link uses, as the lamp names it: "bü:5000", "[::1]:5000".
     QString endpointText() const;
-    QString accessibleName() const { return tr("Connection lamp: %1").arg(m_words); }
+    // The words as the lamp tells them: a red lamp's end with where to find clocks, as
+    // nothing else in the window points to the search.
+    QString toolTip() const;
+    QString accessibleName() const { return tr("Connection lamp: %1").arg(toolTip()); }
+    static QString findClocksHint()
+    {
+        return tr("Right-click the host box to find clocks on the network");
+    }
 
     // From now on the link's endpoint is the one the user saved, so a failed connection asks
     // the module there about itself; the built-in endpoint's module is none of the user's.

@@ -2,6 +2,7 @@
 #include "common/fakeplatform.h"
 #include "dawnbellwindow.h"
 #include "deviceconstants.h"
+#include "findclocksdialog.h"
 #include "lampshape.h"
 #include "linkstate.h"
 #include "panel/panelrig.h"
@@ -14,11 +15,13 @@
 #include <QtCore/QFile>
 #include <QtCore/QScopeGuard>
 #include <QtCore/QTemporaryDir>
+#include <QtGui/QContextMenuEvent>
 #include <QtGui/QSessionManager>
 #include <QtTest/QtTest>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
+#include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 
@@ -143,6 +146,11 @@ void tst_Lifecycle::startUpConnectsTwiceOnTheSavedEndpoint()
     QCOMPARE(m_socket->state(), LinkState::Connected);
     QCOMPARE(controls().linkLamp->fillColour(), LampColour::Green);
     QCOMPARE(controls().linkLamp->toolTip(), QStringLiteral("Connected to 127.0.0.2:6001"));
+    // The lamp has a menu of its own that offers the search for clocks.
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(1, 1), QPoint(1, 1));
+    QApplication::sendEvent(controls().linkLamp, &rightClick);
+    const auto *menu = m_window->findChild<QMenu *>();
+    QVERIFY(menu && menu->actions().constLast()->text() == FindClocksDialog::menuText());
     QCOMPARE(controls().portEdit->text(), QStringLiteral("6001"));
     QVERIFY(!controls().dateLabel->text().isEmpty());
     QVERIFY(m_socket->written.isEmpty()); // loading never talks to the device

@@ -66,6 +66,9 @@ void tst_LinkLamp::afterConnectRuns()
     }
     QCOMPARE(seen, lamps);
     QCOMPARE(rig.lamp.words(), words);
+    // A red lamp's words end with where to find clocks.
+    QCOMPARE(rig.lamp.toolTip().endsWith(LinkLamp::findClocksHint()),
+             lamps.constLast() == LampColour::Red);
 }
 
 void tst_LinkLamp::followsTheLinkOnceStarted_data()
