@@ -140,6 +140,14 @@ Qt::Alignment alignmentOf(unsigned style)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
+void showCaption(QLabel *label, const QString &caption, unsigned style)
+{
+    label->setTextFormat(Qt::PlainText);
+    label->setText(caption);
+    label->setAlignment(alignmentOf(style));
+    label->setWordWrap(style & WordWrap);
+}
+
 QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *parent)
 {
     const QString caption = layoutText(entry.caption);
@@ -152,10 +160,7 @@ QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *par
     switch (entry.slot.kind) {
     case ControlKind::Label: {
         auto *label = withFont(new QLabel(parent));
-        label->setTextFormat(Qt::PlainText);
-        label->setText(caption);
-        label->setAlignment(alignmentOf(entry.style));
-        label->setWordWrap(entry.style & WordWrap);
+        showCaption(label, caption, entry.style);
         if (entry.style & Border)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         return label;
@@ -199,6 +204,8 @@ QWidget *createWidget(const ControlEntry &entry, const QFont &font, QWidget *par
         auto *picture = withFont(new PictureBox(parent));
         if (entry.picture)
             picture->setPixmap(pictureFor(entry.picture, parent->devicePixelRatioF()));
+        else // a picture made of words on a colour
+            showCaption(picture, caption, entry.style);
         return picture;
     }
     case ControlKind::Lamp: {
@@ -251,6 +258,7 @@ QColor applyColours(const ControlEntry &entry, QWidget *widget, const QColor &co
 
     switch (entry.slot.kind) {
     case ControlKind::Label:
+    case ControlKind::Picture:
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
     case ControlKind::GroupBox:

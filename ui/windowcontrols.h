@@ -69,7 +69,7 @@ struct WindowControls
     std::array<QCheckBox *, Device::ScreenCount> screenBoxes{};
     PictureBox *screen1Picture = nullptr;
     PictureBox *screen2Picture = nullptr;
-    QLabel *screen3Preview = nullptr;
+    PictureBox *screen3Preview = nullptr;
 
     // The three one-of-n choices. The track buttons are exclusive, with the track numbers
     // Device::FirstTrack and up as ids. The scheme and screen boxes are choice groups, with

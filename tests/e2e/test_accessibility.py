@@ -13,7 +13,7 @@ import unittest
 
 from harness import START_TIMEOUT, E2ETestCase, HarnessError, layout, wait_until
 
-ROLES = {"Lamp": "filler", "Label": "label", "Picture": "image", "GroupBox": "panel",
+ROLES = {"Lamp": "status bar", "Label": "label", "Picture": "image", "GroupBox": "panel",
          "PushButton": "push button", "CheckBox": "check box", "LineEdit": "text",
          "RadioButton": "radio button", "Line": "frame"}
 
@@ -70,9 +70,11 @@ class AccessibilityTest(E2ETestCase):
         def all_found():
             tree[:] = self.atspi(panel.pid) or []
             # The lamp's name goes on with the link's state ("Connection lamp: Connected to
-            # ..."), which its tooltip, the description, repeats.
+            # ..."), which its tooltip, the description, repeats; a clock label's name is the
+            # clock, its description what it is.
             seen = collections.Counter(
-                (role, name.split(": ")[0] if role == "filler" else desc or name)
+                (role, name.split(": ")[0] if role == "status bar"
+                 else desc if role == "label" and desc else name)
                 for role, name, desc in tree)
             missing[:] = (expected - seen).elements()
             return not missing
