@@ -2,6 +2,7 @@
 
 #include "linklog.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtNetwork/QNetworkDatagram>
 #include <QtNetwork/QNetworkInterface>
 #include <QtNetwork/QUdpSocket>
@@ -40,6 +41,21 @@ bool ModuleFinder::ask(const QHostAddress &module, const QString &searchId)
     return true;
 }
 
+// A datagram the system refuses is one no network of this PC has a way for; the socket's own
+// words for that ("Unable to send a message") tell a user nothing.
+QString ModuleFinder::unsentText(const QList<QHostAddress> &targets)
+{
+    if (targets.size() == 1) {
+        return QCoreApplication::translate("ModuleFinder",
+                                           "no network of this PC reaches %1; check the address "
+                                           "and that the PC is connected to the clock's network")
+                .arg(targets.constFirst().toString());
+    }
+    return QCoreApplication::translate("ModuleFinder",
+                                       "this PC is on no network; check that it is connected to "
+                                       "the clock's network");
+}
+
 bool ModuleFinder::find(const QList<QHostAddress> &targets, const QString &searchId)
 {
     const std::optional<QByteArray> request = ModuleFrame::searchRequest(searchId);
@@ -64,8 +80,9 @@ bool ModuleFinder::find(const QList<QHostAddress> &targets, const QString &searc
                 ++sent;
                 qCDebug(lcLink) << "search sent to" << target.toString() << "port" << m_commandPort;
             } else {
-                m_error = m_socket->errorString();
-                qCDebug(lcLink) << "search to" << target.toString() << "not sent:" << m_error;
+                qCDebug(lcLink) << "search to" << target.toString()
+                                << "not sent:" << m_socket->errorString();
+                m_error = unsentText(targets);
             }
         }
     }

@@ -64,6 +64,7 @@ signals:
     void finished();
 
 private:
+    static QString unsentText(const QList<QHostAddress> &targets);
     void readAnswers();
     void take(const QNetworkDatagram &datagram);
     void finish();

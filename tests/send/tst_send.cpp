@@ -395,8 +395,8 @@ void tst_Send::find_data()
             << "--to 127.0.0.1 --timeout 0.2" << int(Send::LinkFailed) << none << false;
     QTest::newRow("no network") << "-"
                                 << "--to 127.0.0.1" << int(Send::LinkFailed)
-                                << "^dawnbell-send: cannot send the search to 127\\.0\\.0\\.1: no "
-                                   "network of this PC reaches it; check [^\n]+\n$"
+                                << "^dawnbell-send: cannot send the search: no network of this PC "
+                                   "reaches 127\\.0\\.0\\.1; check [^\n]+\n$"
                                 << true;
     const QString bad = "--to nowhere|--to ::1|--search-id 123456789|--timeout 0|--timeout 61|"
                         "--timeout soon|--host 127.0.0.1|--lead 1|me";

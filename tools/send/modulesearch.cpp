@@ -27,26 +27,12 @@ QString orDash(const char *name)
     return name ? QLatin1String(name) : QStringLiteral("-");
 }
 
-// A search that could not be sent anywhere: the system refuses a datagram for which no network
-// of this PC has a way, and its own words for that ("Unable to send a message") tell nothing.
-QString unsentText(const Search &search)
-{
-    if (search.to) {
-        return QCoreApplication::translate("ModuleSearch",
-                                           "cannot send the search to %1: no network of this PC "
-                                           "reaches it; check the address and that the PC is "
-                                           "connected to the clock's network")
-                .arg(search.to->toString());
-    }
-    return QCoreApplication::translate("ModuleSearch",
-                                       "cannot send the search: this PC is on no network; check "
-                                       "that it is connected to the clock's network");
-}
-
 int reportFound(const ModuleFinder &finder, const Search &search)
 {
     if (!finder.errorString().isEmpty())
-        return fail(LinkFailed, unsentText(search));
+        return fail(LinkFailed,
+                    QCoreApplication::translate("ModuleSearch", "cannot send the search: %1")
+                            .arg(finder.errorString()));
     if (finder.modules().isEmpty()) {
         return fail(LinkFailed,
                     search.to
