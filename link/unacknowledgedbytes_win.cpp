@@ -1,8 +1,10 @@
 #include "unacknowledgedbytes.h"
 
-#include <mstcpip.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
+// After winsock2.h, whose types it uses.
+#include <mstcpip.h>
 
 namespace Link {
 
