@@ -168,6 +168,11 @@ void tst_LinkLamp::saysWhatTheModuleSaysOfItself()
         && !(simulator.listen(host, Device::DefaultPort)
              && module.listen(host, Module::CommandPort)))
         QSKIP("the data or command port on 127.0.0.77 is taken");
+#ifdef Q_OS_WIN
+    if (words.contains(u"The module at"))
+        QSKIP("Wine tells a datagram from any loopback address as sent from 127.0.0.1, so the "
+              "module at 127.0.0.77 cannot be told from another");
+#endif
     LampRig rig;
     rig.socket.setRemoteHost(endpoint.section(u':', 0, 0));
     rig.socket.setRemotePort(endpoint.section(u':', 1).toUShort());
