@@ -1,26 +1,15 @@
 #include "lampshape.h"
 
+#include "accessiblerole.h"
+
 #include <QtGui/QPainter>
-#include <QtWidgets/QAccessibleWidget>
-
-namespace {
-
-// To a screen reader the lamp is a status indicator, read out with its name, which says the
-// link's state and changes with it.
-QAccessibleInterface *lampAccessible(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("LampShape") || !object || !object->isWidgetType())
-        return nullptr;
-    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StatusBar);
-}
-
-} // namespace
 
 LampShape::LampShape(QWidget *parent)
     : QWidget(parent)
 {
-    static const bool described = (QAccessible::installFactory(lampAccessible), true);
-    Q_UNUSED(described);
+    // To a screen reader the lamp is a status indicator, read out with its name, which says the
+    // link's state and changes with it.
+    announceToScreenReadersAs<LampShape, QAccessible::StatusBar>();
 }
 
 void LampShape::setFillColour(const QColor &colour)

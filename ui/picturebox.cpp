@@ -1,26 +1,15 @@
 #include "picturebox.h"
 
+#include "accessiblerole.h"
+
 #include <QtGui/QMouseEvent>
-#include <QtWidgets/QAccessibleWidget>
-
-namespace {
-
-// Every picture is an image to a screen reader, also one made of words on a colour, which a
-// label's own description would read as text.
-QAccessibleInterface *pictureAccessible(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("PictureBox") || !object || !object->isWidgetType())
-        return nullptr;
-    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
-}
-
-} // namespace
 
 PictureBox::PictureBox(QWidget *parent)
     : QLabel(parent)
 {
-    static const bool described = (QAccessible::installFactory(pictureAccessible), true);
-    Q_UNUSED(described);
+    // Every picture is an image to a screen reader, also one made of words on a colour, which a
+    // label's own description would read as text.
+    announceToScreenReadersAs<PictureBox, QAccessible::Graphic>();
     setScaledContents(true);
 }
 
