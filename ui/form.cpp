@@ -352,8 +352,7 @@ Form::Form(QWidget *window)
         if (!widget)
             continue;
         entry.slot.fill(m_controls, widget);
-        const QString name = QString::fromLatin1(entry.name);
-        widget->setObjectName(name);
+        widget->setObjectName(QString::fromLatin1(entry.name));
         const QColor background = applyColours(entry, widget, backgrounds.value(parent));
         if (entry.slot.kind == ControlKind::GroupBox)
             backgrounds.insert(widget, background);
@@ -374,8 +373,6 @@ Form::Form(QWidget *window)
             tabOrder.emplace_back(entry.tabIndex, widget);
         else
             widget->setFocusPolicy(Qt::NoFocus);
-
-        m_byName.insert(name, widget);
     }
     buildGroups(window);
 

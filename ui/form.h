@@ -2,9 +2,6 @@
 
 #include "windowcontrols.h"
 
-#include <QtCore/QHash>
-#include <QtCore/QString>
-#include <QtCore/QStringList>
 #include <QtWidgets/QWidget>
 
 // The window's controls built from the layout table.
@@ -16,11 +13,6 @@ public:
 
     const WindowControls &controls() const { return m_controls; }
 
-    // The control built from the layout table's row of that name, for tests that walk the
-    // table; nullptr for a name the table does not have.
-    QWidget *control(const QString &name) const { return m_byName.value(name); }
-    QStringList names() const { return m_byName.keys(); }
-
     // Maps "MS Sans Serif" and "Calibri" onto installed look-alikes where they are missing.
     // The constructor calls it; calling it again does nothing.
     static void installFontSubstitutes();
@@ -28,6 +20,5 @@ public:
 private:
     void buildGroups(QWidget *window);
 
-    QHash<QString, QWidget *> m_byName;
     WindowControls m_controls;
 };

@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
 
     QJsonArray controls;
     for (const ControlEntry &entry : dawnbellLayout()) {
-        const QWidget *widget = form.control(QString::fromLatin1(entry.name));
+        const QWidget *widget = window.findChild<QWidget *>(entry.name);
         if (!widget) {
             QTextStream(stderr) << "no control built for " << entry.name << "\n";
             return 1;

@@ -136,7 +136,7 @@ void tst_Form::initialStates()
     QFETCH(bool, enabled);
     QFETCH(QString, text);
 
-    QWidget *widget = m_form->control(name);
+    QWidget *widget = m_window->findChild<QWidget *>(name);
     QVERIFY(widget);
     QCOMPARE(widget->isEnabled(), enabled);
     // The clock labels are read by their text and described by the table's name.
@@ -216,7 +216,7 @@ void tst_Form::shownFonts()
     QFETCH(double, pointSize);
     QFETCH(bool, bold);
     QFETCH(bool, underline);
-    const QFontInfo shown(m_form->control(name)->font());
+    const QFontInfo shown(m_window->findChild<QWidget *>(name)->font());
     QCOMPARE(shown.pointSizeF(), pointSize);
     QCOMPARE(shown.bold(), bold);
     QCOMPARE(shown.underline(), underline);
@@ -247,7 +247,7 @@ void tst_Form::paintedColours()
     QFETCH(QColor, background);
     QFETCH(QColor, text);
 
-    QWidget *widget = m_form->control(name);
+    QWidget *widget = m_window->findChild<QWidget *>(name);
     QVERIFY(widget);
     if (background.isValid()) {
         const QImage image = widget->grab().toImage();

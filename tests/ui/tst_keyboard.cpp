@@ -50,7 +50,7 @@ void tst_Keyboard::tabWalksTheWindow()
                             "setAlarmButton",     "alarmAmPmEdit", "alarmMinuteEdit",
                             "alarmHourEdit",      "testButton",    "enableAlarmButton",
                             "disableAlarmButton", "hostEdit",      "portEdit"};
-    m_window.form().control(stops.front())->setFocus();
+    m_window.findChild<QWidget *>(stops.front())->setFocus();
     for (qsizetype i = 1; i <= stops.size(); ++i) { // and round to the start
         press(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), stops[i % stops.size()]);

@@ -79,7 +79,7 @@ void tst_Looks::nothingOverlapsOrIsClipped()
 
     const auto &layout = dawnbellLayout();
     for (auto a = layout.begin(); a != layout.end(); ++a) {
-        const QWidget *widget = form.control(QString::fromLatin1(a->name));
+        const QWidget *widget = window.findChild<QWidget *>(a->name);
         QVERIFY2(widget->layoutDirection() == Qt::LeftToRight, a->name);
         const QRect painted = paintedRect(widget);
         if (auto *frame = qobject_cast<const GroupFrame *>(widget->parentWidget())) {
@@ -92,7 +92,7 @@ void tst_Looks::nothingOverlapsOrIsClipped()
             // The banner paints no background and lies over the lamp and its label by design.
             const bool meant = qstrcmp(b->name, "bannerLabel") == 0
                     && QByteArrayList{"linkLamp", "linkLabel"}.contains(a->name);
-            const QWidget *other = form.control(QString::fromLatin1(b->name));
+            const QWidget *other = window.findChild<QWidget *>(b->name);
             QVERIFY2(meant || other->parentWidget() != widget->parentWidget()
                              || !painted.intersects(paintedRect(other)),
                      qPrintable(QStringLiteral("%1 and %2").arg(a->name, b->name)));
