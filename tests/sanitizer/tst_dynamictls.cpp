@@ -43,7 +43,7 @@ bool fillToPageEnd()
 // Not inlined, so that the block's address is gone from the stack that the checker scans.
 __attribute__((noinline)) void dropBlock()
 {
-    void *volatile block = std::malloc(77);
+    [[maybe_unused]] void *volatile block = std::malloc(77);
     block = nullptr;
 }
 
