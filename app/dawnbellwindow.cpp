@@ -90,7 +90,7 @@ void DawnbellWindow::bindControls()
             &QWidget::setEnabled);
 
     // Only the user's clicks send; showing the saved choice sends nothing.
-    connect(c.announceBox, &QCheckBox::clicked, panel, &ControlPanel::onAnnounceToggled);
+    connect(c.announceBox, &QCheckBox::clicked, panel, &ControlPanel::onAnnounceClicked);
     connect(c.schemeGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onSchemeChosen);
     connect(c.screenGroup, &ChoiceGroup::chosen, panel, &ControlPanel::onScreenChosen);
     connect(c.screenGroup, &QButtonGroup::idClicked, panel, &ControlPanel::onScreenBoxClicked);

@@ -104,7 +104,7 @@ void ControlPanel::onTestClicked()
     emit disableAlarmAvailable(true);
 }
 
-void ControlPanel::onAnnounceToggled(bool on)
+void ControlPanel::onAnnounceClicked(bool on)
 {
     // The setting follows the box before the link is looked at, sent or not.
     m_settings.setAnnounceHourly(on);

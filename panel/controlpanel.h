@@ -38,8 +38,8 @@ public:
     void onDisableAlarmClicked();
     void onEnableAlarmClicked();
     void onTestClicked();
-
-    void onAnnounceToggled(bool on);
+    // The user checked (`on`) or cleared the announce box; a change from code sends nothing.
+    void onAnnounceClicked(bool on);
     // A scheme or screen box became the one chosen.
     void onSchemeChosen(int scheme);
     void onScreenChosen(int screen);
