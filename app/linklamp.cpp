@@ -85,13 +85,7 @@ QString LinkLamp::notConnectedWords(const QString &why)
 QString LinkLamp::endpointText() const
 {
     // A name is shown as the host box shows the saved one: in its own script.
-    const QString host = m_link.remoteHost();
-    const QString shown
-            = Settings::shownHostOf(SettingValue::fromText(QString::fromLatin1(host.toUtf8())))
-                      .value_or(host);
-    // An IPv6 address takes brackets, so that its port stands apart.
-    const QString shownHost = shown.contains(QLatin1Char(':')) ? u'[' + shown + u']' : shown;
-    return QStringLiteral("%1:%2").arg(shownHost).arg(m_link.remotePort());
+    return Settings::endpointText(Settings::shownHost(m_link.remoteHost()), m_link.remotePort());
 }
 
 void LinkLamp::showLinkState(LinkState state)

@@ -49,6 +49,14 @@ std::optional<QString> decodedHost(const SettingValue &saved)
     return host;
 }
 
+// A host without the brackets an IPv6 address may be typed in, and the blanks around it.
+QString unbracketed(const QString &host)
+{
+    const QString trimmed = host.trimmed();
+    return trimmed.startsWith(u'[') && trimmed.endsWith(u']') ? trimmed.mid(1, trimmed.size() - 2)
+                                                               : trimmed;
+}
+
 bool isAscii(const QString &text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
@@ -193,15 +201,26 @@ std::optional<quint16> portOf(const SettingValue &value)
 
 std::optional<QString> shownHostOf(const SettingValue &saved)
 {
-    std::optional<QString> host = decodedHost(saved);
+    const std::optional<QString> host = decodedHost(saved);
+    return host ? std::optional<QString>(shownHost(*host)) : std::nullopt;
+}
+
+QString shownHost(const QString &host)
+{
     // Only a name with an ASCII-encoded label is converted, as the conversion also lowers the
     // case of everything else.
-    if (host && isAscii(*host) && host->contains(QLatin1String("xn--"), Qt::CaseInsensitive)) {
-        const QString unicode = QUrl::fromAce(host->toLatin1(), QUrl::IgnoreIDNWhitelist);
+    if (isAscii(host) && host.contains(QLatin1String("xn--"), Qt::CaseInsensitive)) {
+        const QString unicode = QUrl::fromAce(host.toLatin1(), QUrl::IgnoreIDNWhitelist);
         if (!unicode.isEmpty())
-            *host = unicode;
+            return unicode;
     }
     return host;
+}
+
+QString endpointText(const QString &host, quint16 port)
+{
+    const QString shown = host.contains(u':') ? u'[' + host + u']' : host;
+    return QStringLiteral("%1:%2").arg(shown).arg(port);
 }
 
 QString hostCharacter()
@@ -211,9 +230,7 @@ QString hostCharacter()
 
 std::optional<QString> connectHostOf(const QString &text)
 {
-    QString host = text.trimmed();
-    if (host.startsWith(u'[') && host.endsWith(u']'))
-        host = host.mid(1, host.size() - 2);
+    const QString host = unbracketed(text);
     static const QRegularExpression hostText(
             QRegularExpression::anchoredPattern(hostCharacter() + u'+'));
     if (!hostText.match(host).hasMatch())
@@ -238,9 +255,7 @@ Endpoint endpointOf(const SetupData &record)
 Endpoint endpointFrom(const SettingValue &host, const SettingValue &port)
 {
     Endpoint endpoint;
-    endpoint.host = decodedHost(host).value_or(QString()).trimmed();
-    if (endpoint.host.startsWith(u'[') && endpoint.host.endsWith(u']'))
-        endpoint.host = endpoint.host.mid(1, endpoint.host.size() - 2);
+    endpoint.host = unbracketed(decodedHost(host).value_or(QString()));
     endpoint.hostUsable = !endpoint.host.isEmpty();
     if (!endpoint.hostUsable)
         endpoint.host = QString::fromLatin1(Device::DefaultHost);

@@ -70,6 +70,10 @@ std::optional<quint16> portOf(const SettingValue &value);
 // The saved host as the user reads it: the file's bytes taken as UTF-8, an internationalised
 // name in its Unicode form. Nothing when the bytes are not UTF-8.
 std::optional<QString> shownHostOf(const SettingValue &saved);
+// A host as the user reads it: an internationalised name in its Unicode form.
+QString shownHost(const QString &host);
+// "host:port", an IPv6 address in brackets so that its port stands apart: "[::1]:5000".
+QString endpointText(const QString &host, quint16 port);
 // The characters a host name or address is made of, as a regular expression for one of them:
 // letters and digits of any script (an internationalised name), and the dots, hyphens, colons
 // and zone sign of names and IP literals. The host box takes these and the brackets around an

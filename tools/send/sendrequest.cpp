@@ -10,7 +10,6 @@
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
-#include <QtNetwork/QHostAddress>
 
 namespace Send {
 
@@ -252,10 +251,7 @@ TimePlan planTime(const QDateTime &now, int leadSeconds)
 
 QString endpointText(const Endpoint &endpoint)
 {
-    const bool ipv6 = QHostAddress(endpoint.host).protocol() == QAbstractSocket::IPv6Protocol;
-    return (ipv6 ? QStringLiteral("[%1]:%2") : QStringLiteral("%1:%2"))
-            .arg(endpoint.host)
-            .arg(endpoint.port);
+    return Settings::endpointText(endpoint.host, endpoint.port);
 }
 
 Endpoint defaultEndpoint()
