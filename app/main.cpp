@@ -57,8 +57,7 @@ int answerWithoutStarting(const CommandLine &commandLine, int argc, char *argv[]
         return Console::printLast(commandLine.helpText());
     }
     case CommandLine::Action::Version:
-        return Console::printLast(
-                QStringLiteral("dawnbell %1\n").arg(QLatin1String(DawnbellVersionText)));
+        return Console::printLast(Console::versionLine(DawnbellVersionText));
     case CommandLine::Action::Error:
         return Console::badUsage(commandLine.errorText());
     case CommandLine::Action::Run:

@@ -69,6 +69,11 @@ int badUsage(const QString &mistake)
     return 2;
 }
 
+QString versionLine(const char *version)
+{
+    return QStringLiteral("%1 %2\n").arg(QLatin1String(programName), QLatin1String(version));
+}
+
 QString helpText(const QCommandLineParser &parser)
 {
     const QString text = parser.helpText();

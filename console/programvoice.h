@@ -20,6 +20,9 @@ void tell(const QString &text);
 // status 2.
 int badUsage(const QString &mistake);
 
+// What --version prints: the program's name and `version`, on one line.
+QString versionLine(const char *version);
+
 // The parser's help, with the program's name in its usage line instead of the path it was
 // started by.
 QString helpText(const QCommandLineParser &parser);

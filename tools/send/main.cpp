@@ -150,10 +150,8 @@ int main(int argc, char *argv[])
         return Console::badUsage(parser.errorText());
     if (parser.isSet(helpOption))
         return Console::printLast(Console::helpText(parser));
-    if (parser.isSet(versionOption)) {
-        return Console::printLast(QStringLiteral("%1 %2\n").arg(
-                QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
-    }
+    if (parser.isSet(versionOption))
+        return Console::printLast(Console::versionLine(DawnbellVersionText));
 
     const Send::ParsedCommand parsed = Send::parseCommand(parser.positionalArguments());
     if (!parsed.command)

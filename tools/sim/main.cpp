@@ -135,8 +135,7 @@ int answerWithoutStarting(const QCommandLineParser &parser, const Options &optio
         describe(full, options, Toolkit::Visibility::Shown);
         return Console::printLast(Console::helpText(full));
     }
-    return Console::printLast(QStringLiteral("%1 %2\n").arg(
-            QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
+    return Console::printLast(Console::versionLine(DawnbellVersionText));
 }
 
 } // namespace
