@@ -186,7 +186,7 @@ bool DawnbellWindow::applyEndpoint()
     const Settings::Endpoint endpoint = m_clockSettings.endpoint();
     m_link.socket().setRemotePort(endpoint.port);
     m_link.socket().setRemoteHost(endpoint.host);
-    if (!endpoint.hostUsable || !endpoint.portUsable)
+    if (!endpoint.usable())
         tellOnceStarted(tr("The saved endpoint cannot be used: %1. Dawnbell connects to %2.")
                                 .arg(endpointProblems(endpoint), m_lamp.endpointText()));
     // Without a usable port, start-up ends before its second connection; the next command
@@ -238,7 +238,7 @@ void DawnbellWindow::onSaveAndExitClicked()
         return;
     // An endpoint the next start could not use is not saved; the window stays for a mend.
     const Settings::Endpoint edited = m_clockSettings.endpoint();
-    if (!edited.hostUsable || !edited.portUsable) {
+    if (!edited.usable()) {
         m_platform.showMessage(
                 MessageKind::Warning, Title,
                 tr("This endpoint cannot be saved: %1.").arg(endpointProblems(edited)));

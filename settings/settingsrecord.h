@@ -98,6 +98,8 @@ struct Endpoint
     quint16 port = 0;
     bool hostUsable = false;
     bool portUsable = false;
+
+    bool usable() const { return hostUsable && portUsable; }
 };
 Endpoint endpointOf(const SetupData &record);
 // The same for a host and a port in the file's form.
